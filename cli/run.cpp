@@ -1,0 +1,181 @@
+// vantor-cli run: load a scenery, step it as the run loop does, report.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <optional>
+
+#include "cli/cli.h"
+#include "cli/scenery_source.h"
+#include "engine/gravity.h"
+#include "engine/speed.h"
+#include "scenery/realtext.h"
+#include "scenery/writer.h"
+
+namespace vantor::cli {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct RunOptions {
+    std::string scenery;
+    std::optional<long long> steps;
+    std::optional<double> until;
+    std::optional<long long> threads;
+    std::string outFile;
+    bool quiet = false;
+};
+
+// Parses the run options; returns an error message or nothing.
+std::optional<std::string> parseRunOptions(const std::vector<std::string>& args, RunOptions& o) {
+    for (size_t k = 0; k < args.size(); ++k) {
+        const std::string& a = args[k];
+        auto value = [&]() -> std::optional<std::string> {
+            if (k + 1 >= args.size()) return std::nullopt;
+            return args[++k];
+        };
+        if (a == "--quiet") {
+            o.quiet = true;
+        } else if (a == "--steps" || a == "--until" || a == "--threads" || a == "--out") {
+            std::optional<std::string> v = value();
+            if (!v) return a + " needs a value";
+            if (a == "--out") {
+                o.outFile = *v;
+            } else if (a == "--until") {
+                o.until = parseNumber(*v);
+                if (!o.until || *o.until < 0) return "--until needs a number of seconds, 0 or more";
+            } else {
+                std::optional<long long> n = parseWholeNumber(*v);
+                if (!n || *n < 0) return a + " needs a whole number, 0 or more";
+                (a == "--steps" ? o.steps : o.threads) = n;
+            }
+        } else if (!a.empty() && a[0] == '-') {
+            return "unknown option '" + a + "'";
+        } else if (o.scenery.empty()) {
+            o.scenery = a;
+        } else {
+            return "more than one SCENERY given";
+        }
+    }
+    if (o.scenery.empty()) return "run needs a SCENERY";
+    return std::nullopt;
+}
+
+// A one-line progress bar on a terminal, shown once a run takes over a second.
+class ProgressBar {
+public:
+    explicit ProgressBar(bool enabled) : enabled_(enabled), start_(Clock::now()), last_(start_) {}
+    void update(double fraction) {
+        if (!enabled_) return;
+        Clock::time_point now = Clock::now();
+        if (now - start_ < std::chrono::seconds(1) || now - last_ < std::chrono::milliseconds(100)) return;
+        last_ = now;
+        shown_ = true;
+        if (fraction < 0) fraction = 0;
+        if (fraction > 1) fraction = 1;
+        const int width = 40, filled = static_cast<int>(fraction * width);
+        std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(filled, '#').c_str(), std::string(width - filled, ' ').c_str(),
+                     static_cast<int>(fraction * 100));
+        std::fflush(stderr);
+    }
+    ~ProgressBar() {
+        if (shown_) std::fprintf(stderr, "\r\033[K");
+    }
+
+private:
+    bool enabled_;
+    bool shown_ = false;
+    Clock::time_point start_, last_;
+};
+
+struct RunResult {
+    long long steps = 0;
+    double wallSeconds = 0;
+    bool collision = false;
+};
+
+RunResult stepScenery(World& world, WorkerPool& pool, const RunOptions& o, bool showProgress) {
+    const long long stepLimit = o.steps ? *o.steps : (o.until ? -1 : 1);
+    const double startTime = world.SIMULATION_TIME;
+    ProgressBar bar(showProgress);
+    RunResult r;
+    const Clock::time_point t0 = Clock::now();
+    for (;;) {
+        if (stepLimit >= 0 && r.steps >= stepLimit) break;
+        if (o.until && world.SIMULATION_TIME >= *o.until) break;
+        if (world.OBJECTS_N < 2) break;
+        simulationStep(world, pool);
+        ++r.steps;
+        if (world.collisionDetected) {
+            r.collision = true;
+            break;
+        }
+        double byTime = o.until ? (world.SIMULATION_TIME - startTime) / (*o.until - startTime) : 0;
+        double bySteps = stepLimit > 0 ? static_cast<double>(r.steps) / static_cast<double>(stepLimit) : 0;
+        bar.update(std::max(byTime, bySteps));
+    }
+    r.wallSeconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    return r;
+}
+
+void printSummary(std::ostream& out, const World& world, const WorkerPool& pool, const RunResult& r, double simulated) {
+    char line[64];
+    const double rate = r.wallSeconds > 0 ? static_cast<double>(r.steps) / r.wallSeconds : 0;
+    std::snprintf(line, sizeof line, "%.3f s", r.wallSeconds);
+    out << "Steps done:         " << r.steps << "\n";
+    out << "Simulated time:     " << formatReal(world.SIMULATION_TIME) << " s (" << formatReal(simulated) << " s in this run)\n";
+    out << "Wall time:          " << line << "\n";
+    std::snprintf(line, sizeof line, "%.0f", rate);
+    out << "Steps per second:   " << line << "\n";
+    const long long mcs = r.wallSeconds > 0 && r.steps > 0
+        ? measuredComputerSpeed(simulated, world.SIMULATION_TIME_STEP, r.wallSeconds, world.OBJECTS_N) : 0;
+    out << "MCS:                " << mcs << "\n";
+    out << "Collision counter:  " << world.COLLISION_COUNTER << "\n";
+    out << "Workers:            " << pool.workerCount << "\n";
+}
+
+}  // namespace
+
+int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    RunOptions o;
+    if (std::optional<std::string> problem = parseRunOptions(args, o)) return usageError(err, *problem);
+
+    World world;
+    std::string message;
+    if (!loadScenery(world, o.scenery, message)) {
+        err << "vantor-cli: " << message << "\n";
+        return EXIT_FILE;
+    }
+    WorkerPool pool;
+    if (createWorkerPool(pool, world) != 1) {
+        err << "vantor-cli: the worker threads could not be started\n";
+        return EXIT_FILE;
+    }
+    if (o.threads) {
+        // As the threads dialog: 1 up to the count the partition chose.
+        if (*o.threads < 1 || *o.threads > pool.threadLimit) {
+            return usageError(err, "--threads must be from 1 to " + std::to_string(pool.threadLimit) + " for this scenery");
+        }
+        pool.workerCount = static_cast<int>(*o.threads);
+        partitionRanges(pool, world);
+    }
+
+    const bool showProgress = &err == &std::cerr && isatty(STDERR_FILENO);
+    const double startTime = world.SIMULATION_TIME;
+    const RunResult r = stepScenery(world, pool, o, showProgress);
+    if (r.collision) err << "A collision has been detected. Simulation stopped.\n";
+
+    if (!o.outFile.empty()) {
+        std::string reason;
+        if (writeSceneryFile(world, o.outFile, &reason) != 0) {
+            err << "vantor-cli: cannot write '" << o.outFile << "': " << reason << "\n";
+            return EXIT_FILE;
+        }
+    }
+    if (!o.quiet) printSummary(out, world, pool, r, world.SIMULATION_TIME - startTime);
+    return r.collision ? EXIT_COLLISION : EXIT_DONE;
+}
+
+}  // namespace vantor::cli

@@ -1,0 +1,50 @@
+#include "cli/scenery_source.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "scenery/examples.h"
+#include "scenery/reader.h"
+
+namespace vantor::cli {
+
+std::optional<long long> parseWholeNumber(const std::string& text) {
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || text.empty()) return std::nullopt;
+    return value;
+}
+
+std::optional<double> parseNumber(const std::string& text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || text.empty() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+bool loadScenery(World& world, const std::string& name, std::string& message) {
+    newScenery(world);
+    static const std::string prefix = "example:";
+    if (name.rfind(prefix, 0) == 0) {
+        std::optional<long long> number = parseWholeNumber(name.substr(prefix.size()));
+        const ExampleScenery* example = number ? findExample(static_cast<int>(*number)) : nullptr;
+        if (!example || *number != example->number) {
+            message = "no built-in example '" + name + "' (see: vantor-cli examples)";
+            return false;
+        }
+        readScenery(world, example->number, nullptr);
+        world.currentFileName = example->itemText;
+        return true;
+    }
+    std::string reason;
+    if (readScenery(world, 0, name.c_str(), &reason) != 1) {
+        message = "cannot read '" + name + "': " + reason;
+        return false;
+    }
+    world.currentFileName = name;
+    return true;
+}
+
+}  // namespace vantor::cli

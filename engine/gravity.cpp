@@ -1,0 +1,451 @@
+#include "engine/gravity.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <thread>
+#include <vector>
+
+#include "engine/kernel.h"
+#include "platform/platform.h"
+
+namespace vantor {
+
+namespace {
+
+inline void cpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+// Spins first: within a step the partner arrives in microseconds, and a
+// blocking wait costs more than the whole step of a small scenery. After
+// about 50 us it sleeps in the kernel, so that a partner descheduled on a
+// busy machine gets the processor, and idle workers cost nothing.
+void waitWhileEqual(const std::atomic<uint32_t>& a, uint32_t old) {
+    constexpr int kSpins = 1 << 10;
+    for (int k = 0; k < kSpins; ++k) {
+        if (a.load(std::memory_order_acquire) != old) return;
+        cpuRelax();
+    }
+    while (a.load(std::memory_order_acquire) == old) a.wait(old, std::memory_order_acquire);
+}
+
+// Reusable barrier for the workers of one step.
+struct alignas(64) SpinBarrier {
+    std::atomic<uint32_t> arrived{0};
+    alignas(64) std::atomic<uint32_t> generation{0};
+
+    void arriveAndWait(int parties) {
+        uint32_t g = generation.load(std::memory_order_acquire);
+        if (arrived.fetch_add(1, std::memory_order_acq_rel) + 1 == static_cast<uint32_t>(parties)) {
+            arrived.store(0, std::memory_order_relaxed);
+            generation.store(g + 1, std::memory_order_release);
+            generation.notify_all();
+        } else {
+            waitWhileEqual(generation, g);
+        }
+    }
+};
+
+template <typename T>
+struct AlignedArray {
+    T* data = nullptr;
+    explicit AlignedArray(size_t n)
+        : data(static_cast<T*>(::operator new[](n * sizeof(T), std::align_val_t(64)))) {
+        std::memset(static_cast<void*>(data), 0, n * sizeof(T));
+    }
+    ~AlignedArray() { ::operator delete[](data, std::align_val_t(64)); }
+    AlignedArray(const AlignedArray&) = delete;
+    AlignedArray& operator=(const AlignedArray&) = delete;
+    T& operator[](size_t i) { return data[i]; }
+    const T& operator[](size_t i) const { return data[i]; }
+};
+
+// Room for the vector kernel to read whole registers past the last object.
+constexpr size_t kCapacity = MAX_OBJECTS + 16;
+
+struct NextState {
+    double x, y, z, vx, vy, vz;
+};
+
+// A worker's private partial force sums.
+struct WorkerScratch {
+    AlignedArray<double> fx{kCapacity}, fy{kCapacity}, fz{kCapacity};
+    bool committed = false;  // this step's results of its range are in the table
+};
+
+}  // namespace
+
+struct PoolState {
+    explicit PoolState(int workers)
+        : x(kCapacity), y(kCapacity), z(kCapacity), m(kCapacity), active(kCapacity), forces(kCapacity),
+          nextStates(kCapacity) {
+        scratch.reserve(workers);
+        for (int t = 0; t < workers; ++t) scratch.push_back(std::make_unique<WorkerScratch>());
+    }
+    ~PoolState() { stopThreads(); }
+
+    // The current table in structure-of-arrays form, each worker filling its
+    // own object range: what the pair loop reads.
+    AlignedArray<double> x, y, z;
+    AlignedArray<double> m;       // effective mass (relativistic or rest)
+    AlignedArray<double> active;  // 1.0 active, 0.0 skipped by the pair loop
+    AlignedArray<Vec3> forces;           // summed force of each object
+    AlignedArray<NextState> nextStates;  // new state; after commit, the old one
+    std::vector<std::unique_ptr<WorkerScratch>> scratch;
+
+    // Step parameters, written by the caller before the start signal.
+    World* world = nullptr;
+    const WorkerPool* pool = nullptr;
+    int n = 0;
+    int workers = 1;
+    double dt = 0;
+    bool relativistic = false;
+    bool allowCollisions = false;
+    int partitionedN = -1;
+    PairRowFn pairRow = pairRowPortable;
+    std::atomic<int> activeWorkers{1};  // what idle threads read to know whether to join in
+
+    std::atomic<int> stepCollision{0};  // a collision with collisions not allowed
+    std::mutex collisionLock;           // the collision bookkeeping only
+
+    alignas(64) std::atomic<uint32_t> startGeneration{0};
+    alignas(64) std::atomic<uint32_t> doneCount{0};
+    SpinBarrier barrier;
+    std::atomic<bool> quit{false};
+    std::vector<std::thread> threads;
+    std::vector<std::atomic<int64_t>> threadIds;
+
+    void stopThreads() {
+        if (threads.empty()) return;
+        quit.store(true, std::memory_order_release);
+        startGeneration.fetch_add(1, std::memory_order_acq_rel);
+        startGeneration.notify_all();
+        for (auto& t : threads) t.join();
+        threads.clear();
+    }
+};
+
+namespace {
+
+// A collision of object k, booked by the worker that owns k.
+void collide(PoolState& s, int k) {
+    s.active[k] = 0.0;
+    if (s.allowCollisions) {
+        std::lock_guard<std::mutex> lock(s.collisionLock);
+        s.world->objects[k].disabled = 1;
+        s.world->COLLISION_COUNTER += 1;
+    } else {
+        s.stepCollision.store(1, std::memory_order_relaxed);
+    }
+}
+
+bool stepAbandoned(const PoolState& s) { return s.stepCollision.load(std::memory_order_relaxed) != 0; }
+
+// Phase 1: the worker's own objects with their effective masses, into the
+// arrays that every worker's pair loop reads. A worker touches only the
+// records of its own range, so they stay in its cache from step to step.
+void gatherRange(PoolState& s, int begin, int end) {
+    ObjectRecord* objects = s.world->objects.get();
+    for (int k = begin; k < end; ++k) {
+        ObjectRecord& o = objects[k];
+        s.x[k] = o.x;
+        s.y[k] = o.y;
+        s.z[k] = o.z;
+        s.m[k] = 0.0;
+        s.active[k] = 0.0;
+        if (o.disabled != 0) continue;
+        double mass = o.mass;
+        if (s.relativistic) {
+            mass = o.mass / std::sqrt(1.0 - (o.vx * o.vx + o.vy * o.vy + o.vz * o.vz) * INV_C2);
+            o.relativisticMass = mass;
+        }
+        o.gravParam = mass * G;
+        if (!std::isfinite(mass)) {
+            collide(s, k);
+            continue;
+        }
+        s.m[k] = mass;
+        s.active[k] = 1.0;
+    }
+}
+
+// Phase 2: the worker's consecutive pairs in row order, summed into its
+// private buffer; rows of inactive objects are skipped but counted.
+void computePairs(PoolState& s, WorkerScratch& own, const PairRange& range) {
+    const int n = s.n;
+    int i = range.i, j = range.j;
+    int64_t left = range.count;
+    const KernelArrays arrays{s.x.data, s.y.data, s.z.data, s.m.data, s.active.data};
+    while (left > 0 && i < n) {
+        int rowEnd = static_cast<int>(std::min<int64_t>(n, j + left));
+        if (s.active[i] != 0.0) s.pairRow(arrays, i, j, rowEnd, own.fx.data, own.fy.data, own.fz.data);
+        left -= rowEnd - j;
+        ++i;
+        j = i + 1;
+    }
+}
+
+// One object's speed-preserving update; false when the result is not finite.
+bool integrate(const ObjectRecord& o, double mass, Vec3 f, double dt, NextState& out) {
+    double a = dt / mass;
+    double h = dt * a * 0.5;
+    double vsq = o.vx * o.vx + o.vy * o.vy + o.vz * o.vz;
+    double fsq = f.x * f.x + f.y * f.y + f.z * f.z;
+    double g;
+    if (vsq == 0.0 || fsq == 0.0) {
+        g = std::sqrt(a * a * fsq);
+    } else {
+        g = (o.vx * f.x + o.vy * f.y + o.vz * f.z) * std::sqrt(a * a * fsq) / std::sqrt(fsq * vsq);
+    }
+    out.x = o.x + dt * o.vx + h * f.x;
+    out.y = o.y + dt * o.vy + h * f.y;
+    out.z = o.z + dt * o.vz + h * f.z;
+    double wx = o.vx + a * f.x, wy = o.vy + a * f.y, wz = o.vz + a * f.z;
+    double wlen = std::sqrt(wx * wx + wy * wy + wz * wz);
+    if (wlen == 0.0) {
+        // No direction to keep: the velocity change cancelled the velocity
+        // (or there was neither); at rest is the only sensible answer.
+        out.vx = out.vy = out.vz = 0.0;
+    } else {
+        double scale = (std::sqrt(vsq) + g) / wlen;
+        out.vx = wx * scale;
+        out.vy = wy * scale;
+        out.vz = wz * scale;
+    }
+    // A mass of zero forced active by a file would otherwise spread
+    // not-a-numbers to every partner in the next step.
+    return std::isfinite(out.x) && std::isfinite(out.y) && std::isfinite(out.z) &&
+           std::isfinite(out.vx) && std::isfinite(out.vy) && std::isfinite(out.vz);
+}
+
+// Phase 3: sum the workers' partial forces (in worker order), check and
+// integrate the worker's own objects. False when the range met a collision
+// that abandons the step.
+bool integrateRange(PoolState& s, int begin, int end) {
+    const ObjectRecord* objects = s.world->objects.get();
+    const int workers = s.workers;
+    for (int k = begin; k < end; ++k) {
+        if (s.active[k] == 0.0) continue;
+        Vec3 f{0, 0, 0};
+        for (int w = 0; w < workers; ++w) {
+            const WorkerScratch& b = *s.scratch[w];
+            f.x += b.fx[k];
+            f.y += b.fy[k];
+            f.z += b.fz[k];
+        }
+        s.forces[k] = f;
+        if (!std::isfinite(f.x) || !std::isfinite(f.y) || !std::isfinite(f.z) ||
+            !integrate(objects[k], s.m[k], f, s.dt, s.nextStates[k])) {
+            collide(s, k);
+            if (!s.allowCollisions) return false;
+        }
+    }
+    return true;
+}
+
+// Puts the new states of the range's active objects into the table and
+// keeps the old ones in nextStates, so that an abandoned step can be undone.
+void commitRange(PoolState& s, WorkerScratch& own, int begin, int end) {
+    ObjectRecord* objects = s.world->objects.get();
+    for (int k = begin; k < end; ++k) {
+        if (s.active[k] == 0.0) continue;
+        ObjectRecord& o = objects[k];
+        NextState& ns = s.nextStates[k];
+        std::swap(o.x, ns.x);
+        std::swap(o.y, ns.y);
+        std::swap(o.z, ns.z);
+        std::swap(o.vx, ns.vx);
+        std::swap(o.vy, ns.vy);
+        std::swap(o.vz, ns.vz);
+    }
+    own.committed = true;
+}
+
+ObjectRange rangeOf(const PoolState& s, int t) {
+    return s.workers > 1 ? s.pool->objectRanges[t] : ObjectRange{0, s.n, s.n};
+}
+
+// Everything one worker does in a step. With several workers, every worker
+// passes both barriers even after a collision, so that nobody is left
+// waiting.
+void runWorker(PoolState& s, int t) {
+    WorkerScratch& own = *s.scratch[t];
+    const ObjectRange range = rangeOf(s, t);
+    own.committed = false;
+    std::memset(own.fx.data, 0, sizeof(double) * s.n);
+    std::memset(own.fy.data, 0, sizeof(double) * s.n);
+    std::memset(own.fz.data, 0, sizeof(double) * s.n);
+
+    gatherRange(s, range.start, range.end);
+    if (s.workers > 1) s.barrier.arriveAndWait(s.workers);
+
+    if (!stepAbandoned(s)) {
+        PairRange all{0, 1, static_cast<int64_t>(s.n) * (s.n - 1) / 2};
+        computePairs(s, own, s.workers > 1 ? s.pool->pairRanges[t] : all);
+    }
+    if (s.workers > 1) s.barrier.arriveAndWait(s.workers);
+
+    if (!stepAbandoned(s) && integrateRange(s, range.start, range.end)) commitRange(s, own, range.start, range.end);
+}
+
+// Without collisions allowed a step is all or nothing: a collision met by
+// one worker takes back what the others committed.
+void undoCommittedRanges(PoolState& s) {
+    ObjectRecord* objects = s.world->objects.get();
+    for (int t = 0; t < s.workers; ++t) {
+        WorkerScratch& own = *s.scratch[t];
+        if (!own.committed) continue;
+        const ObjectRange range = rangeOf(s, t);
+        for (int k = range.start; k < range.end; ++k) {
+            if (s.active[k] == 0.0) continue;
+            ObjectRecord& o = objects[k];
+            const NextState& old = s.nextStates[k];
+            o.x = old.x;
+            o.y = old.y;
+            o.z = old.z;
+            o.vx = old.vx;
+            o.vy = old.vy;
+            o.vz = old.vz;
+        }
+        own.committed = false;
+    }
+}
+
+void workerThread(PoolState* s, int t) {
+    s->threadIds[t].store(platform::currentThreadId(), std::memory_order_relaxed);
+    uint32_t seen = 0;
+    for (;;) {
+        waitWhileEqual(s->startGeneration, seen);
+        seen = s->startGeneration.load(std::memory_order_acquire);
+        if (s->quit.load(std::memory_order_acquire)) return;
+        if (t < s->activeWorkers.load(std::memory_order_relaxed)) {
+            runWorker(*s, t);
+            s->doneCount.fetch_add(1, std::memory_order_acq_rel);
+            s->doneCount.notify_one();
+        }
+    }
+}
+
+}  // namespace
+
+WorkerPool::WorkerPool()
+    : objectRanges(new ObjectRange[1]), pairRanges(new PairRange[1]), state(new PoolState(1)) {}
+
+WorkerPool::~WorkerPool() = default;
+
+int createWorkerPool(WorkerPool& pool, const World& world, int processors) {
+    if (pool.state) pool.state->stopThreads();
+    int p = processors > 0 ? processors : platform::processorCount();
+    pool.processorCount = p;
+    pool.objectRanges.reset(new ObjectRange[p]);
+    pool.pairRanges.reset(new PairRange[p]);
+    pool.state.reset(new PoolState(p));
+    pool.state->threadIds = std::vector<std::atomic<int64_t>>(p);
+    partitionWork(pool, world);
+    if (p < 2) return 1;
+    try {
+        // Worker 0 is the calling thread; the pool runs the others.
+        for (int t = 1; t < p; ++t) pool.state->threads.emplace_back(workerThread, pool.state.get(), t);
+    } catch (const std::system_error&) {
+        pool.state->stopThreads();
+        return 0;
+    }
+    return 1;
+}
+
+void partitionWork(WorkerPool& pool, const World& world) {
+    const int64_t n = world.OBJECTS_N;
+    if (pool.processorCount < 2) {
+        pool.workerCount = 1;
+    } else {
+        int64_t q = (n * (n - 1) / 2) / 4;
+        if (q <= 1) pool.workerCount = 1;
+        else if (q > pool.processorCount) pool.workerCount = pool.processorCount;
+        else pool.workerCount = static_cast<int>(q);
+    }
+    pool.threadLimit = pool.workerCount;
+    if (pool.workerCount >= 2) partitionRanges(pool, world);
+    pool.state->partitionedN = world.OBJECTS_N;
+}
+
+void partitionRanges(WorkerPool& pool, const World& world) {
+    const int n = world.OBJECTS_N;
+    const int w = std::max(1, std::min(pool.workerCount, pool.processorCount));
+    int b = n / w, r = n % w, next = 0;
+    for (int t = 0; t < w; ++t) {
+        int count = b + (r > 0 ? 1 : 0);
+        if (r > 0) --r;
+        pool.objectRanges[t] = {next, next + count, count};
+        next += count;
+    }
+    const int64_t pairs = static_cast<int64_t>(n) * (n - 1) / 2;
+    const int64_t b2 = pairs / w, r2 = pairs % w;
+    int i = 0, j = 1;
+    for (int t = 0; t < w; ++t) {
+        int64_t count = b2 + (t < r2 ? 1 : 0);
+        pool.pairRanges[t] = {i, j, count};
+        // Advance (i, j) by count pairs, a row at a time.
+        for (int64_t left = count; left > 0 && i < n;) {
+            int64_t inRow = n - j;
+            if (left < inRow) {
+                j += static_cast<int>(left);
+                left = 0;
+            } else {
+                left -= inRow;
+                ++i;
+                j = i + 1;
+            }
+        }
+    }
+    pool.state->partitionedN = n;
+}
+
+void simulationStep(World& world, WorkerPool& pool) {
+    PoolState& s = *pool.state;
+    if (s.partitionedN != world.OBJECTS_N) partitionWork(pool, world);  // a caller forgot; stay in bounds
+    world.SIMULATION_TIME += world.SIMULATION_TIME_STEP;
+
+    s.world = &world;
+    s.pool = &pool;
+    s.n = std::clamp(world.OBJECTS_N, 0, MAX_OBJECTS);
+    s.workers = s.threads.empty() ? 1 : std::clamp(pool.workerCount, 1, pool.processorCount);
+    s.dt = world.SIMULATION_TIME_STEP;
+    s.relativistic = world.CALCULATE_RELATIVISTIC_MASSES != 0;
+    s.allowCollisions = world.ALLOW_OBJECT_COLLISIONS != 0;
+    s.stepCollision.store(0, std::memory_order_relaxed);
+    s.pairRow = pairRowFunction(pool.kernel);
+
+    if (s.workers > 1) {
+        s.activeWorkers.store(s.workers, std::memory_order_relaxed);
+        s.doneCount.store(0, std::memory_order_relaxed);
+        s.startGeneration.fetch_add(1, std::memory_order_acq_rel);
+        s.startGeneration.notify_all();
+        runWorker(s, 0);
+        const uint32_t others = static_cast<uint32_t>(s.workers - 1);
+        for (uint32_t done; (done = s.doneCount.load(std::memory_order_acquire)) != others;) waitWhileEqual(s.doneCount, done);
+    } else {
+        runWorker(s, 0);
+    }
+    if (stepAbandoned(s)) {
+        undoCommittedRanges(s);
+        world.collisionDetected = 1;
+    }
+}
+
+int setWorkerPriority(WorkerPool& pool, int nice) {
+    PoolState& s = *pool.state;
+    if (s.threads.empty()) return platform::setThreadNice(platform::currentThreadId(), nice);
+    int result = 0;
+    for (size_t t = 1; t < s.threadIds.size(); ++t) {
+        if (platform::setThreadNice(s.threadIds[t].load(std::memory_order_relaxed), nice) != 0) result = -1;
+    }
+    return result;
+}
+
+}  // namespace vantor

@@ -1,0 +1,68 @@
+#include "engine/kernel.h"
+#include "engine/world.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace vantor {
+
+// Compiled for several vector widths; the loader picks the widest the
+// processor has. The reduction over j is reordered by the vector lanes, which
+// changes only rounding and is the same on every run.
+__attribute__((target_clones("arch=skylake-avx512", "arch=haswell", "default")))
+void pairRowPortable(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double* fy, double* fz) {
+    const double xi = a.x[i], yi = a.y[i], zi = a.z[i], gpi = G * a.m[i];
+    const double* __restrict x = a.x;
+    const double* __restrict y = a.y;
+    const double* __restrict z = a.z;
+    const double* __restrict m = a.m;
+    const double* __restrict act = a.active;
+    double* __restrict gx = fx;
+    double* __restrict gy = fy;
+    double* __restrict gz = fz;
+    double sx = 0, sy = 0, sz = 0;
+#pragma omp simd reduction(+ : sx, sy, sz)
+    for (int j = jBegin; j < jEnd; ++j) {
+        double dx = x[j] - xi, dy = y[j] - yi, dz = z[j] - zi;
+        double r2 = dx * dx + dy * dy + dz * dz;
+        double f = gpi * m[j] / (std::sqrt(r2) * r2);
+        f = act[j] != 0.0 ? f : 0.0;
+        double cx = f * dx, cy = f * dy, cz = f * dz;
+        sx += cx;
+        sy += cy;
+        sz += cz;
+        gx[j] -= cx;
+        gy[j] -= cy;
+        gz[j] -= cz;
+    }
+    gx[i] += sx;
+    gy[i] += sy;
+    gz[i] += sz;
+}
+
+bool kernelAvailable(KernelKind kind) {
+    switch (kind) {
+        case KernelKind::Portable: return true;
+        case KernelKind::Avx512:
+#if defined(__x86_64__)
+            return __builtin_cpu_supports("avx512f");
+#else
+            return false;
+#endif
+    }
+    return false;
+}
+
+KernelKind bestKernel() {
+    const char* forced = std::getenv("VANTOR_KERNEL");
+    if (forced && std::strcmp(forced, "portable") == 0) return KernelKind::Portable;
+    return kernelAvailable(KernelKind::Avx512) ? KernelKind::Avx512 : KernelKind::Portable;
+}
+
+PairRowFn pairRowFunction(KernelKind kind) {
+    if (kind == KernelKind::Avx512 && kernelAvailable(kind)) return pairRowAvx512;
+    return pairRowPortable;
+}
+
+}  // namespace vantor

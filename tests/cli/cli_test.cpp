@@ -1,0 +1,171 @@
+#include "cli/cli.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "scenery/reader.h"
+#include "scenery/writer.h"
+
+namespace vantor::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+Result cli(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    int status = runCli(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+class CliTest : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("vantor-cli-test-" + std::to_string(::getpid()) + "-" +
+                                            testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string file(const std::string& name, const std::string& text) {
+        std::string path = (dir_ / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    fs::path dir_;
+};
+
+TEST_F(CliTest, UsageErrorsExitWithOneAndShowTheUsage) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"frobnicate"},
+        {"run"},
+        {"run", "example:110", "--steps"},
+        {"run", "example:110", "--steps", "-1"},
+        {"run", "example:110", "--steps", "12x"},
+        {"run", "example:110", "--until", "soon"},
+        {"run", "example:110", "--bogus"},
+        {"run", "example:110", "example:111"},
+        {"run", "example:110", "--threads", "0"},
+        {"run", "example:127", "--threads", "999"},
+        {"info"},
+        {"examples", "extra"},
+    };
+    for (const auto& args : cases) {
+        Result r = cli(args);
+        EXPECT_EQ(r.status, EXIT_USAGE) << testing::PrintToString(args);
+        EXPECT_NE(r.err.find("Usage:"), std::string::npos) << testing::PrintToString(args);
+    }
+}
+
+TEST_F(CliTest, UnreadableSceneryNamesTheFileAndTheReason) {
+    Result missing = cli({"run", path("missing.nbx")});
+    EXPECT_EQ(missing.status, EXIT_FILE);
+    EXPECT_NE(missing.err.find("missing.nbx"), std::string::npos);
+    EXPECT_NE(missing.err.find("No such file"), std::string::npos);
+
+    Result folder = cli({"info", dir_.string()});
+    EXPECT_EQ(folder.status, EXIT_FILE);
+
+    Result example = cli({"run", "example:999"});
+    EXPECT_EQ(example.status, EXIT_FILE);
+    EXPECT_NE(example.err.find("example:999"), std::string::npos);
+}
+
+TEST_F(CliTest, UnwritableOutputIsAFileError) {
+    fs::create_directories(dir_ / "taken.nbx");
+    Result r = cli({"run", "example:110", "--steps", "0", "--out", path("taken.nbx")});
+    EXPECT_EQ(r.status, EXIT_FILE);
+    EXPECT_NE(r.err.find("taken.nbx"), std::string::npos);
+    EXPECT_TRUE(fs::is_directory(dir_ / "taken.nbx"));
+}
+
+TEST_F(CliTest, RunStepsAndWritesTheResult) {
+    Result r = cli({"run", "example:110", "--steps", "25", "--out", path("out.nbx")});
+    ASSERT_EQ(r.status, EXIT_DONE) << r.err;
+    EXPECT_NE(r.out.find("Steps done:         25\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Workers:"), std::string::npos);
+    EXPECT_NE(r.out.find("MCS:"), std::string::npos);
+
+    World w;
+    ASSERT_EQ(readScenery(w, 0, path("out.nbx").c_str()), 1);
+    EXPECT_EQ(w.SIMULATION_TIME, 2500.0);  // 25 steps of 100 s
+    EXPECT_EQ(w.OBJECTS_N, 10);
+}
+
+TEST_F(CliTest, UntilStopsAtTheSimulatedTime) {
+    Result r = cli({"run", "example:110", "--until", "1050", "--out", path("out.nbx"), "--quiet"});
+    ASSERT_EQ(r.status, EXIT_DONE) << r.err;
+    EXPECT_EQ(r.out, "");
+    World w;
+    ASSERT_EQ(readScenery(w, 0, path("out.nbx").c_str()), 1);
+    EXPECT_EQ(w.SIMULATION_TIME, 1100.0);
+}
+
+TEST_F(CliTest, ZeroStepsWritesTheSceneryBack) {
+    Result r = cli({"run", "example:129", "--steps", "0", "--out", path("same.nbx"), "--quiet"});
+    ASSERT_EQ(r.status, EXIT_DONE) << r.err;
+    World loaded;
+    readScenery(loaded, 129, nullptr);
+    std::ifstream in(path("same.nbx"), std::ios::binary);
+    std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(written, sceneryText(loaded));
+}
+
+TEST_F(CliTest, CollisionStopsWithStatusThreeAndStillWrites) {
+    const std::string scenery = file("crash.nbx",
+        "[OBJECTS_N]=3\n[OBJECT_1_MASS]=1.e+024\n[OBJECT_2_MASS]=1.e+024\n"
+        "[OBJECT_3_MASS]=1.e+020\n[OBJECT_3_X]=5.e+008\n");
+    Result r = cli({"run", scenery, "--steps", "10", "--out", path("after.nbx")});
+    EXPECT_EQ(r.status, EXIT_COLLISION);
+    EXPECT_NE(r.err.find("A collision has been detected. Simulation stopped."), std::string::npos);
+    World w;
+    ASSERT_EQ(readScenery(w, 0, path("after.nbx").c_str()), 1);
+    EXPECT_EQ(w.SIMULATION_TIME, 10.0);
+    EXPECT_EQ(w.objects[2].x, 5e8);  // the stopped step changed nothing
+
+    // With collisions allowed the two are disabled and the run goes on.
+    const std::string allowed = file("allowed.nbx",
+        "[ALLOW_OBJECT_COLLISIONS]=1\n[OBJECTS_N]=3\n[OBJECT_1_MASS]=1.e+024\n[OBJECT_2_MASS]=1.e+024\n"
+        "[OBJECT_3_MASS]=1.e+020\n[OBJECT_3_X]=5.e+008\n");
+    Result ok = cli({"run", allowed, "--steps", "10"});
+    EXPECT_EQ(ok.status, EXIT_DONE) << ok.err;
+    EXPECT_NE(ok.out.find("Collision counter:  2"), std::string::npos) << ok.out;
+}
+
+TEST_F(CliTest, FewerThanTwoObjectsDoesNotStep) {
+    const std::string lone = file("lone.nbx", "[OBJECTS_N]=1\n[OBJECT_1_MASS]=5.e+000\n");
+    Result r = cli({"run", lone, "--steps", "100"});
+    EXPECT_EQ(r.status, EXIT_DONE);
+    EXPECT_NE(r.out.find("Steps done:         0\n"), std::string::npos) << r.out;
+}
+
+TEST_F(CliTest, ThreadsWithinTheLimitAreAccepted) {
+    Result r = cli({"run", "example:127", "--threads", "1", "--steps", "2"});
+    EXPECT_EQ(r.status, EXIT_DONE) << r.err;
+    EXPECT_NE(r.out.find("Workers:            1\n"), std::string::npos) << r.out;
+}
+
+TEST_F(CliTest, ExamplesAndInfo) {
+    Result list = cli({"examples"});
+    ASSERT_EQ(list.status, EXIT_DONE);
+    for (const char* n : {"111", "127", "110", "129", "130", "128", "131", "123", "124", "125"})
+        EXPECT_NE(list.out.find(n), std::string::npos) << n;
+    EXPECT_NE(list.out.find("Solar_system-heliocentric.nbx"), std::string::npos);
+
+    Result info = cli({"info", "example:110"});
+    ASSERT_EQ(info.status, EXIT_DONE) << info.err;
+    EXPECT_NE(info.out.find("Solar system - heliocentric"), std::string::npos);
+    EXPECT_NE(info.out.find("10 initial, 10 current"), std::string::npos);
+    EXPECT_NE(info.out.find("object 1 (Sun)"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vantor::cli
