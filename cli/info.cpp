@@ -34,7 +34,14 @@ std::string objectLabel(const World& w, int index) {
 }
 
 std::string pointText(double x, double y, double z) {
-    return "(" + formatReal(x) + ", " + formatReal(y) + ", " + formatReal(z) + ") m";
+    std::string text = "(";
+    text += formatReal(x);
+    text += ", ";
+    text += formatReal(y);
+    text += ", ";
+    text += formatReal(z);
+    text += ") m";
+    return text;
 }
 
 void printOrigin(std::ostream& out, const World& w) {

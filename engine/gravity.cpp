@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/kernel.h"
+#include "engine/integrate.h"
 #include "platform/platform.h"
 
 namespace vantor {
@@ -52,51 +52,52 @@ struct alignas(64) SpinBarrier {
     }
 };
 
+// Room for the vector kernels to read whole registers past the last object.
+constexpr size_t kCapacity = MAX_OBJECTS + 16;
+
+// A zeroed, cache-line aligned array of kCapacity entries.
 template <typename T>
-struct AlignedArray {
-    T* data = nullptr;
-    explicit AlignedArray(size_t n)
-        : data(static_cast<T*>(::operator new[](n * sizeof(T), std::align_val_t(64)))) {
-        std::memset(static_cast<void*>(data), 0, n * sizeof(T));
+struct Column {
+    T* data;
+    Column() : data(static_cast<T*>(::operator new[](kCapacity * sizeof(T), std::align_val_t(64)))) {
+        std::memset(static_cast<void*>(data), 0, kCapacity * sizeof(T));
     }
-    ~AlignedArray() { ::operator delete[](data, std::align_val_t(64)); }
-    AlignedArray(const AlignedArray&) = delete;
-    AlignedArray& operator=(const AlignedArray&) = delete;
+    ~Column() { ::operator delete[](data, std::align_val_t(64)); }
+    Column(const Column&) = delete;
+    Column& operator=(const Column&) = delete;
     T& operator[](size_t i) { return data[i]; }
     const T& operator[](size_t i) const { return data[i]; }
 };
 
-// Room for the vector kernel to read whole registers past the last object.
-constexpr size_t kCapacity = MAX_OBJECTS + 16;
-
-struct NextState {
-    double x, y, z, vx, vy, vz;
-};
-
-// A worker's private partial force sums.
+// A worker's private partial force sums: no lock or atomic in the pair loop.
 struct WorkerScratch {
-    AlignedArray<double> fx{kCapacity}, fy{kCapacity}, fz{kCapacity};
+    Column<double> fx, fy, fz;
     bool committed = false;  // this step's results of its range are in the table
 };
+
+// Above this many objects the pair loop walks column tiles that stay in the
+// processor's cache (8 arrays x 2048 x 8 bytes = 128 KiB).
+constexpr int kTileColumns = 2048;
+constexpr int kTiledAbove = 4 * kTileColumns;
 
 }  // namespace
 
 struct PoolState {
-    explicit PoolState(int workers)
-        : x(kCapacity), y(kCapacity), z(kCapacity), m(kCapacity), active(kCapacity), forces(kCapacity),
-          nextStates(kCapacity) {
+    explicit PoolState(int workers) {
         scratch.reserve(workers);
         for (int t = 0; t < workers; ++t) scratch.push_back(std::make_unique<WorkerScratch>());
     }
     ~PoolState() { stopThreads(); }
 
-    // The current table in structure-of-arrays form, each worker filling its
-    // own object range: what the pair loop reads.
-    AlignedArray<double> x, y, z;
-    AlignedArray<double> m;       // effective mass (relativistic or rest)
-    AlignedArray<double> active;  // 1.0 active, 0.0 skipped by the pair loop
-    AlignedArray<Vec3> forces;           // summed force of each object
-    AlignedArray<NextState> nextStates;  // new state; after commit, the old one
+    // The current table in structure-of-arrays form. Each worker fills and
+    // integrates only its own object range; the pair loop reads all of it.
+    Column<double> x, y, z, vx, vy, vz;
+    Column<double> m;       // effective mass (relativistic or rest), kg
+    Column<double> active;  // 1.0 active, 0.0 skipped by the pair loop
+    Column<double> fx, fy, fz;  // summed forces of the step, N
+    // The new state; after a range is committed, the old one (for undo).
+    Column<double> nx, ny, nz, nvx, nvy, nvz;
+    Column<uint8_t> finite;
     std::vector<std::unique_ptr<WorkerScratch>> scratch;
 
     // Step parameters, written by the caller before the start signal.
@@ -109,7 +110,7 @@ struct PoolState {
     bool allowCollisions = false;
     int partitionedN = -1;
     PairRowFn pairRow = pairRowPortable;
-    std::atomic<int> activeWorkers{1};  // what idle threads read to know whether to join in
+    std::atomic<int> activeWorkers{1};  // read by idle threads to know whether to join in
 
     std::atomic<int> stepCollision{0};  // a collision with collisions not allowed
     std::mutex collisionLock;           // the collision bookkeeping only
@@ -133,6 +134,8 @@ struct PoolState {
 
 namespace {
 
+bool stepAbandoned(const PoolState& s) { return s.stepCollision.load(std::memory_order_relaxed) != 0; }
+
 // A collision of object k, booked by the worker that owns k.
 void collide(PoolState& s, int k) {
     s.active[k] = 0.0;
@@ -145,11 +148,13 @@ void collide(PoolState& s, int k) {
     }
 }
 
-bool stepAbandoned(const PoolState& s) { return s.stepCollision.load(std::memory_order_relaxed) != 0; }
+ObjectRange rangeOf(const PoolState& s, int t) {
+    return s.workers > 1 ? s.pool->objectRanges[t] : ObjectRange{0, s.n, s.n};
+}
 
-// Phase 1: the worker's own objects with their effective masses, into the
-// arrays that every worker's pair loop reads. A worker touches only the
-// records of its own range, so they stay in its cache from step to step.
+// Phase 1: the worker's own objects with their effective masses. A worker
+// touches only the records of its own range, so they stay in its cache from
+// step to step.
 void gatherRange(PoolState& s, int begin, int end) {
     ObjectRecord* objects = s.world->objects.get();
     for (int k = begin; k < end; ++k) {
@@ -157,6 +162,9 @@ void gatherRange(PoolState& s, int begin, int end) {
         s.x[k] = o.x;
         s.y[k] = o.y;
         s.z[k] = o.z;
+        s.vx[k] = o.vx;
+        s.vy[k] = o.vy;
+        s.vz[k] = o.vz;
         s.m[k] = 0.0;
         s.active[k] = 0.0;
         if (o.disabled != 0) continue;
@@ -166,7 +174,7 @@ void gatherRange(PoolState& s, int begin, int end) {
             o.relativisticMass = mass;
         }
         o.gravParam = mass * G;
-        if (!std::isfinite(mass)) {
+        if (!std::isfinite(mass)) {  // at or above the speed of light
             collide(s, k);
             continue;
         }
@@ -176,72 +184,68 @@ void gatherRange(PoolState& s, int begin, int end) {
 }
 
 // Phase 2: the worker's consecutive pairs in row order, summed into its
-// private buffer; rows of inactive objects are skipped but counted.
+// private buffer; rows of inactive objects are skipped but counted. Row i of
+// the range covers partners [first(i), last(i)).
 void computePairs(PoolState& s, WorkerScratch& own, const PairRange& range) {
     const int n = s.n;
-    int i = range.i, j = range.j;
-    int64_t left = range.count;
+    if (range.count <= 0 || range.i >= n) return;
+    // The last row and where it ends.
+    int iLast = range.i, jEnd = range.j;
+    for (int64_t left = range.count; left > 0;) {
+        const int64_t inRow = n - jEnd;
+        if (left <= inRow) {
+            jEnd += static_cast<int>(left);
+            left = 0;
+        } else {
+            left -= inRow;
+            ++iLast;
+            jEnd = iLast + 1;
+        }
+    }
     const KernelArrays arrays{s.x.data, s.y.data, s.z.data, s.m.data, s.active.data};
-    while (left > 0 && i < n) {
-        int rowEnd = static_cast<int>(std::min<int64_t>(n, j + left));
-        if (s.active[i] != 0.0) s.pairRow(arrays, i, j, rowEnd, own.fx.data, own.fy.data, own.fz.data);
-        left -= rowEnd - j;
-        ++i;
-        j = i + 1;
+    auto row = [&](int i, int from, int to) {
+        const int lo = std::max(from, i == range.i ? range.j : i + 1);
+        const int hi = std::min(to, i == iLast ? jEnd : n);
+        if (lo < hi && s.active[i] != 0.0) s.pairRow(arrays, i, lo, hi, own.fx.data, own.fy.data, own.fz.data);
+    };
+    if (n <= kTiledAbove) {
+        for (int i = range.i; i <= iLast; ++i) row(i, 0, n);
+        return;
+    }
+    // Large sceneries: column tile by column tile, every row of the range.
+    for (int tile = (range.i + 1) / kTileColumns * kTileColumns; tile < n; tile += kTileColumns) {
+        const int rowsEnd = std::min(iLast, tile + kTileColumns - 1);
+        for (int i = range.i; i <= rowsEnd; ++i) row(i, tile, tile + kTileColumns);
     }
 }
 
-// One object's speed-preserving update; false when the result is not finite.
-bool integrate(const ObjectRecord& o, double mass, Vec3 f, double dt, NextState& out) {
-    double a = dt / mass;
-    double h = dt * a * 0.5;
-    double vsq = o.vx * o.vx + o.vy * o.vy + o.vz * o.vz;
-    double fsq = f.x * f.x + f.y * f.y + f.z * f.z;
-    double g;
-    if (vsq == 0.0 || fsq == 0.0) {
-        g = std::sqrt(a * a * fsq);
-    } else {
-        g = (o.vx * f.x + o.vy * f.y + o.vz * f.z) * std::sqrt(a * a * fsq) / std::sqrt(fsq * vsq);
-    }
-    out.x = o.x + dt * o.vx + h * f.x;
-    out.y = o.y + dt * o.vy + h * f.y;
-    out.z = o.z + dt * o.vz + h * f.z;
-    double wx = o.vx + a * f.x, wy = o.vy + a * f.y, wz = o.vz + a * f.z;
-    double wlen = std::sqrt(wx * wx + wy * wy + wz * wz);
-    if (wlen == 0.0) {
-        // No direction to keep: the velocity change cancelled the velocity
-        // (or there was neither); at rest is the only sensible answer.
-        out.vx = out.vy = out.vz = 0.0;
-    } else {
-        double scale = (std::sqrt(vsq) + g) / wlen;
-        out.vx = wx * scale;
-        out.vy = wy * scale;
-        out.vz = wz * scale;
-    }
-    // A mass of zero forced active by a file would otherwise spread
-    // not-a-numbers to every partner in the next step.
-    return std::isfinite(out.x) && std::isfinite(out.y) && std::isfinite(out.z) &&
-           std::isfinite(out.vx) && std::isfinite(out.vy) && std::isfinite(out.vz);
-}
-
-// Phase 3: sum the workers' partial forces (in worker order), check and
-// integrate the worker's own objects. False when the range met a collision
-// that abandons the step.
+// Phase 3: sums the workers' partial forces (in worker order), integrates
+// the worker's own objects and checks them. False when the range met a
+// collision that abandons the step.
 bool integrateRange(PoolState& s, int begin, int end) {
-    const ObjectRecord* objects = s.world->objects.get();
-    const int workers = s.workers;
+    for (int k = begin; k < end; ++k) {
+        double fx = 0, fy = 0, fz = 0;
+        for (int w = 0; w < s.workers; ++w) {
+            const WorkerScratch& b = *s.scratch[w];
+            fx += b.fx[k];
+            fy += b.fy[k];
+            fz += b.fz[k];
+        }
+        s.fx[k] = fx;
+        s.fy[k] = fy;
+        s.fz[k] = fz;
+    }
+    const IntegrateInput in{s.x.data, s.y.data, s.z.data, s.vx.data, s.vy.data, s.vz.data,
+                            s.m.data, s.fx.data, s.fy.data, s.fz.data};
+    const IntegrateOutput out{s.nx.data, s.ny.data, s.nz.data, s.nvx.data, s.nvy.data, s.nvz.data, s.finite.data};
+    integrateObjects(in, out, begin, end, s.dt);
     for (int k = begin; k < end; ++k) {
         if (s.active[k] == 0.0) continue;
-        Vec3 f{0, 0, 0};
-        for (int w = 0; w < workers; ++w) {
-            const WorkerScratch& b = *s.scratch[w];
-            f.x += b.fx[k];
-            f.y += b.fy[k];
-            f.z += b.fz[k];
-        }
-        s.forces[k] = f;
-        if (!std::isfinite(f.x) || !std::isfinite(f.y) || !std::isfinite(f.z) ||
-            !integrate(objects[k], s.m[k], f, s.dt, s.nextStates[k])) {
+        // A non-finite force (two objects at one point) or state. The state
+        // check also catches a zero mass that a file forced active, which
+        // would otherwise spread not-a-numbers to every partner.
+        const bool forceFinite = std::isfinite(s.fx[k]) && std::isfinite(s.fy[k]) && std::isfinite(s.fz[k]);
+        if (!forceFinite || !s.finite[k]) {
             collide(s, k);
             if (!s.allowCollisions) return false;
         }
@@ -250,25 +254,19 @@ bool integrateRange(PoolState& s, int begin, int end) {
 }
 
 // Puts the new states of the range's active objects into the table and
-// keeps the old ones in nextStates, so that an abandoned step can be undone.
-void commitRange(PoolState& s, WorkerScratch& own, int begin, int end) {
+// keeps the old ones, so that an abandoned step can be taken back.
+void swapStates(PoolState& s, int begin, int end) {
     ObjectRecord* objects = s.world->objects.get();
     for (int k = begin; k < end; ++k) {
         if (s.active[k] == 0.0) continue;
         ObjectRecord& o = objects[k];
-        NextState& ns = s.nextStates[k];
-        std::swap(o.x, ns.x);
-        std::swap(o.y, ns.y);
-        std::swap(o.z, ns.z);
-        std::swap(o.vx, ns.vx);
-        std::swap(o.vy, ns.vy);
-        std::swap(o.vz, ns.vz);
+        std::swap(o.x, s.nx[k]);
+        std::swap(o.y, s.ny[k]);
+        std::swap(o.z, s.nz[k]);
+        std::swap(o.vx, s.nvx[k]);
+        std::swap(o.vy, s.nvy[k]);
+        std::swap(o.vz, s.nvz[k]);
     }
-    own.committed = true;
-}
-
-ObjectRange rangeOf(const PoolState& s, int t) {
-    return s.workers > 1 ? s.pool->objectRanges[t] : ObjectRange{0, s.n, s.n};
 }
 
 // Everything one worker does in a step. With several workers, every worker
@@ -286,33 +284,25 @@ void runWorker(PoolState& s, int t) {
     if (s.workers > 1) s.barrier.arriveAndWait(s.workers);
 
     if (!stepAbandoned(s)) {
-        PairRange all{0, 1, static_cast<int64_t>(s.n) * (s.n - 1) / 2};
+        const PairRange all{0, 1, static_cast<int64_t>(s.n) * (s.n - 1) / 2};
         computePairs(s, own, s.workers > 1 ? s.pool->pairRanges[t] : all);
     }
     if (s.workers > 1) s.barrier.arriveAndWait(s.workers);
 
-    if (!stepAbandoned(s) && integrateRange(s, range.start, range.end)) commitRange(s, own, range.start, range.end);
+    if (!stepAbandoned(s) && integrateRange(s, range.start, range.end)) {
+        swapStates(s, range.start, range.end);
+        own.committed = true;
+    }
 }
 
 // Without collisions allowed a step is all or nothing: a collision met by
 // one worker takes back what the others committed.
 void undoCommittedRanges(PoolState& s) {
-    ObjectRecord* objects = s.world->objects.get();
     for (int t = 0; t < s.workers; ++t) {
         WorkerScratch& own = *s.scratch[t];
         if (!own.committed) continue;
         const ObjectRange range = rangeOf(s, t);
-        for (int k = range.start; k < range.end; ++k) {
-            if (s.active[k] == 0.0) continue;
-            ObjectRecord& o = objects[k];
-            const NextState& old = s.nextStates[k];
-            o.x = old.x;
-            o.y = old.y;
-            o.z = old.z;
-            o.vx = old.vx;
-            o.vy = old.vy;
-            o.vz = old.vz;
-        }
+        swapStates(s, range.start, range.end);
         own.committed = false;
     }
 }
@@ -341,7 +331,7 @@ WorkerPool::~WorkerPool() = default;
 
 int createWorkerPool(WorkerPool& pool, const World& world, int processors) {
     if (pool.state) pool.state->stopThreads();
-    int p = processors > 0 ? processors : platform::processorCount();
+    const int p = processors > 0 ? processors : platform::processorCount();
     pool.processorCount = p;
     pool.objectRanges.reset(new ObjectRange[p]);
     pool.pairRanges.reset(new PairRange[p]);
@@ -364,7 +354,8 @@ void partitionWork(WorkerPool& pool, const World& world) {
     if (pool.processorCount < 2) {
         pool.workerCount = 1;
     } else {
-        int64_t q = (n * (n - 1) / 2) / 4;
+        // At most one worker per 4 pairs: tiny sceneries avoid the handshake.
+        const int64_t q = (n * (n - 1) / 2) / 4;
         if (q <= 1) pool.workerCount = 1;
         else if (q > pool.processorCount) pool.workerCount = pool.processorCount;
         else pool.workerCount = static_cast<int>(q);
@@ -379,20 +370,20 @@ void partitionRanges(WorkerPool& pool, const World& world) {
     const int w = std::max(1, std::min(pool.workerCount, pool.processorCount));
     int b = n / w, r = n % w, next = 0;
     for (int t = 0; t < w; ++t) {
-        int count = b + (r > 0 ? 1 : 0);
+        const int count = b + (r > 0 ? 1 : 0);
         if (r > 0) --r;
         pool.objectRanges[t] = {next, next + count, count};
         next += count;
     }
+    // Equal runs of consecutive pairs in row order.
     const int64_t pairs = static_cast<int64_t>(n) * (n - 1) / 2;
     const int64_t b2 = pairs / w, r2 = pairs % w;
     int i = 0, j = 1;
     for (int t = 0; t < w; ++t) {
-        int64_t count = b2 + (t < r2 ? 1 : 0);
+        const int64_t count = b2 + (t < r2 ? 1 : 0);
         pool.pairRanges[t] = {i, j, count};
-        // Advance (i, j) by count pairs, a row at a time.
         for (int64_t left = count; left > 0 && i < n;) {
-            int64_t inRow = n - j;
+            const int64_t inRow = n - j;
             if (left < inRow) {
                 j += static_cast<int>(left);
                 left = 0;
@@ -418,8 +409,8 @@ void simulationStep(World& world, WorkerPool& pool) {
     s.dt = world.SIMULATION_TIME_STEP;
     s.relativistic = world.CALCULATE_RELATIVISTIC_MASSES != 0;
     s.allowCollisions = world.ALLOW_OBJECT_COLLISIONS != 0;
-    s.stepCollision.store(0, std::memory_order_relaxed);
     s.pairRow = pairRowFunction(pool.kernel);
+    s.stepCollision.store(0, std::memory_order_relaxed);
 
     if (s.workers > 1) {
         s.activeWorkers.store(s.workers, std::memory_order_relaxed);
@@ -428,7 +419,9 @@ void simulationStep(World& world, WorkerPool& pool) {
         s.startGeneration.notify_all();
         runWorker(s, 0);
         const uint32_t others = static_cast<uint32_t>(s.workers - 1);
-        for (uint32_t done; (done = s.doneCount.load(std::memory_order_acquire)) != others;) waitWhileEqual(s.doneCount, done);
+        for (uint32_t done; (done = s.doneCount.load(std::memory_order_acquire)) != others;) {
+            waitWhileEqual(s.doneCount, done);
+        }
     } else {
         runWorker(s, 0);
     }

@@ -17,7 +17,7 @@ namespace {
 // the last two roundings.
 inline __m512d inverseCube(__m512d r2) {
     const __m512d one = _mm512_set1_pd(1.0);
-    __m512d y = _mm512_rsqrt14_pd(r2);
+    __m512d y = _mm512_maskz_rsqrt14_pd(0xff, r2);
     const __m512d e0 = _mm512_fnmadd_pd(_mm512_mul_pd(r2, y), y, one);
     const __m512d c0 = _mm512_fmadd_pd(e0, _mm512_set1_pd(0.375), _mm512_set1_pd(0.5));
     y = _mm512_fmadd_pd(_mm512_mul_pd(y, e0), c0, y);
@@ -28,6 +28,14 @@ inline __m512d inverseCube(__m512d r2) {
     const __m512d t = _mm512_mul_pd(p, y);
     const __m512d low = _mm512_fmadd_pd(_mm512_mul_pd(_mm512_set1_pd(1.5), e), t, _mm512_mul_pd(pl, y));
     return _mm512_add_pd(t, low);
+}
+
+// (The masked forms of these intrinsics avoid a false uninitialised-value
+// warning of the compiler's own headers.)
+inline double horizontalSum(__m512d v) {
+    const __m256d s = _mm256_add_pd(_mm512_maskz_extractf64x4_pd(0xf, v, 0), _mm512_maskz_extractf64x4_pd(0xf, v, 1));
+    const __m128d t = _mm_add_pd(_mm256_castpd256_pd128(s), _mm256_extractf128_pd(s, 1));
+    return _mm_cvtsd_f64(_mm_add_sd(t, _mm_unpackhi_pd(t, t)));
 }
 
 }  // namespace
@@ -58,9 +66,9 @@ void pairRowAvx512(const KernelArrays& a, int i, int jBegin, int jEnd, double* f
         _mm512_mask_storeu_pd(fy + j, in, _mm512_fnmadd_pd(f, dy, _mm512_maskz_loadu_pd(in, fy + j)));
         _mm512_mask_storeu_pd(fz + j, in, _mm512_fnmadd_pd(f, dz, _mm512_maskz_loadu_pd(in, fz + j)));
     }
-    fx[i] += _mm512_reduce_add_pd(sx);
-    fy[i] += _mm512_reduce_add_pd(sy);
-    fz[i] += _mm512_reduce_add_pd(sz);
+    fx[i] += horizontalSum(sx);
+    fy[i] += horizontalSum(sy);
+    fz[i] += horizontalSum(sz);
 }
 
 }  // namespace vantor

@@ -1,0 +1,27 @@
+// The per-object half of the gravity step: the speed-preserving update of
+// position and velocity from the summed force, on structure-of-arrays data.
+#pragma once
+
+#include <cstdint>
+
+namespace vantor {
+
+struct IntegrateInput {
+    const double *x, *y, *z;     // m
+    const double *vx, *vy, *vz;  // m/s
+    const double* m;             // effective mass, kg
+    const double *fx, *fy, *fz;  // summed force, N
+};
+
+struct IntegrateOutput {
+    double *x, *y, *z;
+    double *vx, *vy, *vz;
+    uint8_t* finite;  // 1 when the new state is finite, else 0
+};
+
+// Integrates objects [begin, end) over dt seconds. Every object of the range
+// is computed; the caller keeps only the active ones. A provisional velocity
+// of exactly zero gives a velocity of zero.
+void integrateObjects(const IntegrateInput& in, const IntegrateOutput& out, int begin, int end, double dt);
+
+}  // namespace vantor
