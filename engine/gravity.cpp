@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -22,34 +23,42 @@ inline void cpuRelax() {
 #endif
 }
 
-// Spins first: within a step the partner arrives in microseconds, and a
-// blocking wait costs more than the whole step of a small scenery. After
-// about 50 us it sleeps in the kernel, so that a partner descheduled on a
-// busy machine gets the processor, and idle workers cost nothing.
-void waitWhileEqual(const std::atomic<uint32_t>& a, uint32_t old) {
+// Waiting on another worker spins first: within a step the partner arrives
+// in microseconds, and a kernel wake-up costs more than the whole step of a
+// small scenery. Past that it yields, so that a partner sharing a processor
+// on a busy machine gets to run.
+template <typename Ready>
+void waitUntil(Ready ready) {
     constexpr int kSpins = 1 << 10;
     for (int k = 0; k < kSpins; ++k) {
-        if (a.load(std::memory_order_acquire) != old) return;
+        if (ready()) return;
         cpuRelax();
     }
-    while (a.load(std::memory_order_acquire) == old) a.wait(old, std::memory_order_acquire);
+    while (!ready()) std::this_thread::yield();
 }
 
-// Reusable barrier for the workers of one step.
-struct alignas(64) SpinBarrier {
-    std::atomic<uint32_t> arrived{0};
-    alignas(64) std::atomic<uint32_t> generation{0};
-
-    void arriveAndWait(int parties) {
-        uint32_t g = generation.load(std::memory_order_acquire);
-        if (arrived.fetch_add(1, std::memory_order_acq_rel) + 1 == static_cast<uint32_t>(parties)) {
-            arrived.store(0, std::memory_order_relaxed);
-            generation.store(g + 1, std::memory_order_release);
-            generation.notify_all();
-        } else {
-            waitWhileEqual(generation, g);
-        }
+// An idle worker waiting for the next step also yields for a while, then
+// sleeps in the kernel, so that idle workers cost nothing.
+void waitForChange(const std::atomic<uint32_t>& a, uint32_t old) {
+    auto changed = [&] { return a.load(std::memory_order_acquire) != old; };
+    constexpr int kSpins = 1 << 10;
+    for (int k = 0; k < kSpins; ++k) {
+        if (changed()) return;
+        cpuRelax();
     }
+    const auto yieldUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
+    while (std::chrono::steady_clock::now() < yieldUntil) {
+        if (changed()) return;
+        std::this_thread::yield();
+    }
+    while (!changed()) a.wait(old, std::memory_order_acquire);
+}
+
+// Where one worker is within the steps: a counter only it writes, on a
+// cache line of its own, so that passing a barrier costs one transfer per
+// partner and no read-modify-write of a shared line.
+struct alignas(64) Epoch {
+    std::atomic<uint64_t> value{0};
 };
 
 // Room for the vector kernels to read whole registers past the last object.
@@ -83,7 +92,7 @@ constexpr int kTiledAbove = 4 * kTileColumns;
 }  // namespace
 
 struct PoolState {
-    explicit PoolState(int workers) {
+    explicit PoolState(int workers) : epochs(new Epoch[workers]) {
         scratch.reserve(workers);
         for (int t = 0; t < workers; ++t) scratch.push_back(std::make_unique<WorkerScratch>());
     }
@@ -116,8 +125,8 @@ struct PoolState {
     std::mutex collisionLock;           // the collision bookkeeping only
 
     alignas(64) std::atomic<uint32_t> startGeneration{0};
-    alignas(64) std::atomic<uint32_t> doneCount{0};
-    SpinBarrier barrier;
+    uint64_t stepEpoch = 0;  // each step's stages are stepEpoch + 1, + 2, + 3
+    std::unique_ptr<Epoch[]> epochs;  // one per worker
     std::atomic<bool> quit{false};
     std::vector<std::thread> threads;
     std::vector<std::atomic<int64_t>> threadIds;
@@ -145,6 +154,15 @@ void collide(PoolState& s, int k) {
         s.world->COLLISION_COUNTER += 1;
     } else {
         s.stepCollision.store(1, std::memory_order_relaxed);
+    }
+}
+
+// Worker t has reached `stage` of this step; waits until the step's other
+// workers have too. Every worker passes every stage of a step.
+void arriveAndWait(PoolState& s, int t, uint64_t stage) {
+    s.epochs[t].value.store(stage, std::memory_order_release);
+    for (int u = 0; u < s.workers; ++u) {
+        if (u != t) waitUntil([&] { return s.epochs[u].value.load(std::memory_order_acquire) >= stage; });
     }
 }
 
@@ -281,13 +299,13 @@ void runWorker(PoolState& s, int t) {
     std::memset(own.fz.data, 0, sizeof(double) * s.n);
 
     gatherRange(s, range.start, range.end);
-    if (s.workers > 1) s.barrier.arriveAndWait(s.workers);
+    if (s.workers > 1) arriveAndWait(s, t, s.stepEpoch + 1);
 
     if (!stepAbandoned(s)) {
         const PairRange all{0, 1, static_cast<int64_t>(s.n) * (s.n - 1) / 2};
         computePairs(s, own, s.workers > 1 ? s.pool->pairRanges[t] : all);
     }
-    if (s.workers > 1) s.barrier.arriveAndWait(s.workers);
+    if (s.workers > 1) arriveAndWait(s, t, s.stepEpoch + 2);
 
     if (!stepAbandoned(s) && integrateRange(s, range.start, range.end)) {
         swapStates(s, range.start, range.end);
@@ -311,13 +329,12 @@ void workerThread(PoolState* s, int t) {
     s->threadIds[t].store(platform::currentThreadId(), std::memory_order_relaxed);
     uint32_t seen = 0;
     for (;;) {
-        waitWhileEqual(s->startGeneration, seen);
+        waitForChange(s->startGeneration, seen);
         seen = s->startGeneration.load(std::memory_order_acquire);
         if (s->quit.load(std::memory_order_acquire)) return;
         if (t < s->activeWorkers.load(std::memory_order_relaxed)) {
             runWorker(*s, t);
-            s->doneCount.fetch_add(1, std::memory_order_acq_rel);
-            s->doneCount.notify_one();
+            s->epochs[t].value.store(s->stepEpoch + 3, std::memory_order_release);
         }
     }
 }
@@ -414,13 +431,13 @@ void simulationStep(World& world, WorkerPool& pool) {
 
     if (s.workers > 1) {
         s.activeWorkers.store(s.workers, std::memory_order_relaxed);
-        s.doneCount.store(0, std::memory_order_relaxed);
+        s.stepEpoch += 3;
         s.startGeneration.fetch_add(1, std::memory_order_acq_rel);
         s.startGeneration.notify_all();
         runWorker(s, 0);
-        const uint32_t others = static_cast<uint32_t>(s.workers - 1);
-        for (uint32_t done; (done = s.doneCount.load(std::memory_order_acquire)) != others;) {
-            waitWhileEqual(s.doneCount, done);
+        const uint64_t done = s.stepEpoch + 3;
+        for (int u = 1; u < s.workers; ++u) {
+            waitUntil([&] { return s.epochs[u].value.load(std::memory_order_acquire) >= done; });
         }
     } else {
         runWorker(s, 0);

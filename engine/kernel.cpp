@@ -10,7 +10,7 @@ namespace vantor {
 // Compiled for several vector widths; the loader picks the widest the
 // processor has. The reduction over j is reordered by the vector lanes, which
 // changes only rounding and is the same on every run.
-__attribute__((target_clones("arch=skylake-avx512", "arch=haswell", "default")))
+__attribute__((target_clones("avx512f", "avx2", "default")))
 void pairRowPortable(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double* fy, double* fz) {
     const double xi = a.x[i], yi = a.y[i], zi = a.z[i], gpi = G * a.m[i];
     const double* __restrict x = a.x;

@@ -38,6 +38,34 @@ inline double horizontalSum(__m512d v) {
     return _mm_cvtsd_f64(_mm_add_sd(t, _mm_unpackhi_pd(t, t)));
 }
 
+// One pass over eight partners starting at j. Full passes use plain loads
+// and stores (masked stores would defeat store forwarding into the next
+// row); only the row's last, partial pass is masked.
+template <bool Partial>
+inline void pairPass(const KernelArrays& a, int j, __mmask8 in, __m512d xi, __m512d yi, __m512d zi, __m512d gpi,
+                     __m512d& sx, __m512d& sy, __m512d& sz, double* fx, double* fy, double* fz) {
+    auto load = [in](const double* p) { return Partial ? _mm512_maskz_loadu_pd(in, p) : _mm512_loadu_pd(p); };
+    auto store = [in](double* p, __m512d v) {
+        if (Partial) _mm512_mask_storeu_pd(p, in, v);
+        else _mm512_storeu_pd(p, v);
+    };
+    const __m512d zero = _mm512_setzero_pd();
+    const __mmask8 live = _mm512_mask_cmp_pd_mask(in, load(a.active + j), zero, _CMP_NEQ_UQ);
+    const __m512d dx = _mm512_sub_pd(load(a.x + j), xi);
+    const __m512d dy = _mm512_sub_pd(load(a.y + j), yi);
+    const __m512d dz = _mm512_sub_pd(load(a.z + j), zi);
+    const __m512d r2 = _mm512_fmadd_pd(dz, dz, _mm512_fmadd_pd(dy, dy, _mm512_mul_pd(dx, dx)));
+    const __m512d gm = _mm512_mul_pd(gpi, load(a.m + j));
+    // Inactive partners and lanes past the row end give exactly nothing.
+    const __m512d f = _mm512_maskz_mul_pd(live, gm, inverseCube(r2));
+    sx = _mm512_fmadd_pd(f, dx, sx);
+    sy = _mm512_fmadd_pd(f, dy, sy);
+    sz = _mm512_fmadd_pd(f, dz, sz);
+    store(fx + j, _mm512_fnmadd_pd(f, dx, load(fx + j)));
+    store(fy + j, _mm512_fnmadd_pd(f, dy, load(fy + j)));
+    store(fz + j, _mm512_fnmadd_pd(f, dz, load(fz + j)));
+}
+
 }  // namespace
 
 void pairRowAvx512(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double* fy, double* fz) {
@@ -45,26 +73,12 @@ void pairRowAvx512(const KernelArrays& a, int i, int jBegin, int jEnd, double* f
     const __m512d yi = _mm512_set1_pd(a.y[i]);
     const __m512d zi = _mm512_set1_pd(a.z[i]);
     const __m512d gpi = _mm512_set1_pd(G * a.m[i]);
-    const __m512d zero = _mm512_setzero_pd();
-    __m512d sx = zero, sy = zero, sz = zero;
-    for (int j = jBegin; j < jEnd; j += 8) {
-        const int left = jEnd - j;
-        const __mmask8 in = left >= 8 ? __mmask8(0xff) : __mmask8((1u << left) - 1);
-        const __m512d act = _mm512_maskz_loadu_pd(in, a.active + j);
-        const __mmask8 live = _mm512_mask_cmp_pd_mask(in, act, zero, _CMP_NEQ_UQ);
-        const __m512d dx = _mm512_sub_pd(_mm512_maskz_loadu_pd(in, a.x + j), xi);
-        const __m512d dy = _mm512_sub_pd(_mm512_maskz_loadu_pd(in, a.y + j), yi);
-        const __m512d dz = _mm512_sub_pd(_mm512_maskz_loadu_pd(in, a.z + j), zi);
-        const __m512d r2 = _mm512_fmadd_pd(dz, dz, _mm512_fmadd_pd(dy, dy, _mm512_mul_pd(dx, dx)));
-        const __m512d gm = _mm512_mul_pd(gpi, _mm512_maskz_loadu_pd(in, a.m + j));
-        // Inactive partners and lanes past the row end give exactly nothing.
-        const __m512d f = _mm512_maskz_mul_pd(live, gm, inverseCube(r2));
-        sx = _mm512_fmadd_pd(f, dx, sx);
-        sy = _mm512_fmadd_pd(f, dy, sy);
-        sz = _mm512_fmadd_pd(f, dz, sz);
-        _mm512_mask_storeu_pd(fx + j, in, _mm512_fnmadd_pd(f, dx, _mm512_maskz_loadu_pd(in, fx + j)));
-        _mm512_mask_storeu_pd(fy + j, in, _mm512_fnmadd_pd(f, dy, _mm512_maskz_loadu_pd(in, fy + j)));
-        _mm512_mask_storeu_pd(fz + j, in, _mm512_fnmadd_pd(f, dz, _mm512_maskz_loadu_pd(in, fz + j)));
+    __m512d sx = _mm512_setzero_pd(), sy = sx, sz = sx;
+    int j = jBegin;
+    for (; j + 8 <= jEnd; j += 8) pairPass<false>(a, j, 0xff, xi, yi, zi, gpi, sx, sy, sz, fx, fy, fz);
+    if (j < jEnd) {
+        const __mmask8 in = static_cast<__mmask8>((1u << (jEnd - j)) - 1);
+        pairPass<true>(a, j, in, xi, yi, zi, gpi, sx, sy, sz, fx, fy, fz);
     }
     fx[i] += horizontalSum(sx);
     fy[i] += horizontalSum(sy);
