@@ -166,8 +166,18 @@ void arriveAndWait(PoolState& s, int t, uint64_t stage) {
     }
 }
 
+// The objects a worker gathers and integrates: its object range with both
+// ends moved to a multiple of 8, so that no cache line of the per-object
+// arrays is written by two workers (each line would bounce between their
+// caches every step). Which worker handles an object does not change its
+// result: the sums run over the workers' buffers in worker order either way.
 ObjectRange rangeOf(const PoolState& s, int t) {
-    return s.workers > 1 ? s.pool->objectRanges[t] : ObjectRange{0, s.n, s.n};
+    if (s.workers <= 1) return ObjectRange{0, s.n, s.n};
+    auto aligned = [&](int k) { return k >= s.n ? s.n : (k + 4) / 8 * 8; };
+    const ObjectRange& r = s.pool->objectRanges[t];
+    const int start = t == 0 ? 0 : std::min(aligned(r.start), s.n);
+    const int end = t == s.workers - 1 ? s.n : std::min(aligned(r.end), s.n);
+    return ObjectRange{start, std::max(start, end), std::max(0, end - start)};
 }
 
 // Phase 1: the worker's own objects with their effective masses. A worker
