@@ -1,8 +1,13 @@
-// Run control that needs no window: autosave file names and texts.
+// Run control that needs no window: speed figures, the status texts, the
+// process priority, automatic stop, reinitialising and autosave names.
 #pragma once
 
+#include <array>
 #include <ctime>
 #include <string>
+
+#include "engine/gravity.h"
+#include "engine/world.h"
 
 namespace vantor {
 
@@ -14,5 +19,35 @@ std::string separateAutosaveName(const std::string& path, const std::tm& t);
 
 // "Autosave timestamp: 14:30h, 2006-5-15" (minutes without a leading zero).
 std::string autosaveTimestampText(const std::tm& t);
+
+// Parts 1 to 5 of the status bar: "\tRunning" or "\tPaused", "\tNi=..",
+// "\tN=..", "\t2 threads" or "\t1 thread", "CC=..". A leading tab centres.
+std::array<std::string, 5> statusRunParts(const World& world, const WorkerPool& pool);
+
+// The once-a-second measurement while running: simulated seconds per
+// second and MCS over `elapsedSeconds` since the last measurement.
+void measureSpeed(World& world, double elapsedSeconds);
+
+// The frame-rate measurement and the batch-size control. Returns true when
+// the caller should restart its frame-rate interval (the run was just
+// primed, or a measurement was taken).
+bool measureFpsAndAdapt(World& world, double elapsedSeconds);
+
+// Applies a PROCESS_PRIORITY value (0 Normal, 1 Low, 2 High, 3 Highest) to
+// the process and the workers. 0 on success; -1 for a value outside 0..3 or
+// when the system refuses (raising a priority needs privileges), which is
+// never fatal.
+int setProcessPriority(WorkerPool& pool, int priority);
+
+// Normal priority for the process and the workers, as while paused.
+void restoreNormalPriority(WorkerPool& pool);
+
+// The reinitialize command's work once confirmed: back to the initial
+// configuration, run state reset, work repartitioned. The caller
+// recomputes the projection and repaints.
+void reinitializeWorld(World& world, WorkerPool& pool);
+
+// Whether the automatic stop by simulated time is due after a step.
+bool simulatedTimeStopDue(const World& world);
 
 }  // namespace vantor
