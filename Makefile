@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench clean asan tsan fuzz soak
 
 all: build
 
@@ -17,8 +17,18 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# The desktop program on the built-in heliocentric solar system (press
+# Space to start). Without a display: the same year simulated headless, and
+# its last frame written as a picture.
 run: build
-	$(BUILD_DIR)/cli/vantor-cli run example:110 --until 31536000
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		$(BUILD_DIR)/app/vantor scenery/examples/Solar_system-heliocentric.nbx; \
+	else \
+		echo "No display found: simulating a year of the solar system headless instead."; \
+		$(BUILD_DIR)/cli/vantor-cli run example:110 --until 31536000 --out $(BUILD_DIR)/solar-year.nbx && \
+		$(BUILD_DIR)/cli/vantor-cli render $(BUILD_DIR)/solar-year.nbx --out $(BUILD_DIR)/solar-year.png && \
+		echo "Last frame: $(BUILD_DIR)/solar-year.png"; \
+	fi
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
@@ -27,5 +37,63 @@ bench: build
 	$(BUILD_DIR)/bench/step_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BUILD_DIR)/bench/scenery_bench
 
+# Sanitizer builds, each in its own folder. asan: every test under the
+# address and undefined-behaviour sanitizers. tsan: the test programs named
+# in TSAN_TESTS (those that run threads) under the thread sanitizer.
+ASAN_DIR ?= build-asan
+TSAN_DIR ?= build-tsan
+TSAN_TESTS ?= engine_tests
+SANITIZER_CMAKE = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_BUILD_BENCH=OFF
+ASAN_FLAGS = -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+TSAN_FLAGS = -fsanitize=thread -fno-omit-frame-pointer
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tools/tsan.supp
+
+asan: deps
+	@cmake -S . -B $(ASAN_DIR) $(SANITIZER_CMAKE) -DCMAKE_CXX_FLAGS="$(ASAN_FLAGS)" > /dev/null
+	@cmake --build $(ASAN_DIR) -j $(JOBS)
+	cd $(ASAN_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+tsan: deps
+	@cmake -S . -B $(TSAN_DIR) $(SANITIZER_CMAKE) -DCMAKE_CXX_FLAGS="$(TSAN_FLAGS)" > /dev/null
+	@cmake --build $(TSAN_DIR) -j $(JOBS) --target $(TSAN_TESTS)
+	@for t in $(TSAN_TESTS); do \
+		exe=$$(find $(TSAN_DIR)/tests -name $$t -type f -perm -u+x | head -n 1); \
+		[ -n "$$exe" ] || { echo "tsan: no test program $$t" >&2; exit 1; }; \
+		echo "== $$exe"; \
+		$(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen $$exe --gtest_brief=1 || exit 1; \
+	done
+
+# libFuzzer targets (clang), each run for FUZZ_SECONDS on its seed corpus
+# in fuzz/corpus/<target>; new inputs go to $(FUZZ_DIR)/corpus, crashes to
+# $(FUZZ_DIR)/crashes.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = fuzz_scenery fuzz_parse_real fuzz_real_roundtrip
+FUZZ_CXX ?= clang++
+
+fuzz: deps
+	@cmake -S fuzz -B $(FUZZ_DIR) -G Ninja -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) > /dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS)
+	@for t in $(FUZZ_TARGETS); do \
+		mkdir -p $(FUZZ_DIR)/corpus/$$t $(FUZZ_DIR)/crashes/$$t; \
+		echo "== $$t for $(FUZZ_SECONDS) s"; \
+		$(SANITIZER_ENV) $(FUZZ_DIR)/$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+			-max_len=131072 -print_final_stats=1 \
+			-artifact_prefix=$(FUZZ_DIR)/crashes/$$t/ $(FUZZ_DIR)/corpus/$$t fuzz/corpus/$$t \
+			> $(FUZZ_DIR)/$$t.log 2>&1 \
+			|| { tail -n 60 $(FUZZ_DIR)/$$t.log; echo "fuzz: $$t failed" >&2; exit 1; }; \
+		grep -E '^(stat::number_of_executed_units|stat::new_units_added|#[0-9]+ +DONE)' $(FUZZ_DIR)/$$t.log; \
+	done
+
+# A long run of stepping and autosaving (not part of the tests):
+# make soak SOAK_SECONDS=600 [SOAK_BUILD=build-asan]
+SOAK_SECONDS ?= 600
+SOAK_BUILD ?= $(BUILD_DIR)
+soak:
+	@cmake --build $(SOAK_BUILD) -j $(JOBS) --target vantor-soak
+	$(SOAK_BUILD)/tools/vantor-soak --seconds $(SOAK_SECONDS) --folder $(SOAK_BUILD)/soak
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR)

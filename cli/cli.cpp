@@ -9,6 +9,8 @@ const char* const kUsage =
     "  vantor-cli examples\n"
     "  vantor-cli info SCENERY\n"
     "  vantor-cli run SCENERY [--steps N] [--until SECONDS] [--threads W] [--out FILE] [--quiet]\n"
+    "  vantor-cli bench [--rounds R] [--seconds S] [--threads W] [--json] [--print-submission [--comment TEXT]]\n"
+    "  vantor-cli render SCENERY --out FILE.png [--size WxH] [--steps N] [--frames K --every M]\n"
     "\n"
     "SCENERY is a scenery file (.nbx) or a built-in example as example:NUMBER,\n"
     "for example example:110 (vantor-cli examples lists them).\n";
@@ -31,6 +33,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (command == "examples") return examplesCommand(rest, out, err);
     if (command == "info") return infoCommand(rest, out, err);
     if (command == "run") return runCommand(rest, out, err);
+    if (command == "bench") return benchCommand(rest, out, err);
+    if (command == "render") return renderCommand(rest, out, err);
     return usageError(err, "unknown command '" + command + "'");
 }
 

@@ -13,6 +13,7 @@ enum ExitStatus {
     EXIT_USAGE = 1,      // bad command line: a message and the usage
     EXIT_FILE = 2,       // a file that cannot be read or written
     EXIT_COLLISION = 3,  // a run stopped by a collision
+    EXIT_BENCHMARK = 4,  // a benchmark that did not complete
 };
 
 // Prints the message and the usage; returns EXIT_USAGE.
@@ -23,5 +24,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 int examplesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int infoCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int benchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int renderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace vantor::cli

@@ -39,7 +39,7 @@ void waitUntil(Ready ready) {
 
 // An idle worker waiting for the next step also yields for a while, then
 // sleeps in the kernel, so that idle workers cost nothing.
-void waitForChange(const std::atomic<uint32_t>& a, uint32_t old) {
+void waitForChange(const std::atomic<uint64_t>& a, uint64_t old) {
     auto changed = [&] { return a.load(std::memory_order_acquire) != old; };
     constexpr int kSpins = 1 << 10;
     for (int k = 0; k < kSpins; ++k) {
@@ -119,12 +119,16 @@ struct PoolState {
     bool allowCollisions = false;
     int partitionedN = -1;
     PairRowFn pairRow = pairRowPortable;
-    std::atomic<int> activeWorkers{1};  // read by idle threads to know whether to join in
 
     std::atomic<int> stepCollision{0};  // a collision with collisions not allowed
     std::mutex collisionLock;           // the collision bookkeeping only
 
-    alignas(64) std::atomic<uint32_t> startGeneration{0};
+    // The start signal of a step: its number above the low 16 bits, its
+    // worker count in them. A thread left out of a step may look only when
+    // the next one has begun; one load gives it the count of the step that
+    // woke it, never that of a later step whose parameters are being written.
+    static constexpr int kCountBits = 16;
+    alignas(64) std::atomic<uint64_t> startSignal{0};
     uint64_t stepEpoch = 0;  // each step's stages are stepEpoch + 1, + 2, + 3
     std::unique_ptr<Epoch[]> epochs;  // one per worker
     std::atomic<bool> quit{false};
@@ -134,8 +138,8 @@ struct PoolState {
     void stopThreads() {
         if (threads.empty()) return;
         quit.store(true, std::memory_order_release);
-        startGeneration.fetch_add(1, std::memory_order_acq_rel);
-        startGeneration.notify_all();
+        startSignal.fetch_add(uint64_t{1} << kCountBits, std::memory_order_acq_rel);
+        startSignal.notify_all();
         for (auto& t : threads) t.join();
         threads.clear();
     }
@@ -337,12 +341,13 @@ void undoCommittedRanges(PoolState& s) {
 
 void workerThread(PoolState* s, int t) {
     s->threadIds[t].store(platform::currentThreadId(), std::memory_order_relaxed);
-    uint32_t seen = 0;
+    uint64_t seen = 0;
     for (;;) {
-        waitForChange(s->startGeneration, seen);
-        seen = s->startGeneration.load(std::memory_order_acquire);
+        waitForChange(s->startSignal, seen);
+        seen = s->startSignal.load(std::memory_order_acquire);
         if (s->quit.load(std::memory_order_acquire)) return;
-        if (t < s->activeWorkers.load(std::memory_order_relaxed)) {
+        const uint64_t stepWorkers = seen & ((uint64_t{1} << PoolState::kCountBits) - 1);
+        if (static_cast<uint64_t>(t) < stepWorkers) {
             runWorker(*s, t);
             s->epochs[t].value.store(s->stepEpoch + 3, std::memory_order_release);
         }
@@ -440,10 +445,11 @@ void simulationStep(World& world, WorkerPool& pool) {
     s.stepCollision.store(0, std::memory_order_relaxed);
 
     if (s.workers > 1) {
-        s.activeWorkers.store(s.workers, std::memory_order_relaxed);
         s.stepEpoch += 3;
-        s.startGeneration.fetch_add(1, std::memory_order_acq_rel);
-        s.startGeneration.notify_all();
+        const uint64_t step = (s.startSignal.load(std::memory_order_relaxed) >> PoolState::kCountBits) + 1;
+        s.startSignal.store(step << PoolState::kCountBits | static_cast<uint64_t>(s.workers),
+                            std::memory_order_release);
+        s.startSignal.notify_all();
         runWorker(s, 0);
         const uint64_t done = s.stepEpoch + 3;
         for (int u = 1; u < s.workers; ++u) {

@@ -1,4 +1,5 @@
 #include "engine/integrate.h"
+#include "engine/vector_clones.h"
 
 #include <cmath>
 
@@ -6,7 +7,7 @@ namespace vantor {
 
 // One branch-free pass that the compiler vectorises: the square roots and
 // divisions of the update would dominate small sceneries otherwise.
-__attribute__((target_clones("avx512f", "avx2", "default")))
+VANTOR_VECTOR_CLONES
 void integrateObjects(const IntegrateInput& in, const IntegrateOutput& out, int begin, int end, double dt) {
     const double* __restrict px = in.x;
     const double* __restrict py = in.y;

@@ -1,4 +1,5 @@
 #include "engine/kernel.h"
+#include "engine/vector_clones.h"
 #include "engine/world.h"
 
 #include <cmath>
@@ -10,7 +11,7 @@ namespace vantor {
 // Compiled for several vector widths; the loader picks the widest the
 // processor has. The reduction over j is reordered by the vector lanes, which
 // changes only rounding and is the same on every run.
-__attribute__((target_clones("avx512f", "avx2", "default")))
+VANTOR_VECTOR_CLONES
 void pairRowPortable(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double* fy, double* fz) {
     const double xi = a.x[i], yi = a.y[i], zi = a.z[i], gpi = G * a.m[i];
     const double* __restrict x = a.x;

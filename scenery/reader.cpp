@@ -197,6 +197,9 @@ int reference(int32_t v) { return v >= 1 ? v - 1 : 0; }
 double reduceAngle(double degrees) {
     double r = std::fmod(degrees, 360.0);
     if (r < 0) r += 360.0;
+    // A tiny negative remainder plus 360 rounds to 360 itself, and an
+    // infinite angle has no remainder: neither lies in [0, 360).
+    if (!(r < 360.0)) r = 0.0;
     return r;
 }
 

@@ -113,6 +113,8 @@ TEST_F(ReaderTest, RealSettingsPassTheirRangeRules) {
         {"[VIEWPOINT_PHI]=359.5", &World::VIEWPOINT_PHI, 359.5},
         {"[VIEWPOINT_ALPHA]=-450", &World::VIEWPOINT_ALPHA, 270},
         {"[VIEWPOINT_ALPHA]=400", &World::VIEWPOINT_ALPHA, 40},
+        {"[VIEWPOINT_PHI]=-1e-300", &World::VIEWPOINT_PHI, 0},  // 360 - 1e-300 rounds to 360
+        {"[VIEWPOINT_ALPHA]=1e999", &World::VIEWPOINT_ALPHA, 0},  // infinite: no remainder
         {"[VIEWPOINT_THETA]=200", &World::VIEWPOINT_THETA, 180},
         {"[VIEWPOINT_THETA]=-5", &World::VIEWPOINT_THETA, 0},
         {"[VIEWPOINT_DISTANCE]=-5e8", &World::VIEWPOINT_DISTANCE, 5e8},

@@ -1,0 +1,161 @@
+// The main window: menus, toolbar, status bar and the view; the command,
+// key and mouse dispatch; the run loop on Qt's event loop; the file
+// commands; fullscreen mode.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <array>
+#include <map>
+#include <memory>
+
+#include "dialogs/context.h"
+#include "engine/gravity.h"
+#include "engine/world.h"
+#include "render/navigation.h"
+#include "render/surface.h"
+#include "render/view.h"
+
+class QLabel;
+class QToolBar;
+class QToolButton;
+class QMenu;
+
+namespace vantor {
+
+class SpinField;
+class ViewWidget;
+class LongTimer;
+
+class MainWindow : public QMainWindow, public AppContext {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Creates the worker pool; false when the threads cannot be started.
+    bool startWorkers();
+    // The view 600 by 350 pixels and the window centred on the screen.
+    void fitMainWindow();
+    void centreOnScreen();
+
+    // AppContext
+    World& world() override { return world_; }
+    WorkerPool& pool() override { return pool_; }
+    render::View& view() override { return view_; }
+    QWidget* activeWindow() override;
+    void paintView() override;
+    void rebuildAndPaint() override;
+    void refreshMenus() override;
+    void setStatusText(const QString& text) override { updateStatusLine(&text); }
+    void setRunning(int mode) override;
+    int openScenery(int exampleNumber, const QString& name, bool showProcessing) override;
+    void objectsChanged() override;
+    void refreshViewDialogs() override;
+
+    // Commands, keys and mouse.
+    void onCommand(int id);
+    void keyDown(int key, Qt::KeyboardModifiers modifiers);
+    void keyUp(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat);
+    void viewMousePress(QPoint pos, Qt::MouseButton button);
+    void viewMouseMove(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint global);
+    void viewMouseRelease(Qt::MouseButton button);
+    void viewDoubleClick();
+    void showContextMenu(QPoint global);
+
+    // File commands: 6 Yes (saved or nothing to save), 7 No, 2 Cancel.
+    int confirmSaveChanges();
+    int saveSceneryAs();
+    int fileNewCommand();
+    void openCommand();
+    void updateTitle();
+
+    // Run control.
+    int reinitializeSimulation();
+    void autosaveTick();
+    void autostopAction();
+    void updateStatusLine(const QString* text = nullptr);
+    void refreshToolbar();
+    void applyToolbarFields();
+    void spinToolbarField(int fieldId, int direction);
+    void toggleFullscreen();
+
+    // For tests and the benchmark dialog.
+    ViewWidget* viewWidget() const { return viewWidget_; }
+    QAction* action(int id) const;
+    SpinField* toolbarField(int id) const;
+    QLabel* statusPart(int part) const { return statusParts_[part]; }
+    QMenu* contextMenu() const { return contextMenu_; }
+    bool fullscreenMode() const { return view_.fullscreenMode; }
+    const render::Surface& surface() const { return surface_; }
+    int shiftLock(int key) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolbars();
+    void createStatusBar();
+    void createTimers();
+    QAction* makeAction(int id, const QString& text, const QString& icon = {}, const QString& tip = {});
+
+    void runPump();
+    void endPass();
+    void measureTick();
+    void toolbarRepeatTick();
+    void updateAutosaveTimer();
+    void updateAutostopTimer();
+    void toggleWithShiftLock(int key, int& setting, bool held, bool shift);
+    void setPriorityCommand(int priority);
+    void toggleStaticScenery();
+    void objectToOrigin();
+    void showMessage(const QString& caption, const QString& text);
+    void updateObjectTooltip(QPoint viewPos, QPoint global);
+    void layoutStatusParts();
+    void viewResized();
+    bool refusedWhileBenchmarking();
+    void collisionStop();
+
+    World world_;
+    WorkerPool pool_;
+    render::View view_;
+    render::Surface surface_;
+
+    ViewWidget* viewWidget_ = nullptr;
+    QWidget* fullscreenWindow_ = nullptr;
+    std::map<int, QAction*> actions_;
+    QToolBar* toolbar_ = nullptr;
+    QToolBar* fieldsBar_ = nullptr;
+    std::map<int, SpinField*> fields_;
+    std::array<QLabel*, 6> statusParts_{};
+    QMenu* contextMenu_ = nullptr;
+    QIcon startIcon_, pauseIcon_;
+
+    // The run loop: a zero-interval pump that performs a slice of the
+    // present batch of steps, and the frame at the batch's end.
+    QTimer pumpTimer_;
+    bool inPump_ = false;
+    bool pendingCollisionMessage_ = false;
+    QElapsedTimer speedClock_, fpsClock_;
+
+    QTimer measureTimer_, repeatTimer_, blinkTimer_;
+    std::unique_ptr<LongTimer> autosaveTimer_, autostopTimer_;
+    int repeatTicks_ = 0;
+    bool repeatActive_ = false;
+
+    // The view's drag state and the hover tooltip.
+    render::DragState drag_;
+    bool nameShown_ = false;
+
+    std::array<int, 3> shiftLocks_{};  // F6, F7, F8
+
+    QPointer<QDialog> examplesDialog_;
+};
+
+}  // namespace vantor

@@ -1,0 +1,224 @@
+// The run loop on Qt's event loop: while the simulation runs, a zero-interval
+// pump performs the present batch of steps in slices short enough that input
+// is handled between them, and paints one frame when the batch is complete.
+#include <QApplication>
+#include <QDateTime>
+#include <QMessageBox>
+
+#include "app/long_timer.h"
+#include "app/main_window.h"
+#include "dialogs/command_ids.h"
+#include "dialogs/dialogs.h"
+#include "engine/runcontrol.h"
+#include "render/camera.h"
+#include "scenery/writer.h"
+
+namespace vantor {
+
+namespace {
+
+// Input waits at most this long for a batch of steps.
+constexpr qint64 kSliceNanoseconds = 12'000'000;
+
+}  // namespace
+
+void MainWindow::createTimers() {
+    pumpTimer_.setInterval(0);
+    connect(&pumpTimer_, &QTimer::timeout, this, &MainWindow::runPump);
+
+    measureTimer_.setInterval(1000);
+    connect(&measureTimer_, &QTimer::timeout, this, &MainWindow::measureTick);
+    repeatTimer_.setInterval(25);
+    connect(&repeatTimer_, &QTimer::timeout, this, &MainWindow::toolbarRepeatTick);
+    blinkTimer_.setInterval(350);
+    connect(&blinkTimer_, &QTimer::timeout, this, [this] { view_.blinkPhase = !view_.blinkPhase; });
+    measureTimer_.start();
+    repeatTimer_.start();
+    blinkTimer_.start();
+
+    autosaveTimer_ = std::make_unique<LongTimer>(this);
+    autostopTimer_ = std::make_unique<LongTimer>(this);
+    connect(autosaveTimer_.get(), &LongTimer::timeout, this, [this] {
+        if (!world_.benchmarkRunning) autosaveTick();
+    });
+    connect(autostopTimer_.get(), &LongTimer::timeout, this, [this] {
+        if (!world_.benchmarkRunning) autostopAction();
+    });
+    speedClock_.start();
+    fpsClock_.start();
+}
+
+void MainWindow::setRunning(int mode) {
+    const int before = world_.simulationRunning;
+    world_.simulationRunning = mode > 0 ? 1 : mode == 0 ? 0 : !world_.simulationRunning;
+    updateAutosaveTimer();
+    updateAutostopTimer();
+    updateStatusLine();
+    if (world_.simulationRunning) {
+        if (!before) {
+            // A run's speed figures start with the run, not at the last
+            // measurement before the pause.
+            world_.simTimeAtLastMeasure = world_.SIMULATION_TIME;
+            speedClock_.restart();
+            world_.batchStepCounter = 0;
+        }
+        setProcessPriority(pool_, world_.PROCESS_PRIORITY);  // a refused raise is not fatal
+        pumpTimer_.start();
+    } else {
+        pumpTimer_.stop();
+        world_.batchStepCounter = 0;
+        restoreNormalPriority(pool_);
+        refreshViewDialogs();
+    }
+    refreshMenus();
+    paintView();
+}
+
+void MainWindow::runPump() {
+    if (inPump_) return;
+    inPump_ = true;
+    QElapsedTimer slice;
+    slice.start();
+    bool passOver = false;
+    const int collisionsBefore = world_.COLLISION_COUNTER;
+    while (!passOver && world_.batchStepCounter < world_.stepsPerFrame) {
+        if (!world_.simulationRunning || world_.OBJECTS_N < 2) {
+            inPump_ = false;
+            setRunning(0);
+            return;
+        }
+        simulationStep(world_, pool_);
+        if (world_.collisionDetected && !world_.ALLOW_OBJECT_COLLISIONS) {
+            inPump_ = false;
+            collisionStop();
+            return;
+        }
+        if (simulatedTimeStopDue(world_)) {
+            inPump_ = false;
+            autostopAction();
+            return;
+        }
+        ++world_.batchStepCounter;
+        // Hand back to the event loop between steps now and then, so that
+        // input is handled while a long batch runs; the batch continues at
+        // the next pass of the pump.
+        if (slice.nsecsElapsed() > kSliceNanoseconds) passOver = true;
+    }
+    if (world_.COLLISION_COUNTER != collisionsBefore) updateStatusLine();
+    if (world_.batchStepCounter >= world_.stepsPerFrame || world_.stepsPerFrame <= 0) endPass();
+    inPump_ = false;
+}
+
+// The end of a batch: one frame (the first pass after a start only marks the
+// scenery modified).
+void MainWindow::endPass() {
+    world_.batchStepCounter = 0;
+    if (!world_.simulationRunning) return;
+    if (world_.SPACECRAFT_MODE && world_.SPACECRAFT_AUTOTRACKING) dialogs::spacecraftKey(Qt::Key_Return, *this);
+    if (!world_.sceneryModified) {
+        world_.sceneryModified = 1;
+        refreshMenus();
+        return;
+    }
+    paintView();
+    ++world_.frameCounter;
+}
+
+void MainWindow::collisionStop() {
+    setRunning(0);
+    QMessageBox::critical(activeWindow(), "Error", "A collision has been detected. Simulation stopped.");
+}
+
+void MainWindow::measureTick() {
+    if (world_.simulationRunning) {
+        measureSpeed(world_, static_cast<double>(speedClock_.nsecsElapsed()) * 1e-9);
+        speedClock_.restart();
+    }
+    if (measureFpsAndAdapt(world_, static_cast<double>(fpsClock_.nsecsElapsed()) * 1e-9)) fpsClock_.restart();
+}
+
+void MainWindow::updateAutosaveTimer() {
+    if (world_.AUTOSAVE_ENABLED && world_.simulationRunning && world_.AUTOSAVE_PERIOD > 0) {
+        autosaveTimer_->start(static_cast<uint64_t>(world_.AUTOSAVE_PERIOD) * 1000);
+    } else {
+        autosaveTimer_->stop();
+    }
+}
+
+void MainWindow::updateAutostopTimer() {
+    if ((world_.AUTOSTOP_MODE & 1) && world_.simulationRunning && world_.AUTOSTOP_RT_PERIOD > 0) {
+        autostopTimer_->start(static_cast<uint64_t>(world_.AUTOSTOP_RT_PERIOD) * 1000);
+    } else {
+        autostopTimer_->stop();
+    }
+}
+
+void MainWindow::autosaveTick() {
+    if (!world_.AUTOSAVE_ENABLED || !world_.simulationRunning) return;
+    world_.AUTOSAVE_ENABLED = 0;  // no second save from the timer meanwhile
+    bool saved = false;
+    const QDateTime now = QDateTime::currentDateTime();
+    std::tm local{};
+    local.tm_year = now.date().year() - 1900;
+    local.tm_mon = now.date().month() - 1;
+    local.tm_mday = now.date().day();
+    local.tm_hour = now.time().hour();
+    local.tm_min = now.time().minute();
+    local.tm_sec = now.time().second();
+    if (world_.currentFileName.empty() || world_.currentFileName.find('/') == std::string::npos) {
+        // Never saved (an example has only its item text): ask where.
+        saved = saveSceneryAs() == 6;
+    } else {
+        const std::string target = world_.AUTOSAVE_INTO_SEPARATE_FILES
+                                       ? separateAutosaveName(world_.currentFileName, local)
+                                       : world_.currentFileName;
+        // The scenery's own state flags stay as they were when the copy goes
+        // to a separate file: the scenery itself was not saved.
+        const int modified = world_.sceneryModified, onDisk = world_.sceneryOnDisk;
+        world_.AUTOSAVE_ENABLED = 1;  // written as enabled
+        saved = writeSceneryFile(world_, target) == 0;
+        world_.AUTOSAVE_ENABLED = 0;
+        if (world_.AUTOSAVE_INTO_SEPARATE_FILES) {
+            world_.sceneryModified = modified;
+            world_.sceneryOnDisk = onDisk;
+        }
+    }
+    const QString text = saved ? QString::fromStdString(autosaveTimestampText(local))
+                               : QString("Last Autosave was unsuccessful");
+    world_.AUTOSAVE_ENABLED = 1;
+    updateStatusLine(&text);
+    refreshMenus();
+}
+
+void MainWindow::autostopAction() {
+    if (world_.RESTART_AFTER_AUTOSTOP) {
+        reinitializeWorld(world_, pool_);
+        render::updateProjection(world_, view_);
+        rebuildAndPaint();
+        setRunning(1);
+    } else {
+        setRunning(0);
+    }
+    refreshMenus();
+    paintView();
+}
+
+int MainWindow::reinitializeSimulation() {
+    if (world_.INIT_OBJECTS_N < 1) return 6;
+    QMessageBox box(QMessageBox::Question, "Reinitialize simulation", "Do you really want to reload initial data?",
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, activeWindow());
+    box.setDefaultButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    if (answer == QMessageBox::Yes) {
+        setRunning(0);
+        reinitializeWorld(world_, pool_);
+        render::updateProjection(world_, view_);
+        rebuildAndPaint();
+        refreshMenus();
+        updateStatusLine();
+        return 6;
+    }
+    return answer == QMessageBox::No ? 7 : 2;
+}
+
+}  // namespace vantor

@@ -1,0 +1,142 @@
+// vantor-cli render: load a scenery, step it, paint frames as the view
+// would show them and write them as PNG files.
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+
+#include "cli/cli.h"
+#include "cli/scenery_source.h"
+#include "engine/gravity.h"
+#include "render/camera.h"
+#include "render/painter.h"
+#include "render/png.h"
+#include "render/static_scenery.h"
+
+namespace vantor::cli {
+
+namespace {
+
+constexpr int MAX_FRAME_SIDE = 16384;  // pixels; keeps a typo from asking for gigabytes
+
+struct RenderOptions {
+    std::string scenery;
+    std::string outFile;
+    int width = 600, height = 350;  // the program's view at start-up
+    long long steps = 0;
+    std::optional<long long> frames;
+    std::optional<long long> every;
+};
+
+bool parseSize(const std::string& text, int& width, int& height) {
+    const size_t x = text.find('x');
+    if (x == std::string::npos) return false;
+    std::optional<long long> w = parseWholeNumber(text.substr(0, x)), h = parseWholeNumber(text.substr(x + 1));
+    if (!w || !h || *w < 1 || *h < 1 || *w > MAX_FRAME_SIDE || *h > MAX_FRAME_SIDE) return false;
+    width = static_cast<int>(*w);
+    height = static_cast<int>(*h);
+    return true;
+}
+
+std::optional<std::string> parseRenderOptions(const std::vector<std::string>& args, RenderOptions& o) {
+    for (size_t k = 0; k < args.size(); ++k) {
+        const std::string& a = args[k];
+        if (a == "--out" || a == "--size" || a == "--steps" || a == "--frames" || a == "--every") {
+            if (k + 1 >= args.size()) return a + " needs a value";
+            const std::string& v = args[++k];
+            if (a == "--out") {
+                o.outFile = v;
+            } else if (a == "--size") {
+                if (!parseSize(v, o.width, o.height)) {
+                    return "--size needs WIDTHxHEIGHT, each from 1 to " + std::to_string(MAX_FRAME_SIDE);
+                }
+            } else {
+                std::optional<long long> n = parseWholeNumber(v);
+                const long long least = a == "--frames" ? 1 : 0;
+                if (!n || *n < least) return a + " needs a whole number, " + std::to_string(least) + " or more";
+                if (a == "--steps") o.steps = *n;
+                if (a == "--frames") o.frames = n;
+                if (a == "--every") o.every = n;
+            }
+        } else if (!a.empty() && a[0] == '-') {
+            return "unknown option '" + a + "'";
+        } else if (o.scenery.empty()) {
+            o.scenery = a;
+        } else {
+            return "more than one SCENERY given";
+        }
+    }
+    if (o.scenery.empty()) return "render needs a SCENERY";
+    if (o.outFile.empty()) return "render needs --out FILE";
+    if (o.every && !o.frames) return "--every needs --frames";
+    return std::nullopt;
+}
+
+// FILE.png -> FILE-0001.png (the number before the extension).
+std::string numberedPath(const std::string& file, long long number) {
+    namespace fs = std::filesystem;
+    const fs::path p(file);
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, "-%04lld", number);
+    return (p.parent_path() / (p.stem().string() + suffix + p.extension().string())).string();
+}
+
+// Steps as the run loop does; false when a collision stopped the run.
+bool stepScenery(World& world, WorkerPool& pool, long long steps) {
+    for (long long k = 0; k < steps && world.OBJECTS_N >= 2; ++k) {
+        simulationStep(world, pool);
+        if (world.collisionDetected) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int renderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    RenderOptions o;
+    if (std::optional<std::string> problem = parseRenderOptions(args, o)) return usageError(err, *problem);
+
+    World world;
+    std::string message;
+    if (!loadScenery(world, o.scenery, message)) {
+        err << "vantor-cli: " << message << "\n";
+        return EXIT_FILE;
+    }
+    WorkerPool pool;
+    if (createWorkerPool(pool, world) != 1) {
+        err << "vantor-cli: the worker threads could not be started\n";
+        return EXIT_FILE;
+    }
+
+    render::View view;
+    render::afterSceneryLoaded(world, view);
+    render::updateViewSize(world, view, o.width, o.height);
+    view.blinkPhase = 1;  // a still frame shows the blinking captions
+    render::Surface surface;
+    if (render::clearBackBuffer(view, surface) != 1) {
+        err << "vantor-cli: no memory for a frame of " << o.width << "x" << o.height << " pixels\n";
+        return EXIT_FILE;
+    }
+
+    bool running = stepScenery(world, pool, o.steps);
+    const long long frames = o.frames ? *o.frames : 1;
+    const long long every = o.every ? *o.every : 1;
+    for (long long k = 1; k <= frames; ++k) {
+        if (k > 1 && running) running = stepScenery(world, pool, every);
+        render::paintFrame(world, view, surface);
+        const std::string path = o.frames ? numberedPath(o.outFile, k) : o.outFile;
+        std::string reason;
+        if (!render::writePng(surface, path, &reason)) {
+            err << "vantor-cli: cannot write '" << path << "': " << reason << "\n";
+            return EXIT_FILE;
+        }
+        out << path << "\n";
+        if (!running) break;  // the frame where the run stopped is the last
+    }
+    if (!running) {
+        err << "A collision has been detected. Simulation stopped.\n";
+        return EXIT_COLLISION;
+    }
+    return EXIT_DONE;
+}
+
+}  // namespace vantor::cli

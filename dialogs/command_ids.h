@@ -1,0 +1,63 @@
+// Command ids of the menus, the toolbar and the context menu.
+#pragma once
+
+namespace vantor::cmd {
+
+enum : int {
+    ApplyToolbarFields = 1,  // Enter in a toolbar field
+    FocusView = 2,           // Esc in a toolbar field
+    ObjectToOrigin = 101,    // context menu "Object %ld to origin"
+    Open = 40002,
+    SaveAs = 40004,
+    Exit = 40006,
+    TimeStep = 40008,
+    Reinitialize = 40010,
+    StartPause = 40012,
+    About = 40016,
+    New = 40018,
+    PriorityHigh = 40023,
+    PriorityNormal = 40024,
+    PriorityLow = 40025,
+    ObjectEditor = 40028,
+    Benchmark = 40030,
+    FramesPerSecond = 40032,
+    ZoomIn = 40037,
+    ZoomOut = 40038,
+    RepaintWindow = 40055,
+    Viewpoint = 40057,
+    Examples = 40061,
+    RotatePhiMinus = 40062,
+    RotatePhiPlus = 40063,
+    RotateThetaMinus = 40064,
+    RotateThetaPlus = 40065,
+    RotateClockwise = 40067,
+    RotateCounterclockwise = 40069,
+    ReadOnlyFlag = 40074,
+    DisplayAxes = 40075,
+    DisplayOsd = 40077,
+    ObjectRandomizer = 40079,
+    AboutMcsFps = 40081,
+    Origin = 40083,
+    DimDistant = 40085,
+    Autosave = 40087,
+    AutoStop = 40089,
+    DisplayNames = 40091,
+    Fullscreen = 40093,
+    KeyShortcuts = 40095,
+    RotatingStep = 40097,
+    Website = 40099,
+    Threads = 40101,
+    SceneryInfo = 40115,
+    Relativistic = 40116,
+    Collisions = 40117,
+    PriorityHighest = 40120,
+    Trails = 40122,
+    FieldOfView = 40124,
+    Spacecraft = 40126,
+    Dots = 40130,
+    ImproveVisibility = 40133,
+    StaticSceneryDialog = 40135,
+    StaticScenery = 40138,
+};
+
+}  // namespace vantor::cmd
