@@ -115,7 +115,7 @@ int MainWindow::openScenery(int exampleNumber, const QString& name, bool showPro
     refreshMenus();
     updateStatusLine();
     rebuildAndPaint();
-    refreshViewDialogs();
+    dialogs::refreshOpenDialogs(*this, dialogs::Refresh::Scenery);
     if (!world_.SCENERY_NAME.empty() || !world_.SCENERY_DESCRIPTION.empty()) {
         const QString hint = "Press 'I' to view scenery description/info";
         updateStatusLine(&hint);
@@ -151,7 +151,7 @@ int MainWindow::fileNewCommand() {
     const QString empty;
     updateStatusLine(&empty);
     rebuildAndPaint();
-    refreshViewDialogs();
+    dialogs::refreshOpenDialogs(*this, dialogs::Refresh::Scenery);
     return 1;
 }
 
@@ -174,6 +174,6 @@ void MainWindow::objectsChanged() {
     updateStatusLine();
 }
 
-void MainWindow::refreshViewDialogs() {}
+void MainWindow::refreshViewDialogs() { dialogs::refreshOpenDialogs(*this, dialogs::Refresh::View); }
 
 }  // namespace vantor

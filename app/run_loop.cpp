@@ -68,8 +68,8 @@ void MainWindow::setRunning(int mode) {
         pumpTimer_.stop();
         world_.batchStepCounter = 0;
         restoreNormalPriority(pool_);
-        refreshViewDialogs();
     }
+    dialogs::refreshOpenDialogs(*this, dialogs::Refresh::RunState);
     refreshMenus();
     paintView();
 }
@@ -114,7 +114,7 @@ void MainWindow::runPump() {
 void MainWindow::endPass() {
     world_.batchStepCounter = 0;
     if (!world_.simulationRunning) return;
-    if (world_.SPACECRAFT_MODE && world_.SPACECRAFT_AUTOTRACKING) dialogs::spacecraftKey(Qt::Key_Return, *this);
+    if (world_.SPACECRAFT_MODE && world_.SPACECRAFT_AUTOTRACKING) dialogs::spacecraftKey(Qt::Key_Return, *this);  // track the target
     if (!world_.sceneryModified) {
         world_.sceneryModified = 1;
         refreshMenus();
@@ -122,6 +122,8 @@ void MainWindow::endPass() {
     }
     paintView();
     ++world_.frameCounter;
+    // Dialogs that show the view or the run follow it live.
+    dialogs::refreshOpenDialogs(*this, dialogs::Refresh::RunState);
 }
 
 void MainWindow::collisionStop() {

@@ -20,6 +20,14 @@ bool openDialog(int commandId, AppContext& app);
 void spacecraftKey(int qtKey, AppContext& app);
 void leaveSpacecraftMode(AppContext& app);
 
+// What changed, for the open modeless dialogs to show it.
+enum class Refresh {
+    View,      // the camera moved (viewpoint and origin dialogs follow it)
+    RunState,  // the run started or paused, or a frame of a run was painted
+    Scenery,   // New or Open replaced the whole scenery
+};
+void refreshOpenDialogs(AppContext& app, Refresh what);
+
 // Set while a benchmark runs: cancels it ("Benchmark not completed!").
 extern std::function<void()> cancelBenchmark;
 

@@ -12,3 +12,9 @@ void spacecraftKey(int, AppContext&) {}
 void leaveSpacecraftMode(AppContext&) {}
 
 }  // namespace vantor::dialogs
+
+namespace vantor::dialogs {
+
+void refreshObjectDialogs(AppContext&, Refresh) {}
+
+}  // namespace vantor::dialogs

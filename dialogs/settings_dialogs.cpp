@@ -8,3 +8,9 @@ namespace vantor::dialogs {
 bool openSettingsDialog(int, AppContext&) { return false; }
 
 }  // namespace vantor::dialogs
+
+namespace vantor::dialogs {
+
+void refreshSettingsDialogs(AppContext&, Refresh) {}
+
+}  // namespace vantor::dialogs
