@@ -34,4 +34,8 @@ KernelKind bestKernel();
 
 PairRowFn pairRowFunction(KernelKind kind);
 
+// The 512-bit kernel's 1/r^3 for n values (n a multiple of 8), so that its
+// accuracy can be checked on its own.
+void inverseCubesAvx512(const double* r2, double* out, int n);
+
 }  // namespace vantor

@@ -1,0 +1,108 @@
+#include "engine/kernel.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "engine/gravity.h"
+#include "engine/reference_step.h"
+
+namespace vantor {
+namespace {
+
+int64_t orderedBits(double d) {
+    int64_t i;
+    std::memcpy(&i, &d, sizeof i);
+    return i;
+}
+
+TEST(Kernel, InverseCubeWithinTwoUnitsInTheLastPlace) {
+    if (!kernelAvailable(KernelKind::Avx512)) GTEST_SKIP() << "no 512-bit vector unit";
+    std::mt19937_64 rng(3);
+    // Squared distances whose 1/r^3 is a normal double (beyond, the force is
+    // not finite either way: a collision).
+    std::uniform_real_distribution<double> exponent(-200, 200), mantissa(1, 10);
+    std::vector<double> r2(1 << 20), z(r2.size());
+    for (double& v : r2) v = mantissa(rng) * std::pow(10.0, exponent(rng));
+    inverseCubesAvx512(r2.data(), z.data(), static_cast<int>(r2.size()));
+    int64_t worst = 0;
+    for (size_t k = 0; k < r2.size(); ++k) {
+        const long double exact = 1.0L / (static_cast<long double>(r2[k]) * std::sqrt(static_cast<long double>(r2[k])));
+        worst = std::max<int64_t>(worst, std::llabs(orderedBits(z[k]) - orderedBits(static_cast<double>(exact))));
+    }
+    EXPECT_LE(worst, 2);
+}
+
+void fillCluster(World& w, int n) {
+    std::mt19937_64 rng(11);
+    std::uniform_real_distribution<double> pos(-1e9, 1e9), vel(-300, 300), mass(1e24, 1e26);
+    for (int i = 0; i < n; ++i) {
+        ObjectRecord& o = w.objects[i];
+        o.mass = mass(rng);
+        o.x = pos(rng), o.y = pos(rng), o.z = pos(rng);
+        o.vx = vel(rng), o.vy = vel(rng), o.vz = vel(rng);
+    }
+    w.OBJECTS_N = n;
+}
+
+// Largest position difference after `steps` steps, relative to the cluster.
+double divergence(World& a, World& b) {
+    double worst = 0;
+    for (int k = 0; k < a.OBJECTS_N; ++k) {
+        worst = std::max({worst, std::fabs(a.objects[k].x - b.objects[k].x), std::fabs(a.objects[k].y - b.objects[k].y),
+                          std::fabs(a.objects[k].z - b.objects[k].z)});
+    }
+    return worst / 1e9;
+}
+
+TEST(Kernel, EveryKernelAndWorkerCountAgreesWithThePlainScalarStep) {
+    World reference;
+    fillCluster(reference, 500);
+    reference.CALCULATE_RELATIVISTIC_MASSES = 1;
+    for (int s = 0; s < 100; ++s) referenceStep(reference);
+    for (KernelKind kind : {KernelKind::Portable, KernelKind::Avx512}) {
+        if (!kernelAvailable(kind)) continue;
+        for (int workers : {1, 2, 3}) {
+            World w;
+            fillCluster(w, 500);
+            w.CALCULATE_RELATIVISTIC_MASSES = 1;
+            WorkerPool pool;
+            createWorkerPool(pool, w, 3);
+            pool.kernel = kind;
+            pool.workerCount = workers;
+            partitionRanges(pool, w);
+            for (int s = 0; s < 100; ++s) simulationStep(w, pool);
+            EXPECT_LT(divergence(w, reference), 1e-12) << "kernel " << int(kind) << ", " << workers << " workers";
+        }
+    }
+}
+
+TEST(Kernel, ScalarFallbackHandlesInactivePartnersAndRowTails) {
+    // Rows of every length from 1 to 20 partners, with inactive partners
+    // sitting exactly on active objects: they must contribute nothing.
+    for (KernelKind kind : {KernelKind::Portable, KernelKind::Avx512}) {
+        if (!kernelAvailable(kind)) continue;
+        for (int n = 2; n <= 21; ++n) {
+            World w, ref;
+            fillCluster(w, n);
+            fillCluster(ref, n);
+            w.objects[n - 1].disabled = ref.objects[n - 1].disabled = 1;
+            w.objects[n - 1].x = w.objects[0].x, w.objects[n - 1].y = w.objects[0].y, w.objects[n - 1].z = w.objects[0].z;
+            ref.objects[n - 1].x = w.objects[0].x, ref.objects[n - 1].y = w.objects[0].y, ref.objects[n - 1].z = w.objects[0].z;
+            WorkerPool pool;
+            createWorkerPool(pool, w, 1);
+            pool.kernel = kind;
+            simulationStep(w, pool);
+            referenceStep(ref);
+            EXPECT_EQ(w.collisionDetected, 0) << n;
+            EXPECT_LT(divergence(w, ref), 1e-15) << "kernel " << int(kind) << ", n " << n;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vantor
