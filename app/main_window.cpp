@@ -274,6 +274,8 @@ void MainWindow::createMenus() {
     for (const MenuEntry& top : menuBarTable()) {
         QMenu* menu = menuBar()->addMenu(top.text);
         fill(menu, top.items);
+        // Opening a menu disturbs a benchmark's run.
+        connect(menu, &QMenu::aboutToShow, this, [this] { refusedWhileBenchmarking(); });
     }
 }
 
@@ -424,6 +426,7 @@ void MainWindow::paintView() {
         render::clearBackBuffer(view_, surface_);
     }
     render::paintFrame(world_, view_, surface_);
+    updateStatusLine();  // as every repaint does: the run-state parts follow
 }
 
 void MainWindow::rebuildAndPaint() {

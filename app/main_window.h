@@ -54,6 +54,11 @@ public:
     int openScenery(int exampleNumber, const QString& name, bool showProcessing) override;
     void objectsChanged() override;
     void refreshViewDialogs() override;
+    // The benchmark's needs (app/benchmark_host.cpp).
+    void prepareBenchmarkView() override;
+    bool benchmarkViewReady() override;
+    void raiseBenchmarkPriority() override;
+    void discardScenery() override;
 
     // Commands, keys and mouse.
     void onCommand(int id);
@@ -96,6 +101,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Moving or sizing the window disturbs a benchmark's run.
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void createActions();

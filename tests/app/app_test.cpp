@@ -1,6 +1,7 @@
 // The desktop program driven as a person would: menus, keys, dialogs,
 // message boxes, the view.
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
@@ -351,6 +352,67 @@ private slots:
         World copy;
         QCOMPARE(readScenery(copy, 0, dir.filePath(files.first()).toStdString().c_str()), 1);
         QCOMPARE(copy.AUTOSAVE_ENABLED, 1);
+    }
+
+    void openWithTheReadOnlyBox() {
+        QTemporaryDir dir;
+        openExample("Solar_system-geocentric.nbx");
+        const QString path = dir.filePath("geo.nbx");
+        answerFileDialog(path);
+        QCOMPARE(w().saveSceneryAs(), 6);
+        w().onCommand(cmd::New);
+        whenModal<QFileDialog>([=](QFileDialog* dialog) {
+            dialog->findChild<QCheckBox*>("readOnly")->setChecked(true);
+            dialog->selectFile(path);
+            QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+        });
+        w().onCommand(cmd::Open);
+        QCOMPARE(w().world().OBJECTS_N, 10);
+        QCOMPARE(w().world().FILE_READ_ONLY, 1);
+        QCOMPARE(w().windowTitle(), QString("geo.nbx - Vantor"));
+    }
+
+    void reinitializeAsksFirst() {
+        openExample("Solar_system-heliocentric.nbx");
+        w().setRunning(1);
+        QTRY_VERIFY(w().world().SIMULATION_TIME > 0);
+        w().setRunning(0);
+        QString text;
+        answerBox(QMessageBox::No, &text);
+        w().onCommand(cmd::Reinitialize);
+        QCOMPARE(text, QString("Do you really want to reload initial data?"));
+        QVERIFY(w().world().SIMULATION_TIME > 0);
+        answerBox(QMessageBox::Yes);
+        w().onCommand(cmd::Reinitialize);
+        QCOMPARE(w().world().SIMULATION_TIME, 0.0);
+    }
+
+    void threadsDialogKeepsItsRange() {
+        openExample("N500.nbx");
+        const int limit = w().pool().threadLimit;
+        whenModal<QDialog>([=](QDialog* dialog) {
+            auto* field = dialog->findChild<SpinField*>("threads");
+            field->setValue("0");
+            dialog->accept();  // out of range: the dialog stays, the field shows the count again
+            QCOMPARE(field->value(), QString::number(limit));
+            field->setValue("1");
+            dialog->accept();
+        });
+        w().onCommand(cmd::Threads);
+        QCOMPARE(w().pool().workerCount, 1);
+        QCOMPARE(w().statusPart(4)->text(), QString("1 thread"));
+    }
+
+    void helpBoxes() {
+        QString text, title;
+        answerBox(QMessageBox::Ok, &text, &title);
+        QTest::keyClick(w().viewWidget(), Qt::Key_F1);
+        QCOMPARE(title, QString("Keyboard and Mouse Shortcuts"));
+        QVERIFY(text.startsWith("General:\t\tA\t\ttoggle axes\n"));
+        answerBox(QMessageBox::Ok, &text, &title);
+        w().onCommand(cmd::AboutMcsFps);
+        QCOMPARE(title, QString("About MCS and FPS"));
+        QVERIFY(text.startsWith("MCS (Measured Computer Speed)"));
     }
 
     void automaticStopBySimulatedTime() {
