@@ -36,6 +36,7 @@ test: build
 bench: build
 	$(BUILD_DIR)/bench/step_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BUILD_DIR)/bench/scenery_bench
+	$(BUILD_DIR)/bench/paint_bench
 
 # Sanitizer builds, each in its own folder. asan: every test under the
 # address and undefined-behaviour sanitizers. tsan: the test programs named
@@ -93,7 +94,8 @@ SOAK_SECONDS ?= 600
 SOAK_BUILD ?= $(BUILD_DIR)
 soak:
 	@cmake --build $(SOAK_BUILD) -j $(JOBS) --target vantor-soak
-	$(SOAK_BUILD)/tools/vantor-soak --seconds $(SOAK_SECONDS) --folder $(SOAK_BUILD)/soak
+	rm -rf $(SOAK_BUILD)/soak
+	$(SANITIZER_ENV) $(SOAK_BUILD)/tools/vantor-soak --seconds $(SOAK_SECONDS) --folder $(SOAK_BUILD)/soak
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR)

@@ -3,6 +3,7 @@
 // under a still camera (only the plotting).
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <random>
 
 #include "engine/random.h"
@@ -31,7 +32,7 @@ void fillDiscs(World& w, int n) {
     w.DIM_DISTANT_OBJECTS = 1;
 }
 
-void runFrames(benchmark::State& state, World& world) {
+void runFrames(benchmark::State& state, World& world, bool turning = false) {
     render::View view;
     render::afterSceneryLoaded(world, view);
     render::updateViewSize(world, view, 600, 350);
@@ -39,10 +40,12 @@ void runFrames(benchmark::State& state, World& world) {
     render::clearBackBuffer(view, surface);
     render::paintFrame(world, view, surface);  // the first projection of static points
     for (auto _ : state) {
+        if (turning) world.VIEWPOINT_PHI = std::fmod(world.VIEWPOINT_PHI + 0.22, 360.0);
         render::paintFrame(world, view, surface);
         benchmark::DoNotOptimize(surface.pixels());
     }
-    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_PaintBenchmarkScenery(benchmark::State& state) {
@@ -66,9 +69,20 @@ void BM_PaintStaticScenery(benchmark::State& state) {
     runFrames(state, world);
 }
 
+// The same with the camera turning every frame: every point projected anew.
+void BM_PaintStaticSceneryTurning(benchmark::State& state) {
+    World world;
+    readScenery(world, BENCHMARK_EXAMPLE, nullptr);
+    world.STATIC_SCENERY_OBJECTS_N = static_cast<int>(state.range(0));
+    world.DISPLAY_STATIC_SCENERY = 1;
+    seedRandom(1);
+    runFrames(state, world, true);
+}
+
 BENCHMARK(BM_PaintBenchmarkScenery)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PaintDiscs)->ArgName("N")->Arg(5000)->Arg(50000)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PaintStaticScenery)->ArgName("points")->Arg(100000)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintStaticSceneryTurning)->ArgName("points")->Arg(100000)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

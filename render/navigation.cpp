@@ -128,8 +128,9 @@ int applyViewDrag(World& world, View& view, DragState& drag, int x, int y, bool 
     if (ctrl) {
         // A drag of 1000 pixels moves by one visible half extent (or by D
         // along the line of sight), so the scene follows the mouse.
-        const Vec3 shiftCamera = shift ? Vec3{0, 0, dy * world.VIEWPOINT_DISTANCE * 0.001}
-                                       : Vec3{-dx * view.visibleHalfWidth * 0.001, dy * view.visibleHalfHeight * 0.001, 0};
+        const Vec3 shiftCamera =
+            shift ? Vec3{0, 0, dy * world.VIEWPOINT_DISTANCE * 0.001}
+                  : Vec3{-dx * view.visibleHalfWidth * 0.001, dy * view.visibleHalfHeight * 0.001, 0};
         const Vec3 v =
             rotateBackward(-world.VIEWPOINT_THETA, -world.VIEWPOINT_PHI, -world.VIEWPOINT_ALPHA, shiftCamera);
         world.ORIGIN_MODE = 2;
@@ -154,6 +155,28 @@ int applyViewDrag(World& world, View& view, DragState& drag, int x, int y, bool 
     }
     drag.lastX = x;
     return DRAG_ANGLES | DRAG_REPAINT;
+}
+
+int toolbarRepeatTick(View& view, ToolbarRepeatState& state, int pressedCommand, bool& repaint) {
+    const bool zoom = pressedCommand == CMD_ZOOM_IN || pressedCommand == CMD_ZOOM_OUT;
+    bool rotation = false;
+    for (int c : {CMD_ROTATE_Z_PLUS, CMD_ROTATE_Z_MINUS, CMD_ROTATE_VERTICAL_PLUS, CMD_ROTATE_VERTICAL_MINUS,
+                  CMD_ROTATE_CLOCKWISE, CMD_ROTATE_COUNTERCLOCKWISE}) {
+        rotation = rotation || pressedCommand == c;
+    }
+    const bool wasActive = state.active != 0;
+    state.active = zoom || rotation;
+    if (rotation) view.viewDragging = 1;
+    repaint = false;
+    if (!rotation && wasActive) {
+        view.viewDragging = 0;
+        repaint = true;
+    }
+    if (!state.active) {
+        state.ticks = 0;
+        return 0;
+    }
+    return ++state.ticks >= 5 ? pressedCommand : 0;
 }
 
 }  // namespace vantor::render

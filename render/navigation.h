@@ -72,4 +72,17 @@ void loseViewDrag(DragState& drag);
 // (Ctrl+Shift); in spacecraft mode the plain drag turns the view.
 int applyViewDrag(World& world, View& view, DragState& drag, int x, int y, bool shift, bool ctrl);
 
+// The auto-repeat of the toolbar's zoom and rotation buttons, one call per
+// 25 ms tick. pressedCommand is the command of the button held down (the
+// first pressed among the zoom and rotation buttons), or 0. A held rotation
+// button sets viewDragging (the axes show); letting go clears it and asks
+// for a repaint. From the 5th tick on (100 ms) the result is the command to
+// perform on this tick, else 0.
+struct ToolbarRepeatState {
+    int active = 0;
+    int ticks = 0;
+};
+
+int toolbarRepeatTick(View& view, ToolbarRepeatState& state, int pressedCommand, bool& repaint);
+
 }  // namespace vantor::render

@@ -66,7 +66,9 @@ void glyphAt(const View& view, Surface& dc, char c, int64_t x, int64_t y, uint32
 
 // `count` digits of value, units first at x, each next 7 pixels to the left.
 void fixedDigits(const View& view, Surface& dc, uint64_t value, int count, int64_t x, int64_t y, uint32_t colour) {
-    for (int k = 0; k < count; ++k, value /= 10) glyphAt(view, dc, static_cast<char>('0' + value % 10), x - 7 * k, y, colour);
+    for (int k = 0; k < count; ++k, value /= 10) {
+        glyphAt(view, dc, static_cast<char>('0' + value % 10), x - 7 * k, y, colour);
+    }
 }
 
 // A counter right to left from x, with 2 extra pixels between groups of three.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -11,11 +12,28 @@
 
 namespace vantor::render {
 
-#define G_ 1
-const uint8_t GLYPH_AXIS_X[25] = {0, 0, 0, 0, 0, G_, 0, 0, 0, G_, 0, G_, G_, G_, 0, 0, G_, 0, G_, 0, G_, 0, 0, 0, G_};
-const uint8_t GLYPH_AXIS_Y[25] = {0, 0, 0, 0, 0, G_, 0, 0, 0, G_, G_, G_, G_, G_, G_, 0, 0, 0, 0, G_, G_, G_, G_, G_, G_};
-const uint8_t GLYPH_AXIS_Z[25] = {0, 0, 0, 0, 0, G_, G_, G_, G_, G_, 0, 0, 0, G_, 0, 0, 0, G_, 0, 0, G_, G_, G_, G_, G_};
-#undef G_
+// The axis letters, rows from the top.
+const uint8_t GLYPH_AXIS_X[25] = {
+    0, 0, 0, 0, 0,
+    1, 0, 0, 0, 1,
+    0, 1, 1, 1, 0,
+    0, 1, 0, 1, 0,
+    1, 0, 0, 0, 1,
+};
+const uint8_t GLYPH_AXIS_Y[25] = {
+    0, 0, 0, 0, 0,
+    1, 0, 0, 0, 1,
+    1, 1, 1, 1, 1,
+    0, 0, 0, 0, 1,
+    1, 1, 1, 1, 1,
+};
+const uint8_t GLYPH_AXIS_Z[25] = {
+    0, 0, 0, 0, 0,
+    1, 1, 1, 1, 1,
+    0, 0, 0, 1, 0,
+    0, 0, 1, 0, 0,
+    1, 1, 1, 1, 1,
+};
 
 int clearBackBuffer(const View& view, Surface& backBuffer) {
     backBuffer.setTextColour(0xFFFFFF);
@@ -54,7 +72,7 @@ void drawObjectDisc(const World& world, const View& view, Surface& dc, int x, in
         // Ellipse takes int corners; a disc this large never reaches here
         // with corners beyond them (its diameter is at most 5 view sizes).
         const auto corner = [](int64_t v) {
-            return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+            return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
         };
         selectDrawColour(1, dc, colour);
         dc.ellipse(corner(x - h), corner(y - h), corner(x + e), corner(y + e));
@@ -159,7 +177,8 @@ void dimColours(const World& world, View& view) {
         if (!e[k].visible) continue;
         const double factor = range == 0 ? 1.0 : (z[k] - zFirst) / range * 0.7 + 0.3;
         const uint32_t c = e[k].colour;
-        e[k].colour = scale(c & 0xff, factor) | scale((c >> 8) & 0xff, factor) << 8 | scale((c >> 16) & 0xff, factor) << 16;
+        e[k].colour =
+            scale(c & 0xff, factor) | scale((c >> 8) & 0xff, factor) << 8 | scale((c >> 16) & 0xff, factor) << 16;
     }
 }
 
@@ -266,6 +285,9 @@ void paintFrame(World& world, View& view, Surface& dc) {
         double diameter = 10000.0 * (w * a * o.radius * 0.0002) / (2.0 * (a - o.z) * sxScale);
         if (diameter < 1.0) diameter = 1.0;
         if (diameter > maxW && diameter > maxH) continue;  // too close
+        // A radius that is not a number gives no disc to draw or to point at
+        // (its size would otherwise swallow every hover).
+        if (std::isnan(diameter)) continue;
         e.x = truncToInt(sx);
         e.y = truncToInt(sy);
         e.diameter = truncToInt(diameter);

@@ -37,6 +37,7 @@ void generateStaticScenery(const World& world, View& view) {
     }
     // New points need a new projection even when count and view are as before.
     view.staticProjectionCache.valid = 0;
+    view.staticPixelCount = 0;
 }
 
 ViewBlock currentViewBlock(const World& world, const View& view) {
@@ -61,40 +62,47 @@ void projectStaticScenery(const World& world, View& view) {
     const int n = pointCount(world);
     if (n <= 0) return;
     StaticProjectionCache& cache = view.staticProjectionCache;
-    ViewBlock block = currentViewBlock(world, view);
+    const ViewBlock block = currentViewBlock(world, view);
+    // Keyed on the view size too: with a distance so large that K W vanishes
+    // beside it, a change of width alone leaves Sx and Sy as they were.
     if (cache.valid && cache.count == n &&
         std::memcmp(&cache.visibleHalfWidth, &view.visibleHalfWidth, sizeof(double)) == 0 &&
         std::memcmp(&cache.visibleHalfHeight, &view.visibleHalfHeight, sizeof(double)) == 0 &&
+        cache.viewWidth == view.viewWidth && cache.viewHeight == view.viewHeight &&
         std::memcmp(&cache.block, &block, sizeof block) == 0) {
         return;
     }
     refreshAngleCache(world, view);
     view.screenScale = screenScaleFor(world.VIEWPOINT_FOV);
+    const double w = view.viewWidth, h = view.viewHeight;
+    int inside = 0;
     for (int i = 0; i < n; ++i) {
         StaticPoint& p = view.staticPoints[i];
         double cx, cy, cz;
         worldToCamera(view, p.x, p.y, p.z, cx, cy, cz);
         projectPoint(world, view, cx, cy, cz, p.screenX, p.screenY);
         p.depth = cz;
+        // Outside the view, or not a number: never drawn. No test of depth.
+        if (p.screenX >= 0 && p.screenX < w && p.screenY >= 0 && p.screenY < h) {
+            view.staticPixels[inside++] = {static_cast<int32_t>(p.screenX), static_cast<int32_t>(p.screenY), p.colour};
+        }
     }
+    view.staticPixelCount = inside;
     cache.valid = 1;
     cache.count = n;
     cache.visibleHalfWidth = view.visibleHalfWidth;
     cache.visibleHalfHeight = view.visibleHalfHeight;
+    cache.viewWidth = view.viewWidth;
+    cache.viewHeight = view.viewHeight;
     cache.block = currentViewBlock(world, view);
 }
 
 void drawStaticScenery(const World& world, const View& view, Surface& dc) {
-    // Points never projected have no screen position yet; a NaN position
-    // fails the range tests.
-    const int n = view.staticProjectionCache.valid ? pointCount(world) : 0;
-    const double w = view.viewWidth, h = view.viewHeight;
-    const StaticPoint* p = view.staticPoints.get();
-    for (int i = 0; i < n; ++i) {
-        const double x = p[i].screenX, y = p[i].screenY;
-        if (!(x >= 0 && x < w && y >= 0 && y < h)) continue;
-        dc.setPixel(static_cast<int>(x), static_cast<int>(y), p[i].colour);
-    }
+    // The pixels of the last projection, which the painter has just brought
+    // up to date; nothing before the first one or without points.
+    if (!view.staticProjectionCache.valid || pointCount(world) <= 0) return;
+    const StaticPixel* p = view.staticPixels.get();
+    for (int i = 0, n = view.staticPixelCount; i < n; ++i) dc.setPixel(p[i].x, p[i].y, p[i].colour);
 }
 
 void afterSceneryLoaded(World& world, View& view) {

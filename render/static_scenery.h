@@ -13,11 +13,12 @@ namespace vantor::render {
 // invalidates the projection cache.
 void generateStaticScenery(const World& world, View& view);
 
-// Projects the points unless count, Sx, Sy and the view block are what the
-// last projection used.
+// Projects the points unless count, Sx, Sy, the view size and the view
+// block are what the last projection used.
 void projectStaticScenery(const World& world, View& view);
 
-// One pixel per point inside the view; no test of depth.
+// One pixel per point inside the view at the last projection; no test of
+// depth.
 void drawStaticScenery(const World& world, const View& view, Surface& dc);
 
 // The view block of the current settings (see ViewBlock).

@@ -54,7 +54,14 @@ struct StaticProjectionCache {
     int valid = 0;
     int count = 0;
     double visibleHalfWidth = 0, visibleHalfHeight = 0;
+    int viewWidth = 0, viewHeight = 0;
     ViewBlock block{};
+};
+
+// A static point that lands inside the view, as the projection left it.
+struct StaticPixel {
+    int32_t x, y;
+    uint32_t colour;
 };
 
 // SIMULATION_TIME split for the status display; scratch of every draw.
@@ -95,6 +102,10 @@ struct View {
 
     std::unique_ptr<StaticPoint[]> staticPoints;     // MAX_STATIC_POINTS
     StaticProjectionCache staticProjectionCache;
+    // The points inside the view in point order, made with each projection,
+    // so that a still camera costs only the plotting.
+    std::unique_ptr<StaticPixel[]> staticPixels;     // MAX_STATIC_POINTS
+    int staticPixelCount = 0;
 
     int viewDragging = 0;    // left button held over the view, or a rotation button
     int blinkPhase = 0;      // flipped every 350 ms by the shell

@@ -9,7 +9,7 @@
 namespace vantor::render {
 namespace {
 
-using testing::addObject;
+using samples::addObject;
 
 void expectNear(Vec3 a, Vec3 b, double tolerance) {
     EXPECT_NEAR(a.x, b.x, tolerance);

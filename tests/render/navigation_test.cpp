@@ -11,7 +11,7 @@
 namespace vantor::render {
 namespace {
 
-using testing::addObject;
+using samples::addObject;
 
 TEST(Navigation, RotationCommandsClampThetaAndWrapPhiAndAlpha) {
     const struct {
@@ -178,6 +178,34 @@ TEST(Navigation, ObjectAtPointNamesTheNearestDisc) {
     EXPECT_EQ(objectAtPoint(v, 100, 60), 0);    // 10: within the radius
     EXPECT_EQ(objectAtPoint(v, 42, 50), 2);     // 2 pixels off a dot still hits
     EXPECT_EQ(objectAtPoint(v, 37, 50), -1);
+}
+
+TEST(Navigation, HoldingAToolbarButtonRepeatsItsCommand) {
+    View v;
+    ToolbarRepeatState state;
+    bool repaint = false;
+    int performed = 0;
+    for (int tick = 0; tick < 40; ++tick) {  // one second
+        const int c = toolbarRepeatTick(v, state, CMD_ROTATE_Z_PLUS, repaint);
+        if (c) {
+            EXPECT_EQ(c, CMD_ROTATE_Z_PLUS);
+            EXPECT_GE(tick, 4);  // from the 5th tick on
+            ++performed;
+        }
+        EXPECT_EQ(v.viewDragging, 1);
+        EXPECT_FALSE(repaint);
+    }
+    EXPECT_EQ(performed, 36);
+    EXPECT_EQ(toolbarRepeatTick(v, state, 0, repaint), 0);  // let go
+    EXPECT_TRUE(repaint);
+    EXPECT_EQ(v.viewDragging, 0);
+    EXPECT_EQ(state.ticks, 0);
+    EXPECT_EQ(toolbarRepeatTick(v, state, 0, repaint), 0);
+    EXPECT_FALSE(repaint);
+    for (int tick = 0; tick < 4; ++tick) EXPECT_EQ(toolbarRepeatTick(v, state, CMD_ZOOM_OUT, repaint), 0);
+    EXPECT_EQ(toolbarRepeatTick(v, state, CMD_ZOOM_OUT, repaint), CMD_ZOOM_OUT);
+    EXPECT_EQ(v.viewDragging, 0);  // zooming shows no axes
+    EXPECT_EQ(toolbarRepeatTick(v, state, 40001, repaint), 0);  // any other button is no repeat
 }
 
 }  // namespace

@@ -13,8 +13,8 @@
 namespace vantor::render {
 namespace {
 
-using testing::countColour;
-using testing::countLit;
+using samples::countColour;
+using samples::countLit;
 
 const char* const kCharacters = "0123456789+-.=edmshitoyCFMPS";
 
@@ -183,7 +183,7 @@ protected:
     void SetUp() override {
         updateViewSize(w, v, 200, 100);
         s.resize(200, 100);
-        testing::addObject(w, 0, 0, 0);
+        samples::addObject(w, 0, 0, 0);
         w.SPACECRAFT_MODE = 1;
         w.SPACECRAFT_THRUST_FORCE_MAX = 1e6;
     }
@@ -236,7 +236,7 @@ TEST_F(Cockpit, GaugesOnLogScales) {
 }
 
 TEST_F(Cockpit, AutotrackingBlinks) {
-    testing::RecordingText text;
+    samples::RecordingText text;
     s.setTextRenderer(&text);
     w.SPACECRAFT_AUTOTRACKING = 1;
     draw();

@@ -13,10 +13,10 @@
 namespace vantor::render {
 namespace {
 
-using testing::addObject;
-using testing::countColour;
-using testing::countLit;
-using testing::RecordingText;
+using samples::addObject;
+using samples::countColour;
+using samples::countLit;
+using samples::RecordingText;
 
 // A world seen from +z (theta = phi = alpha = 0) with the origin fixed at
 // the world origin, no on-screen display, on a 200 x 100 view.
@@ -98,9 +98,10 @@ TEST_F(Painter, CullingAndDepthRules) {
     addObject(w, 0, 0, 0, 6 * 200 * px / 2);   // 6: 6 view widths, 12 view heights across
     addObject(w, 0, 0, 0, 6 * 100 * px / 2);   // 7: 3 view widths, 6 heights: drawn
     addObject(w, 0, 0, std::nan(""));          // 8: no depth
+    addObject(w, 0, 0, 0, std::nan(""));       // 9: no size
     paint();
-    const bool expected[] = {true, false, false, false, true, true, false, true, false};
-    for (int i = 0; i < 9; ++i) EXPECT_EQ(entryOf(i)->visible, expected[i]) << i;
+    const bool expected[] = {true, false, false, false, true, true, false, true, false, false};
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(entryOf(i)->visible, expected[i]) << i;
     // 5 counts as visible; its pixel position saturates, and drawing skips it.
     EXPECT_EQ(entryOf(5)->x, std::numeric_limits<int>::max());
 }
@@ -239,7 +240,7 @@ TEST_F(Painter, SpacecraftModeNamesTheObjectAtTheCentre) {
     w.SPACECRAFT_THRUST_FORCE_MAX = 10;
     paint();
     int named = 0;
-    for (const testing::TextCall& c : text.calls) {
+    for (const samples::TextCall& c : text.calls) {
         EXPECT_NE(c.text, "Near");
         EXPECT_NE(c.text, "Aside");
         named += c.text == "Far";

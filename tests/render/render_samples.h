@@ -10,7 +10,7 @@
 #include "render/surface.h"
 #include "render/view.h"
 
-namespace vantor::render::testing {
+namespace vantor::render::samples {
 
 // Appends an object at (x, y, z) with radius r and colour c.
 inline ObjectRecord& addObject(World& w, double x, double y, double z, double r = 1, uint32_t c = 0xFFFFFF,
@@ -62,4 +62,4 @@ inline std::string picture(const Surface& s, int x0, int y0, int w, int h, uint3
     return out;
 }
 
-}  // namespace vantor::render::testing
+}  // namespace vantor::render::samples

@@ -14,9 +14,9 @@
 namespace vantor::render {
 namespace {
 
-using testing::countColour;
-using testing::countLit;
-using testing::picture;
+using samples::countColour;
+using samples::countLit;
+using samples::picture;
 
 TEST(Surface, ColoursArriveAsBgrAndAreStoredAsXrgb) {
     EXPECT_EQ(toPixelColour(0x0030FFFF), 0xFFFFFF30u);  // red FF, green FF, blue 30
@@ -34,8 +34,9 @@ TEST(Surface, TruncationIsDefinedForEveryDouble) {
     const struct {
         double in;
         int out;
-    } cases[] = {{2.9, 2},        {-2.9, -2},      {0.3, 0},          {2147483647.5, INT_MAX}, {1e20, INT_MAX},
-                 {inf, INT_MAX},  {-1e20, INT_MIN}, {-inf, INT_MIN},  {std::nan(""), INT_MIN}, {-2147483648.7, INT_MIN}};
+    } cases[] = {{2.9, 2},       {-2.9, -2},       {0.3, 0},         {2147483647.5, INT_MAX},
+                 {1e20, INT_MAX}, {inf, INT_MAX},   {-1e20, INT_MIN}, {-inf, INT_MIN},
+                 {std::nan(""), INT_MIN},           {-2147483648.7, INT_MIN}};
     for (const auto& c : cases) EXPECT_EQ(truncToInt(c.in), c.out) << c.in;
 }
 
@@ -224,7 +225,7 @@ TEST(Surface, ResizeClampsNegativeSizesAndTheTextRendererCanBeReplaced) {
     EXPECT_EQ(s.width(), 0);
     EXPECT_EQ(s.height(), 7);
     s.setPixel(0, 0, 0xFFFFFF);  // no pixels: nothing happens
-    testing::RecordingText text;
+    samples::RecordingText text;
     s.setTextRenderer(&text);
     s.setTextColour(0x123456);
     s.textOut(3, 4, "abc");
