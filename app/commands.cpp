@@ -11,6 +11,7 @@
 
 #include "dialogs/dialogs.h"
 #include "app/main_window.h"
+#include "benchmark/submission.h"
 #include "app/view_widget.h"
 #include "dialogs/command_ids.h"
 #include "dialogs/examples_dialog.h"
@@ -26,7 +27,7 @@ namespace vantor {
 
 namespace {
 
-const char* const kWebSite = "https://www.vantor.example/";
+const char* const kWebSite = WEB_SERVER;
 
 const char* const kAboutMcsFps =
     "MCS (Measured Computer Speed) is a quantity introduced in Vantor which aims to be an objective indicator of "

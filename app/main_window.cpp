@@ -403,6 +403,10 @@ void MainWindow::fitMainWindow() {
     adjustSize();
     viewWidget_->setMinimumSize(0, 0);
     viewWidget_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    // The window's size hint can be wider than the view (the status bar's
+    // parts and size grip): take off what the view got too much.
+    if (layout()) layout()->activate();
+    resize(size() + QSize(600, 350) - viewWidget_->size());
 }
 
 void MainWindow::centreOnScreen() {

@@ -1,9 +1,360 @@
 // The computer benchmark dialog, by command id.
+#include "dialogs/benchmark_dialog.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
+#include <memory>
+
+#include "benchmark/scores.h"
+#include "dialogs/command_ids.h"
 #include "dialogs/context.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/two_step_keys.h"
+#include "render/view.h"
+#include "scenery/examples.h"
 
-namespace vantor::dialogs {
+namespace vantor {
 
-bool openBenchmarkDialog(int, AppContext&) { return false; }
+namespace {
 
-}  // namespace vantor::dialogs
+constexpr const char* kExplanation =
+    "Press 'Start' to begin benchmarking process. It will take about 1 minute. For best results, do not produce "
+    "loads on the computer during this period, and shut down any CPU-consuming background processes (eg. system "
+    "tray) prior to starting this benchmark.";
+constexpr const char* kCommentsHint =
+    "You can enter additional comments or info in this box (eg. your graphics card model):";
+constexpr const char* kSubmitHint =
+    "Press this button to submit your benchmark results to the Internet server (browser window will open)";
+constexpr int kGap = 8;  // pixels between the dialog and the main window
+
+QPointer<BenchmarkDialog> openDialog;
+
+// Message texts use Windows line ends; Qt's labels want plain ones.
+QString shown(const std::string& text) { return QString::fromStdString(text).replace("\r\n", "\n"); }
+
+}  // namespace
+
+BenchmarkSession& benchmarkSession() {
+    static BenchmarkSession session;
+    return session;
+}
+
+bool ShellBenchmarkHost::openBenchmarkScenery() {
+    return app_.openScenery(BENCHMARK_EXAMPLE, BENCHMARK_FILE_NAME, false) == 6;
+}
+
+void ShellBenchmarkHost::prepareView() {
+    app_.setStatusText(BENCHMARK_IN_PROGRESS_TEXT);
+    app_.prepareBenchmarkView();
+}
+
+bool ShellBenchmarkHost::benchmarkViewReady() { return app_.benchmarkViewReady(); }
+
+void ShellBenchmarkHost::startBenchmarkTimer(int milliseconds) { timer_.start(milliseconds); }
+
+void ShellBenchmarkHost::stopBenchmarkTimer() { timer_.stop(); }
+
+void ShellBenchmarkHost::setRunning(int mode) { app_.setRunning(mode); }
+
+void ShellBenchmarkHost::raisePriority() { app_.raiseBenchmarkPriority(); }
+
+void ShellBenchmarkHost::discardScenery() { app_.discardScenery(); }
+
+BenchmarkDialog* BenchmarkDialog::instance() { return openDialog.data(); }
+
+void BenchmarkDialog::open(AppContext& app) {
+    if (!openDialog) {
+        openDialog = new BenchmarkDialog(app);
+        openDialog->placeBesideMainWindow();
+        openDialog->show();
+    }
+    openDialog->focusDialog();
+}
+
+BenchmarkDialog::BenchmarkDialog(AppContext& app) : QDialog(nullptr), app_(app), host_(app, timer_) {
+    // A top-level window of its own (the desktop owns it), so that it can
+    // stay open beside the main window.
+    setObjectName("benchmarkDialog");
+    setWindowTitle(BENCHMARK_DIALOG_TITLE);
+    setAttribute(Qt::WA_DeleteOnClose);
+    timer_.setObjectName(QString::number(TIMER_BENCHMARK));
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &BenchmarkDialog::timerTick);
+
+    auto* benchmarkGroup = new QGroupBox("Benchmark", this);
+    auto* explanation = new QLabel(kExplanation, benchmarkGroup);
+    explanation->setObjectName("explanation");
+    explanation->setWordWrap(true);
+    start_ = new QPushButton("&Start", benchmarkGroup);
+    start_->setObjectName("start");
+    start_->setDefault(true);
+    cancel_ = new QPushButton("&Close", benchmarkGroup);
+    cancel_->setObjectName("cancel");
+    connect(start_, &QPushButton::clicked, this, &BenchmarkDialog::start);
+    connect(cancel_, &QPushButton::clicked, this, &BenchmarkDialog::cancelOrClose);
+    auto* benchmarkButtons = new QVBoxLayout;
+    benchmarkButtons->addWidget(start_);
+    benchmarkButtons->addWidget(cancel_);
+    benchmarkButtons->addStretch();
+    auto* benchmarkLayout = new QHBoxLayout(benchmarkGroup);
+    benchmarkLayout->addWidget(explanation, 1);
+    benchmarkLayout->addLayout(benchmarkButtons);
+
+    auto* systemGroup = new QGroupBox("System Information", this);
+    systemInformation_ = new QLineEdit(systemGroup);
+    systemInformation_->setObjectName("systemInformation");
+    systemInformation_->setReadOnly(true);
+    (new QVBoxLayout(systemGroup))->addWidget(systemInformation_);
+
+    auto* resultsGroup = new QGroupBox("Last Benchmark Results", this);
+    lastResults_ = new QPlainTextEdit(resultsGroup);
+    lastResults_->setObjectName("lastResults");
+    lastResults_->setReadOnly(true);
+    lastResults_->setFixedHeight(lastResults_->fontMetrics().lineSpacing() * 5 + 12);
+    (new QVBoxLayout(resultsGroup))->addWidget(lastResults_);
+
+    auto* commentsGroup = new QGroupBox("Additional info/comments", this);
+    auto* commentsHint = new QLabel(kCommentsHint, commentsGroup);
+    commentsHint->setObjectName("commentsHint");
+    commentsHint->setWordWrap(true);
+    comments_ = new QLineEdit(commentsGroup);
+    comments_->setObjectName("comments");
+    comments_->setMaxLength(static_cast<int>(COMMENTS_LIMIT));
+    auto* commentsLayout = new QVBoxLayout(commentsGroup);
+    commentsLayout->addWidget(commentsHint);
+    commentsLayout->addWidget(comments_);
+
+    auto* submitGroup = new QGroupBox("Submit and compare your results", this);
+    submit_ = new QPushButton("Su&bmit benchmark results", submitGroup);
+    submit_->setObjectName("submit");
+    connect(submit_, &QPushButton::clicked, this, &BenchmarkDialog::submitResults);
+    auto* submitHint = new QLabel(kSubmitHint, submitGroup);
+    submitHint->setObjectName("submitHint");
+    submitHint->setWordWrap(true);
+    auto* submitLayout = new QHBoxLayout(submitGroup);
+    submitLayout->addWidget(submit_);
+    submitLayout->addWidget(submitHint, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(benchmarkGroup);
+    layout->addWidget(systemGroup);
+    layout->addWidget(resultsGroup);
+    layout->addWidget(commentsGroup);
+    layout->addWidget(submitGroup);
+    setFixedWidth(460);
+    TwoStepKeys::install(this);
+
+    // The clock is measured afresh each time the dialog opens.
+    BenchmarkSession& session = benchmarkSession();
+    systemInformation_->setText(
+        QString::fromStdString(describeSystem(session.system, true, session.probe, cpuWaitIndicator())));
+    systemInformation_->setCursorPosition(0);
+    refreshResults();
+
+    dialogs::cancelBenchmark = [this] { cancelRun(); };
+    // The main window owns the world the runs use; the dialog goes with it.
+    if (QWidget* main = app_.activeWindow()) {
+        connect(main, &QObject::destroyed, this, [this] {
+            appGone_ = true;
+            delete this;
+        });
+    }
+}
+
+BenchmarkDialog::~BenchmarkDialog() {
+    dialogs::cancelBenchmark = nullptr;
+    Benchmark& bench = benchmarkSession().bench;
+    if (bench.runInProgress && !appGone_) stopBenchmark(bench, app_.world(), host_);
+    bench.runInProgress = false;
+    bench.benchmarkPhase = BENCHMARK_PHASE_NONE;
+}
+
+WaitIndicator BenchmarkDialog::cpuWaitIndicator() {
+    // A small window owned by the main window while the clock is measured.
+    auto window = std::make_shared<QPointer<QWidget>>();
+    QPointer<QWidget> owner = app_.activeWindow();
+    return [window, owner](bool shownNow) {
+        delete window->data();
+        if (!shownNow) return;
+        auto* w = new QWidget(owner, Qt::Tool | Qt::FramelessWindowHint);
+        w->setObjectName("cpuFrequencyIndicator");
+        auto* frame = new QFrame(w);
+        frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+        auto* text = new QLabel(DETERMINING_CPU_FREQUENCY_TEXT, frame);
+        text->setAlignment(Qt::AlignCenter);
+        (new QVBoxLayout(frame))->addWidget(text);
+        auto* layout = new QVBoxLayout(w);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(frame);
+        w->adjustSize();
+        if (owner) w->move(owner->geometry().center() - QPoint(w->width() / 2, w->height() / 2));
+        w->show();
+        // Shown before the measurement blocks the user-interface thread.
+        QElapsedTimer clock;
+        clock.start();
+        do {
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            if (w->windowHandle() && w->windowHandle()->isExposed()) break;
+            QThread::msleep(5);
+        } while (clock.elapsed() < 200);
+        w->repaint();
+        *window = w;
+    };
+}
+
+void BenchmarkDialog::placeBesideMainWindow() {
+    // Beside the main window, where it does not cover the view (a covered
+    // view stops the benchmark); without the room, at the screen's edge on
+    // the roomier side, covering as little as it can.
+    QWidget* main = app_.activeWindow();
+    if (!main || !main->isVisible() || !main->screen()) return;
+    adjustSize();
+    const QRect area = main->screen()->availableGeometry();
+    const QRect frame = main->frameGeometry();
+    const QSize decoration = frame.size() - main->size();
+    // The main window keeps its top-left corner when a run fits it around the view.
+    const int mainWidth = std::max(frame.width(), frame.width() - app_.view().viewWidth + 600);
+    const QSize outer = size() + decoration;
+    const int top = std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height()));
+    const int roomRight = area.right() + 1 - (frame.left() + mainWidth + kGap);
+    const int roomLeft = frame.left() - kGap - area.left();
+    if (roomRight >= outer.width()) {
+        move(frame.left() + mainWidth + kGap, top);
+    } else if (roomLeft >= outer.width()) {
+        move(frame.left() - kGap - outer.width(), top);
+    } else if (roomRight >= roomLeft) {
+        move(area.right() + 1 - outer.width(), top);
+    } else {
+        move(area.left(), top);
+    }
+}
+
+void BenchmarkDialog::focusDialog() {
+    raise();
+    activateWindow();
+}
+
+void BenchmarkDialog::resetButtons() {
+    cancel_->setText("&Close");
+    start_->setEnabled(true);
+}
+
+void BenchmarkDialog::refreshResults() {
+    const Benchmark& bench = benchmarkSession().bench;
+    lastResults_->setPlainText(shown(lastBenchmarkResultsText(bench.lastNbxMark, bench.lastMaxFps)));
+    submit_->setEnabled(benchmarkResultsAvailable(bench));
+}
+
+void BenchmarkDialog::start() {
+    Benchmark& bench = benchmarkSession().bench;
+    if (bench.runInProgress || stopMessagePending_) return;
+    switch (startBenchmark(bench, app_.world(), host_)) {
+        case BenchmarkEvent::Started:
+            start_->setEnabled(false);
+            cancel_->setText("&Cancel");
+            break;
+        case BenchmarkEvent::ViewNotReady:
+            resetButtons();
+            focusDialog();
+            QMessageBox::critical(this, BENCHMARK_MESSAGE_TITLE, BENCHMARK_VIEW_NOT_READY_TEXT);
+            focusDialog();
+            break;
+        default:  // the save question was cancelled
+            break;
+    }
+}
+
+void BenchmarkDialog::timerTick() {
+    Benchmark& bench = benchmarkSession().bench;
+    switch (benchmarkTimerTick(bench, app_.world(), host_)) {
+        case BenchmarkEvent::Completed:
+            QMessageBox::information(this, BENCHMARK_MESSAGE_TITLE,
+                                     shown(benchmarkCompletedText(bench.lastNbxMark, bench.lastMaxFps)));
+            refreshResults();
+            resetButtons();
+            focusDialog();
+            comments_->setFocus();
+            break;
+        case BenchmarkEvent::NotCompleted:  // the benchmark scenery failed its byte-sum test
+            resetButtons();
+            focusDialog();
+            showStopMessage();
+            break;
+        case BenchmarkEvent::Ended:  // a later run could not start
+            resetButtons();
+            break;
+        default:
+            break;
+    }
+}
+
+void BenchmarkDialog::cancelRun() {
+    Benchmark& bench = benchmarkSession().bench;
+    if (!bench.runInProgress) return;
+    stopBenchmark(bench, app_.world(), host_);
+    resetButtons();
+    focusDialog();
+    // The stop often comes from inside the main window's own event handling
+    // (a key, a deactivation); the message follows once that is over.
+    stopMessagePending_ = true;
+    QMetaObject::invokeMethod(this, &BenchmarkDialog::showStopMessage, Qt::QueuedConnection);
+}
+
+void BenchmarkDialog::showStopMessage() {
+    QMessageBox::critical(this, BENCHMARK_MESSAGE_TITLE, BENCHMARK_NOT_COMPLETED_TEXT);
+    focusDialog();
+    stopMessagePending_ = false;
+}
+
+void BenchmarkDialog::cancelOrClose() {
+    if (stopMessagePending_) return;
+    if (benchmarkSession().bench.runInProgress) cancelRun();
+    else close();
+}
+
+void BenchmarkDialog::reject() { cancelOrClose(); }
+
+void BenchmarkDialog::closeEvent(QCloseEvent* event) {
+    // The close box during a run discards the run without a message.
+    Benchmark& bench = benchmarkSession().bench;
+    if (bench.runInProgress) stopBenchmark(bench, app_.world(), host_);
+    event->accept();
+}
+
+void BenchmarkDialog::submitResults() {
+    BenchmarkSession& session = benchmarkSession();
+    const std::optional<std::string> encoded =
+        buildSubmissionRecord(session.system, session.bench.lastNbxMark, session.bench.lastMaxFps,
+                              comments_->text().toStdString(), session.probe, cpuWaitIndicator());
+    if (!encoded) return;
+    QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(submissionAddress(*encoded))));
+}
+
+namespace dialogs {
+
+bool openBenchmarkDialog(int commandId, AppContext& app) {
+    if (commandId != cmd::Benchmark) return false;
+    BenchmarkDialog::open(app);
+    return true;
+}
+
+}  // namespace dialogs
+
+}  // namespace vantor

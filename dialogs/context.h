@@ -37,6 +37,17 @@ public:
     virtual void objectsChanged() = 0;
     // The viewpoint and origin dialogs show the present values again.
     virtual void refreshViewDialogs() = 0;
+
+    // The benchmark's runs. Leaves fullscreen mode, fits the main window
+    // around a 600 by 350 view, focuses it and lets the window system catch up.
+    virtual void prepareBenchmarkView() = 0;
+    // The view measures 600 by 350 pixels and is completely visible.
+    virtual bool benchmarkViewReady() = 0;
+    // High process priority class and highest worker thread priority;
+    // setRunning(0) restores the normal ones.
+    virtual void raiseBenchmarkPriority() = 0;
+    // The New command without a question: the scenery is discarded.
+    virtual void discardScenery() = 0;
 };
 
 }  // namespace vantor

@@ -1,16 +1,79 @@
 // The viewpoint and origin dialogs, autosave and automatic stop, the small
 // settings dialogs, scenery info and About, by command id.
+#include <QPointer>
+
+#include "dialogs/command_ids.h"
 #include "dialogs/context.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/info_dialogs.h"
+#include "dialogs/period_dialogs.h"
+#include "dialogs/small_settings_dialogs.h"
+#include "dialogs/view_dialogs.h"
 
 namespace vantor::dialogs {
 
-bool openSettingsDialog(int, AppContext&) { return false; }
+namespace {
 
-}  // namespace vantor::dialogs
+// The open modeless dialogs, one of each; empty while closed.
+QPointer<ViewpointDialog> viewpointDialog;
+QPointer<OriginDialog> originDialog;
+QPointer<AutosaveDialog> autosaveDialog;
+QPointer<AutostopDialog> autostopDialog;
+QPointer<SceneryInfoDialog> sceneryInfoDialog;
 
-namespace vantor::dialogs {
+// Gives an open dialog the focus, or creates it. The handle is emptied as
+// soon as the dialog finishes, before its deferred deletion.
+template <typename D>
+void openModeless(QPointer<D>& handle, AppContext& app) {
+    if (!handle) {
+        handle = new D(app, app.activeWindow());
+        QObject::connect(handle.data(), &QDialog::finished, [&handle] { handle = nullptr; });
+        handle->show();
+    } else {
+        handle->raise();
+    }
+    handle->activateWindow();
+}
 
-void refreshSettingsDialogs(AppContext&, Refresh) {}
+}  // namespace
+
+bool openSettingsDialog(int commandId, AppContext& app) {
+    switch (commandId) {
+        case cmd::Viewpoint: openModeless(viewpointDialog, app); return true;
+        case cmd::Origin: openModeless(originDialog, app); return true;
+        case cmd::Autosave: openModeless(autosaveDialog, app); return true;
+        case cmd::AutoStop: openModeless(autostopDialog, app); return true;
+        case cmd::SceneryInfo: openModeless(sceneryInfoDialog, app); return true;
+        case cmd::TimeStep: TimeStepDialog::run(app, app.activeWindow()); return true;
+        case cmd::FramesPerSecond: FpsDialog::run(app, app.activeWindow()); return true;
+        case cmd::RotatingStep: RealSettingDialog::runRotatingStep(app, app.activeWindow()); return true;
+        case cmd::FieldOfView: RealSettingDialog::runFieldOfView(app, app.activeWindow()); return true;
+        case cmd::About: AboutDialog::run(app.activeWindow()); return true;
+        default: return false;
+    }
+}
+
+void refreshSettingsDialogs(AppContext& app, Refresh what) {
+    // A dialog of another window (tests make several) is left alone.
+    auto mine = [&app](auto& handle) { return handle && &handle->app() == &app; };
+    if (what == Refresh::View) {
+        // The camera moved: the command paints its frame after this call,
+        // and the frame derives the values that the fields show.
+        if (mine(viewpointDialog)) viewpointDialog->invalidate();
+        if (mine(originDialog)) originDialog->invalidate();
+        return;
+    }
+    const bool scenery = what == Refresh::Scenery;
+    if (mine(viewpointDialog)) viewpointDialog->fill(scenery);
+    if (mine(originDialog)) originDialog->fill(scenery);
+    if (!scenery) return;
+    if (mine(sceneryInfoDialog)) {
+        sceneryInfoDialog->fillSceneryInfo();
+        sceneryInfoDialog->updateInfoEditState();
+    }
+    // Another scenery's periods: what the dialogs showed belongs to the old one.
+    if (mine(autosaveDialog)) autosaveDialog->fillFromSettings();
+    if (mine(autostopDialog)) autostopDialog->fillFromSettings();
+}
 
 }  // namespace vantor::dialogs

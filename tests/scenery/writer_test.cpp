@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -14,6 +16,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "scenery_samples.h"
 
@@ -297,6 +300,185 @@ TEST(WriteSceneryFile, WriteErrorAfterOpeningKeepsTheOldFile) {
     EXPECT_EQ(w.sceneryModified, 1);
     EXPECT_EQ(w.sceneryOnDisk, 0);
     EXPECT_EQ(dir.names(), std::set<std::string>{"kept.nbx"});
+}
+
+// A scenery of about 450 bytes per object, many chunks of the writer long.
+void makeLargeScenery(World& w, int objects) {
+    newScenery(w);
+    w.INIT_OBJECTS_N = objects;
+    w.OBJECTS_N = objects;
+    for (int i = 0; i < objects; ++i) {
+        samples::setObject(w.initialObjects[i], "Body", 1e20 + i, 1, i * 1e7, 0.5, -i, 1, 2, 3, 0xffffff, 0);
+        samples::setObject(w.objects[i], "Body", 1e20 + i, 1, i * 1e7, 0.25, -i, 3, 2, 1, 0xffffff, 0);
+    }
+}
+
+// The files in a folder other than `target`, which a killed save may leave:
+// its temporary file, beside the target and named after it.
+std::vector<std::string> leftOvers(const TempDir& dir, const std::string& target) {
+    std::vector<std::string> others;
+    for (const std::string& name : dir.names()) {
+        if (name != target) others.push_back(name);
+    }
+    return others;
+}
+
+TEST(WriteSceneryFile, DiskFullPartWayThroughALargeSceneryKeepsTheOldFile) {
+    // The limit lies several chunks into the text, so the writer stops in
+    // the middle of its output, not at the last write.
+    TempDir dir;
+    const std::string path = dir / "kept.nbx";
+    writeFile(path, "previous content");
+    World w;
+    makeLargeScenery(w, 10000);  // about 9 MB
+    w.sceneryModified = 1;
+
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 3 << 20;
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string error;
+    const int result = writeSceneryFile(w, path, &error);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(error, "File too large");
+    EXPECT_EQ(readFile(path), "previous content");
+    EXPECT_EQ(w.sceneryModified, 1);
+    EXPECT_EQ(dir.names(), std::set<std::string>{"kept.nbx"});
+}
+
+TEST(WriteSceneryFile, KilledInTheMiddleOfASaveLeavesThePreviousFile) {
+    // A child saves a large scenery over the file and is killed with
+    // SIGKILL part way: a file-size limit stops its writes 3 MiB into the
+    // text, and the limit's signal, caught, kills the child right there.
+    TempDir dir;
+    const std::string path = dir / "kept.nbx";
+    World previous;
+    samples::makeSmallScenery(previous);
+    ASSERT_EQ(writeSceneryFile(previous, path), 0);
+    World large;
+    makeLargeScenery(large, 10000);
+
+    constexpr rlim_t kStop = 3 << 20;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        struct sigaction killHere {};
+        killHere.sa_handler = [](int) { ::raise(SIGKILL); };
+        ::sigaction(SIGXFSZ, &killHere, nullptr);
+        struct rlimit limit {};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = kStop;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        writeSceneryFile(large, path);
+        ::_exit(0);  // not reached: the text is longer than the limit
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child finished its save";
+    EXPECT_EQ(WTERMSIG(status), SIGKILL);
+
+    EXPECT_EQ(readFile(path), SMALL_SCENERY_TEXT);
+    const std::vector<std::string> others = leftOvers(dir, "kept.nbx");
+    ASSERT_EQ(others.size(), 1u);
+    EXPECT_EQ(others[0].rfind("kept.nbx.tmp-", 0), 0u) << others[0];
+    EXPECT_EQ(fs::file_size(dir / others[0]), kStop);  // killed with its bytes half out
+
+    // The next save goes through as usual.
+    ASSERT_EQ(writeSceneryFile(large, path), 0);
+    EXPECT_EQ(readFile(path), sceneryText(large));
+}
+
+TEST(WriteSceneryFile, KilledAtAnyMomentLeavesTheOldOrTheNewFileWhole) {
+    // The parent kills the saving child with SIGKILL as soon as its
+    // temporary file holds bytes (or whenever the child has already done):
+    // the file is then the old text or the new one, never a mixture.
+    TempDir dir;
+    const std::string path = dir / "kept.nbx";
+    World previous;
+    samples::makeSmallScenery(previous);
+    ASSERT_EQ(writeSceneryFile(previous, path), 0);
+    World large;
+    makeLargeScenery(large, 20000);
+    const std::string newText = sceneryText(large);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(writeSceneryFile(large, path) == 0 ? 0 : 1);
+    int status = 0;
+    for (bool killed = false; !killed;) {
+        if (::waitpid(child, &status, WNOHANG) == child) break;  // done before we saw it start
+        for (const std::string& name : leftOvers(dir, "kept.nbx")) {
+            std::error_code ec;
+            if (fs::file_size(dir / name, ec) > 0 && !ec) {
+                ::kill(child, SIGKILL);
+                ASSERT_EQ(::waitpid(child, &status, 0), child);
+                killed = true;
+                break;
+            }
+        }
+    }
+    const std::string after = readFile(path);
+    EXPECT_TRUE(after == SMALL_SCENERY_TEXT || after == newText) << after.size() << " bytes";
+    if (WIFEXITED(status)) {
+        EXPECT_EQ(after, newText);
+    }
+}
+
+// Runs `save` in a child process that has given up root for the nobody
+// user; returns its exit status, or -1 when root could not be given up.
+int asNobody(const std::function<int()>& save) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(99);
+        ::_exit(save());
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -2;
+    return WEXITSTATUS(status) == 99 ? -1 : WEXITSTATUS(status);
+}
+
+TEST(WriteSceneryFile, ReadOnlyFolderAndFileStopAnUnprivilegedUser) {
+    // Permission bits do not stop root, so root saves as the nobody user,
+    // in a folder and over a file that nobody owns; the same cases without
+    // root are in FailuresChangeNothing.
+    if (::geteuid() != 0) GTEST_SKIP() << "covered by FailuresChangeNothing";
+    constexpr uid_t kNobody = 65534;
+    struct Case {
+        const char* what;
+        mode_t folderMode, fileMode;
+    };
+    const Case cases[] = {
+        {"read-only folder", 0555, 0644},
+        {"read-only file", 0755, 0444},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        ::chmod(dir.path().c_str(), 0755);
+        const std::string folder = dir / "owned";
+        fs::create_directory(folder);
+        const std::string path = folder + "/x.nbx";
+        writeFile(path, "previous content");
+        ASSERT_EQ(::chown(folder.c_str(), kNobody, kNobody), 0);
+        ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+        ::chmod(path.c_str(), c.fileMode);
+        ::chmod(folder.c_str(), c.folderMode);
+
+        World w;
+        samples::makeSmallScenery(w);
+        const int result = asNobody([&] { return writeSceneryFile(w, path) == -1 ? 0 : 1; });
+        if (result == -1) GTEST_SKIP() << "root could not give up its rights";
+        EXPECT_EQ(result, 0) << "the save went through";
+        EXPECT_EQ(readFile(path), "previous content");
+        EXPECT_EQ(fs::directory_iterator(folder)->path().filename(), "x.nbx");
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    }
 }
 
 TEST(SanitizeUserText, ReplacesBracketsAndTrimsTheEnd) {

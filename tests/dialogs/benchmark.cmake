@@ -1,0 +1,1 @@
+vantor_qt_test(benchmark_dialog_tests ${CMAKE_CURRENT_SOURCE_DIR}/benchmark_dialog_test.cpp)
