@@ -145,7 +145,7 @@ ObjectEditorDialog::ObjectEditorDialog(AppContext& app, bool atSelected, QWidget
 
 void ObjectEditorDialog::showObjectFields() {
     if (shownCount() < 1) {
-        objectList_->clear();
+        fillObjectList(objectList_, {}, -1);
         name_->clear();
         for (QLineEdit* f : numbers_) f->clear();
         for (QLineEdit* f : colour_) f->clear();
