@@ -283,7 +283,9 @@ void MainWindow::createToolbars() {
     toolbar_ = addToolBar("Toolbar");
     toolbar_->setObjectName("667");
     toolbar_->setMovable(false);
-    toolbar_->setIconSize(QSize(20, 20));
+    // Compact buttons, so that the whole row fits above a 600-pixel view.
+    toolbar_->setIconSize(QSize(16, 16));
+    toolbar_->setStyleSheet("QToolBar { spacing: 0px; padding: 0px; } QToolButton { padding: 1px; margin: 0px; }");
     for (const ToolbarEntry& e : kToolbar) {
         if (e.id == 0) toolbar_->addSeparator();
         else toolbar_->addAction(makeAction(e.id, {}, e.icon, e.tip));
@@ -293,7 +295,8 @@ void MainWindow::createToolbars() {
     fieldsBar_ = addToolBar("Fields");
     fieldsBar_->setObjectName("fields");
     fieldsBar_->setMovable(false);
-    fieldsBar_->setIconSize(QSize(20, 20));
+    fieldsBar_->setIconSize(QSize(16, 16));
+    fieldsBar_->setStyleSheet(toolbar_->styleSheet());
     struct FieldSpec {
         int command;
         const char* icon;
