@@ -31,8 +31,9 @@ bool asksForManyObjects(std::string_view text) {
             // The value as the reader takes it: behind the next "=".
             const size_t eq = text.find('=', at + key.size());
             if (eq == std::string_view::npos) break;
-            const size_t length = std::min(sizeof value - 1, text.size() - eq - 1);
-            text.copy(value, length, eq + 1);
+            const size_t from = std::min(text.find_first_not_of(" \t\v\f", eq + 1), text.size());
+            const size_t length = std::min(sizeof value - 1, text.size() - from);
+            text.copy(value, length, from);
             value[length] = '\0';
             if (parseInteger(value) > kMostObjects) return true;
         }

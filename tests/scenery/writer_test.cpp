@@ -385,7 +385,7 @@ TEST(WriteSceneryFile, KilledInTheMiddleOfASaveLeavesThePreviousFile) {
     EXPECT_EQ(readFile(path), SMALL_SCENERY_TEXT);
     const std::vector<std::string> others = leftOvers(dir, "kept.nbx");
     ASSERT_EQ(others.size(), 1u);
-    EXPECT_EQ(others[0].rfind("kept.nbx.tmp-", 0), 0u) << others[0];
+    EXPECT_EQ(others[0].rfind("kept.nbx", 0), 0u) << others[0];
     EXPECT_EQ(fs::file_size(dir / others[0]), kStop);  // killed with its bytes half out
 
     // The next save goes through as usual.
