@@ -94,6 +94,7 @@ BenchmarkDialog::BenchmarkDialog(AppContext& app) : QDialog(nullptr), app_(app),
     setObjectName("benchmarkDialog");
     setWindowTitle(BENCHMARK_DIALOG_TITLE);
     setAttribute(Qt::WA_DeleteOnClose);
+    timer_.setParent(this);  // found by its id among the dialog's children
     timer_.setObjectName(QString::number(TIMER_BENCHMARK));
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &BenchmarkDialog::timerTick);

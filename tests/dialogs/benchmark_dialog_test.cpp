@@ -160,6 +160,9 @@ private slots:
         QCOMPARE(w().statusPart(0)->text(), QString(BENCHMARK_IN_PROGRESS_TEXT));
         QVERIFY(!start->isEnabled());
         QCOMPARE(cancel->text(), QString("&Cancel"));
+        auto* timer = d->findChild<QTimer*>("674");
+        QVERIFY(timer && timer->isActive());
+        QCOMPARE(timer->interval(), 200);
 
         QTRY_VERIFY_WITH_TIMEOUT(!done.text.isEmpty(), 30000);
         const int64_t nbx = bench().lastNbxMark, fps = bench().lastMaxFps;
@@ -178,6 +181,7 @@ private slots:
         QCOMPARE(world().benchmarkRunning, 0);
         QCOMPARE(world().simulationRunning, 0);
         QCOMPARE(world().OBJECTS_N, 0);
+        QVERIFY(!timer->isActive());
 
         // The submission carries these scores, the measured clock and the comments.
         child<QLineEdit>(d, "comments")->setText("GPU X");
