@@ -415,6 +415,51 @@ private slots:
         QVERIFY(text.startsWith("MCS (Measured Computer Speed)"));
     }
 
+    void openingHostileFilesNeverCrashes() {
+        QTemporaryDir dir;
+        auto write = [&](const QString& name, const QByteArray& bytes) {
+            QFile f(dir.filePath(name));
+            f.open(QIODevice::WriteOnly);
+            f.write(bytes);
+            return dir.filePath(name);
+        };
+        QByteArray garbage(65536, 0);
+        for (int k = 0; k < garbage.size(); ++k) garbage[k] = static_cast<char>((k * 7919) ^ (k >> 3));
+        QDir(dir.path()).mkdir("folder.nbx");
+        const struct { QString path; int objects; } cases[] = {
+            {write("empty.nbx", ""), 0},
+            {write("garbage.nbx", garbage), 0},
+            {dir.filePath("folder.nbx"), 0},
+            {dir.filePath("missing.nbx"), 0},
+            {write("huge.nbx", "[OBJECTS_N]=99999999999\n"), 50000},
+            {write("words.nbx", "[OBJECTS_N]=2\n[OBJECT_1_X]=nan\n[OBJECT_2_X]=-infinity\n[VIEWPOINT_FOV]=inf\n"), 2},
+            {write("longline.nbx", "[SCENERY_NAME]=" + QByteArray(10 << 20, 'x') + "\n[OBJECTS_N]=3\n"), 3},
+        };
+        for (const auto& c : cases) {
+            QCOMPARE(w().openScenery(0, c.path, false), 6);
+            QCOMPARE(w().world().OBJECTS_N, c.objects);
+            QCOMPARE(w().world().VIEWPOINT_FOV, 10.0);  // "inf" reads as 0, which the rule turns into 10
+            w().paintView();  // drawing whatever was read must not fail either
+        }
+    }
+
+    void failedAutosaveIsReportedAndRetried() {
+        QTemporaryDir dir;
+        openExample("Solar_system-heliocentric.nbx");
+        World& world = w().world();
+        QDir(dir.path()).mkdir("taken.nbx");
+        world.currentFileName = dir.filePath("taken.nbx").toStdString();  // a folder in the file's place
+        world.AUTOSAVE_ENABLED = 1;
+        world.AUTOSAVE_PERIOD = 60;
+        w().setRunning(1);
+        w().autosaveTick();
+        QCOMPARE(w().statusPart(0)->text(), QString("Last Autosave was unsuccessful"));
+        QVERIFY(world.simulationRunning);
+        QCOMPARE(world.AUTOSAVE_ENABLED, 1);  // tried again at the next tick
+        QVERIFY(QFileInfo(dir.filePath("taken.nbx")).isDir());
+        w().setRunning(0);
+    }
+
     void automaticStopBySimulatedTime() {
         openExample("Solar_system-heliocentric.nbx");
         World& world = w().world();
