@@ -2,6 +2,7 @@
 // message boxes, the view.
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
@@ -64,11 +65,28 @@ void answerBox(QMessageBox::StandardButton button, QString* text = nullptr, QStr
     });
 }
 
-void answerFileDialog(const QString& path) {
-    whenModal<QFileDialog>([=](QFileDialog* dialog) {
-        dialog->selectFile(path);
-        QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+// Selects the file and accepts once the dialog resolves it (its folder
+// model fills in the background). A dialog that stays open, for example
+// behind a warning, is closed so that no test hangs.
+void acceptFileDialog(QFileDialog* dialog, const QString& path) {
+    const QString wanted = QFileInfo(path).absoluteFilePath();
+    dialog->selectFile(wanted);
+    QElapsedTimer waited;
+    waited.start();
+    while (dialog->selectedFiles().value(0) != wanted && waited.elapsed() < 3000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    QTimer::singleShot(5000, dialog, [dialog] {
+        if (!dialog->isVisible()) return;
+        qWarning("the file dialog did not take the file");
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->close();
+        QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
     });
+}
+
+void answerFileDialog(const QString& path) {
+    whenModal<QFileDialog>([=](QFileDialog* dialog) { acceptFileDialog(dialog, path); });
 }
 
 uint64_t pixelSum(const MainWindow& w) {
@@ -363,8 +381,7 @@ private slots:
         w().onCommand(cmd::New);
         whenModal<QFileDialog>([=](QFileDialog* dialog) {
             dialog->findChild<QCheckBox*>("readOnly")->setChecked(true);
-            dialog->selectFile(path);
-            QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+            acceptFileDialog(dialog, path);
         });
         w().onCommand(cmd::Open);
         QCOMPARE(w().world().OBJECTS_N, 10);

@@ -5,20 +5,10 @@
 
 #include "benchmark/submission.h"
 #include "cli/cli.h"
+#include "cli_support.h"
 
 namespace vantor::cli {
 namespace {
-
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-Result cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    int status = runCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 TEST(BenchCommand, UsageErrorsExitWithOne) {
     const std::vector<std::vector<std::string>> cases = {

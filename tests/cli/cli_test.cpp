@@ -1,4 +1,5 @@
 #include "cli/cli.h"
+#include "cli_support.h"
 
 #include <gtest/gtest.h>
 
@@ -14,33 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-Result cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    int status = runCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-class CliTest : public testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vantor-cli-test-" + std::to_string(::getpid()) + "-" +
-                                            testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string file(const std::string& name, const std::string& text) {
-        std::string path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    fs::path dir_;
-};
+using CliTest = CliFileTest;
 
 TEST_F(CliTest, UsageErrorsExitWithOneAndShowTheUsage) {
     const std::vector<std::vector<std::string>> cases = {

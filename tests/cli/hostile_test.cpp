@@ -16,23 +16,13 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli_support.h"
 #include "scenery/examples.h"
 
 namespace vantor::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-Result cli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = runCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 // A line of `vantor-cli info`: the label padded to 22 columns, the value.
 std::string infoLine(const std::string& label, const std::string& value) {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli_support.h"
 #include "render/png.h"
 
 namespace vantor::cli {
@@ -14,26 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-Result cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    int status = runCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-class RenderCli : public testing::Test {
+class RenderCli : public CliFileTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vantor-render-test-" + std::to_string(::getpid()) + "-" +
-                                            testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
     render::Surface read(const std::string& name) const {
         render::Surface s;
         std::string reason;
