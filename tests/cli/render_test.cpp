@@ -23,7 +23,6 @@ protected:
         EXPECT_TRUE(render::readPng(path(name), s, &reason)) << name << ": " << reason;
         return s;
     }
-    fs::path dir_;
 };
 
 TEST_F(RenderCli, UsageErrors) {
