@@ -83,12 +83,12 @@ void MainWindow::discardScenery() {
 }
 
 void MainWindow::moveEvent(QMoveEvent* event) {
-    refusedWhileBenchmarking();
+    abortWhileBenchmarking();
     QMainWindow::moveEvent(event);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
-    refusedWhileBenchmarking();
+    abortWhileBenchmarking();
     QMainWindow::resizeEvent(event);
 }
 

@@ -67,7 +67,11 @@ const Rotation kRotations[] = {
 
 }  // namespace
 
-bool MainWindow::refusedWhileBenchmarking() {
+// Input while a benchmark runs is dropped; only what disturbs its timing
+// (moving, sizing or deactivating the window, opening a menu; Esc) ends it.
+bool MainWindow::refusedWhileBenchmarking() const { return world_.benchmarkRunning != 0; }
+
+bool MainWindow::abortWhileBenchmarking() {
     if (!world_.benchmarkRunning) return false;
     if (dialogs::cancelBenchmark) dialogs::cancelBenchmark();
     return true;

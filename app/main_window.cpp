@@ -275,7 +275,7 @@ void MainWindow::createMenus() {
         QMenu* menu = menuBar()->addMenu(top.text);
         fill(menu, top.items);
         // Opening a menu disturbs a benchmark's run.
-        connect(menu, &QMenu::aboutToShow, this, [this] { refusedWhileBenchmarking(); });
+        connect(menu, &QMenu::aboutToShow, this, [this] { abortWhileBenchmarking(); });
     }
 }
 
@@ -486,7 +486,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::changeEvent(QEvent* event) {
     // Deactivating the window disturbs a benchmark's timing.
-    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) refusedWhileBenchmarking();
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) abortWhileBenchmarking();
     QMainWindow::changeEvent(event);
 }
 

@@ -127,7 +127,8 @@ private:
     void updateObjectTooltip(QPoint viewPos, QPoint global);
     void layoutStatusParts();
     void viewResized();
-    bool refusedWhileBenchmarking();
+    bool refusedWhileBenchmarking() const;
+    bool abortWhileBenchmarking();
     void collisionStop();
 
     World world_;
