@@ -96,16 +96,8 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& out, std::
     if (std::optional<std::string> problem = parseRenderOptions(args, o)) return usageError(err, *problem);
 
     World world;
-    std::string message;
-    if (!loadScenery(world, o.scenery, message)) {
-        err << "vantor-cli: " << message << "\n";
-        return EXIT_FILE;
-    }
     WorkerPool pool;
-    if (createWorkerPool(pool, world) != 1) {
-        err << "vantor-cli: the worker threads could not be started\n";
-        return EXIT_FILE;
-    }
+    if (!loadForStepping(world, pool, o.scenery, err)) return EXIT_FILE;
 
     render::View view;
     render::afterSceneryLoaded(world, view);

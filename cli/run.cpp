@@ -143,16 +143,8 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (std::optional<std::string> problem = parseRunOptions(args, o)) return usageError(err, *problem);
 
     World world;
-    std::string message;
-    if (!loadScenery(world, o.scenery, message)) {
-        err << "vantor-cli: " << message << "\n";
-        return EXIT_FILE;
-    }
     WorkerPool pool;
-    if (createWorkerPool(pool, world) != 1) {
-        err << "vantor-cli: the worker threads could not be started\n";
-        return EXIT_FILE;
-    }
+    if (!loadForStepping(world, pool, o.scenery, err)) return EXIT_FILE;
     if (o.threads) {
         // As the threads dialog: 1 up to the count the partition chose.
         if (*o.threads < 1 || *o.threads > pool.threadLimit) {

@@ -47,4 +47,17 @@ bool loadScenery(World& world, const std::string& name, std::string& message) {
     return true;
 }
 
+bool loadForStepping(World& world, WorkerPool& pool, const std::string& name, std::ostream& err) {
+    std::string message;
+    if (!loadScenery(world, name, message)) {
+        err << "vantor-cli: " << message << "\n";
+        return false;
+    }
+    if (createWorkerPool(pool, world) != 1) {
+        err << "vantor-cli: the worker threads could not be started\n";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace vantor::cli
