@@ -369,6 +369,12 @@ void MainWindow::updateStatusLine(const QString* text) {
         if (statusParts_[part]->text() != shown) statusParts_[part]->setText(shown);
     };
     if (text) setPart(0, *text);
+    // Every frame of a run comes here: rebuild the texts only when what they
+    // show has changed, so that a frame allocates nothing.
+    const std::array<int, 5> shown = {world_.simulationRunning, world_.INIT_OBJECTS_N, world_.OBJECTS_N,
+                                      pool_.workerCount, world_.COLLISION_COUNTER};
+    if (statusShown_ && *statusShown_ == shown) return;
+    statusShown_ = shown;
     const std::array<std::string, 5> parts = statusRunParts(world_, pool_);
     for (int part = 1; part < 6; ++part) setPart(part, QString::fromStdString(parts[part - 1]));
 }

@@ -10,6 +10,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "dialogs/context.h"
 #include "engine/gravity.h"
@@ -143,6 +144,7 @@ private:
     QToolBar* fieldsBar_ = nullptr;
     std::map<int, SpinField*> fields_;
     std::array<QLabel*, 6> statusParts_{};
+    std::optional<std::array<int, 5>> statusShown_;  // what parts 1..5 show
     QMenu* contextMenu_ = nullptr;
     QIcon startIcon_, pauseIcon_;
 

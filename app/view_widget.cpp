@@ -29,10 +29,12 @@ void ViewWidget::paintEvent(QPaintEvent*) {
         return;
     }
     // The back buffer already has the pixel layout of this image format:
-    // wrapped, not copied.
-    const QImage image(reinterpret_cast<const uchar*>(surface_.pixels()), surface_.width(), surface_.height(),
-                       surface_.bytesPerLine(), QImage::Format_RGB32);
-    painter.drawImage(0, 0, image);
+    // wrapped, not copied, and wrapped anew only when the buffer changes.
+    const uchar* pixels = reinterpret_cast<const uchar*>(surface_.pixels());
+    if (image_.constBits() != pixels || image_.width() != surface_.width() || image_.height() != surface_.height()) {
+        image_ = QImage(pixels, surface_.width(), surface_.height(), surface_.bytesPerLine(), QImage::Format_RGB32);
+    }
+    painter.drawImage(0, 0, image_);
     if (surface_.width() < width()) painter.fillRect(surface_.width(), 0, width() - surface_.width(), height(), Qt::black);
     if (surface_.height() < height()) painter.fillRect(0, surface_.height(), width(), height() - surface_.height(), Qt::black);
 }

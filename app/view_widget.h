@@ -2,6 +2,7 @@
 // to the main window.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
 namespace vantor {
@@ -34,6 +35,7 @@ protected:
 private:
     MainWindow& window_;
     const render::Surface& surface_;
+    QImage image_;  // wraps the back buffer
 };
 
 }  // namespace vantor
