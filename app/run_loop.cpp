@@ -12,6 +12,7 @@
 #include "engine/runcontrol.h"
 #include "render/camera.h"
 #include "scenery/writer.h"
+#include "spacecraft/spacecraft.h"
 
 namespace vantor {
 
@@ -114,7 +115,7 @@ void MainWindow::runPump() {
 void MainWindow::endPass() {
     world_.batchStepCounter = 0;
     if (!world_.simulationRunning) return;
-    if (world_.SPACECRAFT_MODE && world_.SPACECRAFT_AUTOTRACKING) dialogs::spacecraftKey(Qt::Key_Return, *this);  // track the target
+    if (world_.SPACECRAFT_MODE && world_.SPACECRAFT_AUTOTRACKING) spacecraft::trackTarget(world_, view_);
     if (!world_.sceneryModified) {
         world_.sceneryModified = 1;
         refreshMenus();
