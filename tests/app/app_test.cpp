@@ -70,7 +70,14 @@ void answerBox(QMessageBox::StandardButton button, QString* text = nullptr, QStr
 // behind a warning, is closed so that no test hangs.
 void acceptFileDialog(QFileDialog* dialog, const QString& path) {
     const QString wanted = QFileInfo(path).absoluteFilePath();
+    // selectFile() clears the list's selection but leaves the name field
+    // alone while it has the focus, which a user's dialog soon has; so the
+    // field is focused as a user's would be and the path typed into it.
+    auto* nameField = dialog->findChild<QLineEdit*>("fileNameEdit");
+    QVERIFY(nameField);
+    nameField->setFocus();
     dialog->selectFile(wanted);
+    nameField->setText(wanted);
     QElapsedTimer waited;
     waited.start();
     while (dialog->selectedFiles().value(0) != wanted && waited.elapsed() < 3000) {
@@ -79,7 +86,7 @@ void acceptFileDialog(QFileDialog* dialog, const QString& path) {
     QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     QTimer::singleShot(5000, dialog, [dialog] {
         if (!dialog->isVisible()) return;
-        qWarning("the file dialog did not take the file");
+        qWarning("the file dialog did not take the file (it has %s)", qPrintable(dialog->selectedFiles().join(", ")));
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->close();
         QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
     });
