@@ -118,7 +118,7 @@ struct PoolState {
     bool relativistic = false;
     bool allowCollisions = false;
     int partitionedN = -1;
-    PairRowFn pairRow = pairRowPortable;
+    PairRowsFn pairRows = pairRowsPortable;
 
     std::atomic<int> stepCollision{0};  // a collision with collisions not allowed
     std::mutex collisionLock;           // the collision bookkeeping only
@@ -235,19 +235,36 @@ void computePairs(PoolState& s, WorkerScratch& own, const PairRange& range) {
         }
     }
     const KernelArrays arrays{s.x.data, s.y.data, s.z.data, s.m.data, s.active.data};
-    auto row = [&](int i, int from, int to) {
-        const int lo = std::max(from, i == range.i ? range.j : i + 1);
-        const int hi = std::min(to, i == iLast ? jEnd : n);
-        if (lo < hi && s.active[i] != 0.0) s.pairRow(arrays, i, lo, hi, own.fx.data, own.fy.data, own.fz.data);
+    auto span = [&](int i, int from, int to, int& lo, int& hi) {
+        lo = std::max(from, i == range.i ? range.j : i + 1);
+        hi = std::min(to, i == iLast ? jEnd : n);
+    };
+    // Rows [first, last] within columns [from, to); two neighbouring active
+    // rows that end together go through the kernel as one.
+    auto rows = [&](int first, int last, int from, int to) {
+        for (int i = first; i <= last;) {
+            int lo, hi, lo2, hi2;
+            span(i, from, to, lo, hi);
+            const bool active = s.active[i] != 0.0;
+            if (active && lo < hi && i < last && s.active[i + 1] != 0.0) {
+                span(i + 1, from, to, lo2, hi2);
+                if (hi2 == hi && lo2 == std::max(lo, i + 2)) {
+                    s.pairRows(arrays, i, 2, lo, hi, own.fx.data, own.fy.data, own.fz.data);
+                    i += 2;
+                    continue;
+                }
+            }
+            if (active && lo < hi) s.pairRows(arrays, i, 1, lo, hi, own.fx.data, own.fy.data, own.fz.data);
+            ++i;
+        }
     };
     if (n <= kTiledAbove) {
-        for (int i = range.i; i <= iLast; ++i) row(i, 0, n);
+        rows(range.i, iLast, 0, n);
         return;
     }
     // Large sceneries: column tile by column tile, every row of the range.
     for (int tile = (range.i + 1) / kTileColumns * kTileColumns; tile < n; tile += kTileColumns) {
-        const int rowsEnd = std::min(iLast, tile + kTileColumns - 1);
-        for (int i = range.i; i <= rowsEnd; ++i) row(i, tile, tile + kTileColumns);
+        rows(range.i, std::min(iLast, tile + kTileColumns - 1), tile, tile + kTileColumns);
     }
 }
 
@@ -441,7 +458,7 @@ void simulationStep(World& world, WorkerPool& pool) {
     s.dt = world.SIMULATION_TIME_STEP;
     s.relativistic = world.CALCULATE_RELATIVISTIC_MASSES != 0;
     s.allowCollisions = world.ALLOW_OBJECT_COLLISIONS != 0;
-    s.pairRow = pairRowFunction(pool.kernel);
+    s.pairRows = pairRowsFunction(pool.kernel);
     s.stepCollision.store(0, std::memory_order_relaxed);
 
     if (s.workers > 1) {

@@ -2,6 +2,7 @@
 #include "engine/vector_clones.h"
 #include "engine/world.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -11,8 +12,10 @@ namespace vantor {
 // Compiled for several vector widths; the loader picks the widest the
 // processor has. The reduction over j is reordered by the vector lanes, which
 // changes only rounding and is the same on every run.
+namespace {
+
 VANTOR_VECTOR_CLONES
-void pairRowPortable(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double* fy, double* fz) {
+void pairRow(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double* fy, double* fz) {
     const double xi = a.x[i], yi = a.y[i], zi = a.z[i], gpi = G * a.m[i];
     const double* __restrict x = a.x;
     const double* __restrict y = a.y;
@@ -42,6 +45,12 @@ void pairRowPortable(const KernelArrays& a, int i, int jBegin, int jEnd, double*
     gz[i] += sz;
 }
 
+}  // namespace
+
+void pairRowsPortable(const KernelArrays& a, int i, int rows, int jBegin, int jEnd, double* fx, double* fy, double* fz) {
+    for (int k = 0; k < rows; ++k) pairRow(a, i + k, std::max(jBegin, i + k + 1), jEnd, fx, fy, fz);
+}
+
 bool kernelAvailable(KernelKind kind) {
     switch (kind) {
         case KernelKind::Portable: return true;
@@ -61,9 +70,9 @@ KernelKind bestKernel() {
     return kernelAvailable(KernelKind::Avx512) ? KernelKind::Avx512 : KernelKind::Portable;
 }
 
-PairRowFn pairRowFunction(KernelKind kind) {
-    if (kind == KernelKind::Avx512 && kernelAvailable(kind)) return pairRowAvx512;
-    return pairRowPortable;
+PairRowsFn pairRowsFunction(KernelKind kind) {
+    if (kind == KernelKind::Avx512 && kernelAvailable(kind)) return pairRowsAvx512;
+    return pairRowsPortable;
 }
 
 }  // namespace vantor

@@ -11,19 +11,23 @@ struct KernelArrays {
     const double* active;  // 1.0 or 0.0
 };
 
-// Adds the forces of the pairs (i, j) for j in [jBegin, jEnd) to fx/fy/fz:
-// +f d to object i and -f d to each j, with f = (G m(i)) m(j) / |d|^3.
-// Object i must be active; inactive partners contribute nothing. The arrays
-// must have 8 readable entries past jEnd.
-using PairRowFn = void (*)(const KernelArrays&, int i, int jBegin, int jEnd, double* fx, double* fy, double* fz);
+// Adds the forces of the pairs (i+k, j) of rows k = 0 .. rows-1 (one or
+// two), with j in [max(jBegin, i+k+1), jEnd), to fx/fy/fz: +f d to the
+// row's object and -f d to each partner j, with f = (G m(i)) m(j) / |d|^3.
+// The rows' objects must be active; inactive partners contribute nothing.
+// The arrays must be 64-byte aligned with 8 readable entries past jEnd;
+// a kernel may store the unchanged values of fx/fy/fz back to the whole
+// blocks of 8 around the range, so they must be the caller's own.
+using PairRowsFn = void (*)(const KernelArrays&, int i, int rows, int jBegin, int jEnd, double* fx, double* fy,
+                            double* fz);
 
 enum class KernelKind {
     Portable,  // compiler-vectorised for whatever the processor offers
     Avx512,    // hand-written 512-bit kernel
 };
 
-void pairRowPortable(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double* fy, double* fz);
-void pairRowAvx512(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double* fy, double* fz);
+void pairRowsPortable(const KernelArrays& a, int i, int rows, int jBegin, int jEnd, double* fx, double* fy, double* fz);
+void pairRowsAvx512(const KernelArrays& a, int i, int rows, int jBegin, int jEnd, double* fx, double* fy, double* fz);
 
 // Whether this processor can run the kernel.
 bool kernelAvailable(KernelKind kind);
@@ -32,7 +36,7 @@ bool kernelAvailable(KernelKind kind);
 // environment forces the portable one.
 KernelKind bestKernel();
 
-PairRowFn pairRowFunction(KernelKind kind);
+PairRowsFn pairRowsFunction(KernelKind kind);
 
 // The 512-bit kernel's 1/r^3 for n values (n a multiple of 8), so that its
 // accuracy can be checked on its own.

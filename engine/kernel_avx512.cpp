@@ -1,7 +1,10 @@
-// The pair loop with 512-bit vectors: eight partners per pass, 1/r^3 from
-// the hardware reciprocal square root refined to full double precision
-// (no divide, no square root, which share one slow unit).
+// The pair loop with 512-bit vectors: eight partners per pass against one
+// or two rows, 1/r^3 from the hardware reciprocal square root refined to
+// full double precision (no divide, no square root: they share one slow
+// unit).
 #include <immintrin.h>
+
+#include <algorithm>
 
 #include "engine/kernel.h"
 #include "engine/world.h"
@@ -10,23 +13,22 @@ namespace vantor {
 
 namespace {
 
-// 1/r^3 for r2 = r^2, within two units in the last place.
-// y0 (14 bits) -> y1 by a second-order Newton step (about 43 bits); then
-// r^-3 = y1^3 (1 - e)^(-3/2) ~ y1^3 (1 + 1.5 e) with e = 1 - r2 y1^2 tiny.
-// e is formed from the exact product r2 y1 (h + hl) so that it loses
-// nothing; only the cube and the last step round.
-inline __m512d inverseCube(__m512d r2) {
-    const __m512d one = _mm512_set1_pd(1.0);
-    __m512d y = _mm512_maskz_rsqrt14_pd(0xff, r2);
-    const __m512d e0 = _mm512_fnmadd_pd(_mm512_mul_pd(r2, y), y, one);
-    const __m512d c0 = _mm512_fmadd_pd(e0, _mm512_set1_pd(0.375), _mm512_set1_pd(0.5));
-    y = _mm512_fmadd_pd(_mm512_mul_pd(y, e0), c0, y);
-
-    const __m512d h = _mm512_mul_pd(r2, y);
-    const __m512d hl = _mm512_fmsub_pd(r2, y, h);  // r2 y = h + hl exactly
-    const __m512d e = _mm512_fnmadd_pd(hl, y, _mm512_fnmadd_pd(h, y, one));
-    const __m512d t = _mm512_mul_pd(_mm512_mul_pd(y, y), y);
-    return _mm512_fmadd_pd(t, _mm512_mul_pd(_mm512_set1_pd(1.5), e), t);
+// gm / r^3 for r2 = r^2 in the lanes of `keep`, exactly 0 in the others;
+// within two units in the last place for gm = 1.
+// With y the 14-bit estimate of 1/r and e = 1 - r2 y^2 (|e| < 2^-13):
+// r^-3 = y^3 (1 - e)^(-3/2), and the series of (1 - e)^(-3/2) up to e^4
+// leaves less than 2^-63. Computing e from the rounded y^2 makes that
+// rounding cancel to half in the result. The chain is short on purpose:
+// a long one keeps more passes waiting in the processor's scheduler.
+inline __m512d forceFactor(__m512d r2, __m512d gm, __mmask8 keep) {
+    const __m512d y = _mm512_maskz_rsqrt14_pd(0xff, r2);
+    const __m512d yy = _mm512_mul_pd(y, y);
+    const __m512d e = _mm512_fnmadd_pd(r2, yy, _mm512_set1_pd(1.0));
+    __m512d q = _mm512_fmadd_pd(e, _mm512_set1_pd(2.4609375), _mm512_set1_pd(2.1875));
+    q = _mm512_fmadd_pd(q, e, _mm512_set1_pd(1.875));
+    q = _mm512_fmadd_pd(q, e, _mm512_set1_pd(1.5));
+    const __m512d t = _mm512_mul_pd(yy, _mm512_mul_pd(gm, y));  // gm y^3
+    return _mm512_maskz_fmadd_pd(keep, _mm512_mul_pd(t, e), q, t);
 }
 
 // (The masked forms of these intrinsics avoid a false uninitialised-value
@@ -37,59 +39,110 @@ inline double horizontalSum(__m512d v) {
     return _mm_cvtsd_f64(_mm_add_sd(t, _mm_unpackhi_pd(t, t)));
 }
 
-// One pass over eight partners starting at j. Full passes use plain loads
-// and stores (masked stores would defeat store forwarding into the next
-// row); only the row's last, partial pass is masked.
-template <bool Partial>
-inline void pairPass(const KernelArrays& a, int j, __mmask8 in, __m512d xi, __m512d yi, __m512d zi, __m512d gpi,
-                     __m512d& sx, __m512d& sy, __m512d& sz, double* fx, double* fy, double* fz) {
-    auto load = [in](const double* p) { return Partial ? _mm512_maskz_loadu_pd(in, p) : _mm512_loadu_pd(p); };
-    auto store = [in](double* p, __m512d v) {
-        if (Partial) _mm512_mask_storeu_pd(p, in, v);
-        else _mm512_storeu_pd(p, v);
+struct Columns {
+    const double* __restrict x;
+    const double* __restrict y;
+    const double* __restrict z;
+    const double* __restrict m;
+    const double* __restrict active;
+    double* __restrict fx;
+    double* __restrict fy;
+    double* __restrict fz;
+};
+
+// The rows' own objects and their running sums.
+template <int R>
+struct Rows {
+    __m512d x[R], y[R], z[R], gp[R];
+    __m512d sx[R], sy[R], sz[R];
+};
+
+// The lanes of the pass at j that lie in [from, to).
+inline __mmask8 lanesWithin(int j, int from, int to) {
+    const int low = std::clamp(from - j, 0, 8), high = std::clamp(to - j, 0, 8);
+    return static_cast<__mmask8>(((0xffu << low) & ((1u << high) - 1)) & 0xffu);
+}
+
+// One pass over the eight partners at j (a multiple of 8, so that every
+// load and store is aligned and the next rows' loads take their values
+// straight from these stores). An edge pass keeps only the lanes of
+// `lanes` per row and reads the partners through their union; lanes left
+// out get a force of exactly 0, so the partners' sums are stored back as
+// they were.
+template <int R, bool Edge>
+inline void pass(const Columns& c, int j, const __mmask8 (&lanes)[R], Rows<R>& r) {
+    __mmask8 any = 0xff;
+    if constexpr (Edge) {
+        any = 0;
+        for (int k = 0; k < R; ++k) any |= lanes[k];
+    }
+    auto load = [any](const double* p) { return Edge ? _mm512_maskz_load_pd(any, p) : _mm512_load_pd(p); };
+    const __m512d xj = load(c.x + j), yj = load(c.y + j), zj = load(c.z + j), mj = load(c.m + j);
+    const __mmask8 live = _mm512_cmp_pd_mask(load(c.active + j), _mm512_setzero_pd(), _CMP_NEQ_UQ);
+    __m512d gx = _mm512_load_pd(c.fx + j), gy = _mm512_load_pd(c.fy + j), gz = _mm512_load_pd(c.fz + j);
+    for (int k = 0; k < R; ++k) {
+        const __m512d dx = _mm512_sub_pd(xj, r.x[k]);
+        const __m512d dy = _mm512_sub_pd(yj, r.y[k]);
+        const __m512d dz = _mm512_sub_pd(zj, r.z[k]);
+        const __m512d r2 = _mm512_fmadd_pd(dz, dz, _mm512_fmadd_pd(dy, dy, _mm512_mul_pd(dx, dx)));
+        const __m512d f = forceFactor(r2, _mm512_mul_pd(r.gp[k], mj), Edge ? (live & lanes[k]) : live);
+        r.sx[k] = _mm512_fmadd_pd(f, dx, r.sx[k]);
+        r.sy[k] = _mm512_fmadd_pd(f, dy, r.sy[k]);
+        r.sz[k] = _mm512_fmadd_pd(f, dz, r.sz[k]);
+        gx = _mm512_fnmadd_pd(f, dx, gx);
+        gy = _mm512_fnmadd_pd(f, dy, gy);
+        gz = _mm512_fnmadd_pd(f, dz, gz);
+    }
+    _mm512_store_pd(c.fx + j, gx);
+    _mm512_store_pd(c.fy + j, gy);
+    _mm512_store_pd(c.fz + j, gz);
+}
+
+// Rows i .. i+R-1; row i+k covers partners [max(jBegin, i+k+1), jEnd).
+// Two rows share every partner load and every partner store.
+template <int R>
+void rows(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double* fy, double* fz) {
+    const Columns c{a.x, a.y, a.z, a.m, a.active, fx, fy, fz};
+    Rows<R> r;
+    int from[R];
+    for (int k = 0; k < R; ++k) {
+        r.x[k] = _mm512_set1_pd(a.x[i + k]);
+        r.y[k] = _mm512_set1_pd(a.y[i + k]);
+        r.z[k] = _mm512_set1_pd(a.z[i + k]);
+        r.gp[k] = _mm512_set1_pd(G * a.m[i + k]);
+        r.sx[k] = r.sy[k] = r.sz[k] = _mm512_setzero_pd();
+        from[k] = std::max(jBegin, i + k + 1);
+    }
+    auto edge = [&](int j) {
+        __mmask8 lanes[R];
+        for (int k = 0; k < R; ++k) lanes[k] = lanesWithin(j, from[k], jEnd);
+        pass<R, true>(c, j, lanes, r);
     };
-    const __m512d zero = _mm512_setzero_pd();
-    const __mmask8 live = _mm512_mask_cmp_pd_mask(in, load(a.active + j), zero, _CMP_NEQ_UQ);
-    const __m512d dx = _mm512_sub_pd(load(a.x + j), xi);
-    const __m512d dy = _mm512_sub_pd(load(a.y + j), yi);
-    const __m512d dz = _mm512_sub_pd(load(a.z + j), zi);
-    const __m512d r2 = _mm512_fmadd_pd(dz, dz, _mm512_fmadd_pd(dy, dy, _mm512_mul_pd(dx, dx)));
-    const __m512d gm = _mm512_mul_pd(gpi, load(a.m + j));
-    // Inactive partners and lanes past the row end give exactly nothing.
-    const __m512d f = _mm512_maskz_mul_pd(live, gm, inverseCube(r2));
-    sx = _mm512_fmadd_pd(f, dx, sx);
-    sy = _mm512_fmadd_pd(f, dy, sy);
-    sz = _mm512_fmadd_pd(f, dz, sz);
-    store(fx + j, _mm512_fnmadd_pd(f, dx, load(fx + j)));
-    store(fy + j, _mm512_fnmadd_pd(f, dy, load(fy + j)));
-    store(fz + j, _mm512_fnmadd_pd(f, dz, load(fz + j)));
+    const int headEnd = from[R - 1];
+    int j = jBegin & ~7;
+    for (; j < headEnd && j < jEnd; j += 8) edge(j);
+    const __mmask8 all[R] = {};
+    for (; j + 8 <= jEnd; j += 8) pass<R, false>(c, j, all, r);
+    if (j < jEnd) edge(j);
+    for (int k = 0; k < R; ++k) {
+        fx[i + k] += horizontalSum(r.sx[k]);
+        fy[i + k] += horizontalSum(r.sy[k]);
+        fz[i + k] += horizontalSum(r.sz[k]);
+    }
 }
 
 }  // namespace
 
 void inverseCubesAvx512(const double* r2, double* out, int n) {
-    for (int k = 0; k + 8 <= n; k += 8) _mm512_storeu_pd(out + k, inverseCube(_mm512_loadu_pd(r2 + k)));
+    for (int k = 0; k + 8 <= n; k += 8) {
+        _mm512_storeu_pd(out + k, forceFactor(_mm512_loadu_pd(r2 + k), _mm512_set1_pd(1.0), 0xff));
+    }
 }
 
-void pairRowAvx512(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double* fy, double* fz) {
-    const __m512d xi = _mm512_set1_pd(a.x[i]);
-    const __m512d yi = _mm512_set1_pd(a.y[i]);
-    const __m512d zi = _mm512_set1_pd(a.z[i]);
-    const __m512d gpi = _mm512_set1_pd(G * a.m[i]);
-    __m512d sx = _mm512_setzero_pd(), sy = sx, sz = sx;
-    int j = jBegin;
-    for (; j + 16 <= jEnd; j += 16) {
-        pairPass<false>(a, j, 0xff, xi, yi, zi, gpi, sx, sy, sz, fx, fy, fz);
-        pairPass<false>(a, j + 8, 0xff, xi, yi, zi, gpi, sx, sy, sz, fx, fy, fz);
-    }
-    for (; j + 8 <= jEnd; j += 8) pairPass<false>(a, j, 0xff, xi, yi, zi, gpi, sx, sy, sz, fx, fy, fz);
-    if (j < jEnd) {
-        const __mmask8 in = static_cast<__mmask8>((1u << (jEnd - j)) - 1);
-        pairPass<true>(a, j, in, xi, yi, zi, gpi, sx, sy, sz, fx, fy, fz);
-    }
-    fx[i] += horizontalSum(sx);
-    fy[i] += horizontalSum(sy);
-    fz[i] += horizontalSum(sz);
+void pairRowsAvx512(const KernelArrays& a, int i, int rowCount, int jBegin, int jEnd, double* fx, double* fy,
+                    double* fz) {
+    if (rowCount == 2) rows<2>(a, i, jBegin, jEnd, fx, fy, fz);
+    else rows<1>(a, i, jBegin, jEnd, fx, fy, fz);
 }
 
 }  // namespace vantor
