@@ -85,9 +85,9 @@ struct WorkerScratch {
 };
 
 // Above this many objects the pair loop walks column tiles that stay in the
-// processor's cache (8 arrays x 2048 x 8 bytes = 128 KiB).
-constexpr int kTileColumns = 2048;
-constexpr int kTiledAbove = 4 * kTileColumns;
+// processor's second-level cache (8 arrays x 8192 x 8 bytes = 512 KiB).
+constexpr int kTileColumns = 8192;
+constexpr int kTiledAbove = 2 * kTileColumns;
 
 }  // namespace
 
@@ -103,6 +103,7 @@ struct PoolState {
     Column<double> x, y, z, vx, vy, vz;
     Column<double> m;       // effective mass (relativistic or rest), kg
     Column<double> active;  // 1.0 active, 0.0 skipped by the pair loop
+    Column<uint8_t> activeBits;  // the same, a bit per object (see KernelArrays)
     Column<double> fx, fy, fz;  // summed forces of the step, N
     // The new state; after a range is committed, the old one (for undo).
     Column<double> nx, ny, nz, nvx, nvy, nvz;
@@ -213,6 +214,12 @@ void gatherRange(PoolState& s, int begin, int end) {
         s.m[k] = mass;
         s.active[k] = 1.0;
     }
+    // Ranges start on a block of 8, so each byte has one writer.
+    for (int b = begin / 8; b * 8 < end; ++b) {
+        unsigned bits = 0;
+        for (int l = 0; l < 8 && b * 8 + l < end; ++l) bits |= (s.active[b * 8 + l] != 0.0 ? 1u : 0u) << l;
+        s.activeBits[b] = static_cast<uint8_t>(bits);
+    }
 }
 
 // Phase 2: the worker's consecutive pairs in row order, summed into its
@@ -234,7 +241,7 @@ void computePairs(PoolState& s, WorkerScratch& own, const PairRange& range) {
             jEnd = iLast + 1;
         }
     }
-    const KernelArrays arrays{s.x.data, s.y.data, s.z.data, s.m.data, s.active.data};
+    const KernelArrays arrays{s.x.data, s.y.data, s.z.data, s.m.data, s.active.data, s.activeBits.data};
     auto span = [&](int i, int from, int to, int& lo, int& hi) {
         lo = std::max(from, i == range.i ? range.j : i + 1);
         hi = std::min(to, i == iLast ? jEnd : n);

@@ -56,7 +56,7 @@ bool kernelAvailable(KernelKind kind) {
         case KernelKind::Portable: return true;
         case KernelKind::Avx512:
 #if defined(__x86_64__)
-            return __builtin_cpu_supports("avx512f");
+            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
 #else
             return false;
 #endif

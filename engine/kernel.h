@@ -1,6 +1,8 @@
 // The pair loop of the gravity step, on structure-of-arrays scratch.
 #pragma once
 
+#include <cstdint>
+
 namespace vantor {
 
 struct KernelArrays {
@@ -9,6 +11,7 @@ struct KernelArrays {
     const double* z;
     const double* m;       // effective mass (relativistic or rest), kg
     const double* active;  // 1.0 or 0.0
+    const uint8_t* activeBits;  // the same by blocks of 8: bit l of byte b is object 8b + l
 };
 
 // Adds the forces of the pairs (i+k, j) of rows k = 0 .. rows-1 (one or

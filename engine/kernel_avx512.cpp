@@ -44,7 +44,7 @@ struct Columns {
     const double* __restrict y;
     const double* __restrict z;
     const double* __restrict m;
-    const double* __restrict active;
+    const uint8_t* __restrict activeBits;
     double* __restrict fx;
     double* __restrict fy;
     double* __restrict fz;
@@ -56,6 +56,14 @@ struct Rows {
     __m512d x[R], y[R], z[R], gp[R];
     __m512d sx[R], sy[R], sz[R];
 };
+
+// Eight bits straight from memory into a mask register, without a trip
+// through a general register (which would take a vector port).
+inline __mmask8 loadMask(const uint8_t* p) {
+    __mmask8 m;
+    asm("kmovb %1, %0" : "=k"(m) : "m"(*p));
+    return m;
+}
 
 // The lanes of the pass at j that lie in [from, to).
 inline __mmask8 lanesWithin(int j, int from, int to) {
@@ -78,7 +86,7 @@ inline void pass(const Columns& c, int j, const __mmask8 (&lanes)[R], Rows<R>& r
     }
     auto load = [any](const double* p) { return Edge ? _mm512_maskz_load_pd(any, p) : _mm512_load_pd(p); };
     const __m512d xj = load(c.x + j), yj = load(c.y + j), zj = load(c.z + j), mj = load(c.m + j);
-    const __mmask8 live = _mm512_cmp_pd_mask(load(c.active + j), _mm512_setzero_pd(), _CMP_NEQ_UQ);
+    const __mmask8 live = loadMask(c.activeBits + (static_cast<unsigned>(j) >> 3));
     __m512d gx = _mm512_load_pd(c.fx + j), gy = _mm512_load_pd(c.fy + j), gz = _mm512_load_pd(c.fz + j);
     for (int k = 0; k < R; ++k) {
         const __m512d dx = _mm512_sub_pd(xj, r.x[k]);
@@ -102,7 +110,7 @@ inline void pass(const Columns& c, int j, const __mmask8 (&lanes)[R], Rows<R>& r
 // Two rows share every partner load and every partner store.
 template <int R>
 void rows(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double* fy, double* fz) {
-    const Columns c{a.x, a.y, a.z, a.m, a.active, fx, fy, fz};
+    const Columns c{a.x, a.y, a.z, a.m, a.activeBits, fx, fy, fz};
     Rows<R> r;
     int from[R];
     for (int k = 0; k < R; ++k) {

@@ -105,20 +105,20 @@ TEST(Kernel, ScalarFallbackHandlesInactivePartnersAndRowTails) {
 }
 
 TEST(Kernel, ColumnTilesPairedRowsAndDisabledObjectsAgreeWithThePlainScalarStep) {
-    // Above 8192 objects the rows are walked in column tiles; disabled
+    // Above 16384 objects the rows are walked in column tiles; disabled
     // objects scattered through the table break up the pairs of rows that
     // the vector kernel takes together, at every offset within a block of 8.
-    constexpr int n = 8200;
+    constexpr int n = 16400;
     World ref;
     fillCluster(ref, n);
-    for (int k = 3; k < n; k += 997) ref.objects[k].disabled = 1;
+    for (int k = 3; k < n; k += 1997) ref.objects[k].disabled = 1;
     referenceStep(ref);
     for (KernelKind kind : {KernelKind::Portable, KernelKind::Avx512}) {
         if (!kernelAvailable(kind)) continue;
         for (int workers : {1, 2}) {
             World w;
             fillCluster(w, n);
-            for (int k = 3; k < n; k += 997) w.objects[k].disabled = 1;
+            for (int k = 3; k < n; k += 1997) w.objects[k].disabled = 1;
             WorkerPool pool;
             createWorkerPool(pool, w, workers);
             pool.kernel = kind;
