@@ -100,12 +100,14 @@ struct PoolState {
 
     // The current table in structure-of-arrays form. Each worker fills and
     // integrates only its own object range; the pair loop reads all of it.
+    // Until the next step they also keep the state an abandoned step
+    // returns to.
     Column<double> x, y, z, vx, vy, vz;
     Column<double> m;       // effective mass (relativistic or rest), kg
     Column<double> active;  // 1.0 active, 0.0 skipped by the pair loop
     Column<uint8_t> activeBits;  // the same, a bit per object (see KernelArrays)
-    Column<double> fx, fy, fz;  // summed forces of the step, N
-    // The new state; after a range is committed, the old one (for undo).
+    Column<double> fx, fy, fz;  // summed forces of a step of several workers, N
+    // The new state of the step.
     Column<double> nx, ny, nz, nvx, nvy, nvz;
     Column<uint8_t> finite;
     std::vector<std::unique_ptr<WorkerScratch>> scratch;
@@ -190,6 +192,11 @@ ObjectRange rangeOf(const PoolState& s, int t) {
 // step to step.
 void gatherRange(PoolState& s, int begin, int end) {
     ObjectRecord* objects = s.world->objects.get();
+    // Masses and flags seldom change; writing them only when they do keeps
+    // the other workers' copies of those cache lines valid.
+    auto keep = [](auto& slot, auto value) {
+        if (slot != value) slot = value;
+    };
     for (int k = begin; k < end; ++k) {
         ObjectRecord& o = objects[k];
         s.x[k] = o.x;
@@ -198,27 +205,26 @@ void gatherRange(PoolState& s, int begin, int end) {
         s.vx[k] = o.vx;
         s.vy[k] = o.vy;
         s.vz[k] = o.vz;
-        s.m[k] = 0.0;
-        s.active[k] = 0.0;
-        if (o.disabled != 0) continue;
-        double mass = o.mass;
-        if (s.relativistic) {
-            mass = o.mass / std::sqrt(1.0 - (o.vx * o.vx + o.vy * o.vy + o.vz * o.vz) * INV_C2);
-            o.relativisticMass = mass;
+        double mass = 0.0, active = 0.0;
+        if (o.disabled == 0) {
+            mass = o.mass;
+            if (s.relativistic) {
+                mass = o.mass / std::sqrt(1.0 - (o.vx * o.vx + o.vy * o.vy + o.vz * o.vz) * INV_C2);
+                o.relativisticMass = mass;
+            }
+            o.gravParam = mass * G;
+            if (std::isfinite(mass)) active = 1.0;
+            else mass = 0.0;
         }
-        o.gravParam = mass * G;
-        if (!std::isfinite(mass)) {  // at or above the speed of light
-            collide(s, k);
-            continue;
-        }
-        s.m[k] = mass;
-        s.active[k] = 1.0;
+        keep(s.m[k], mass);
+        keep(s.active[k], active);
+        if (o.disabled == 0 && active == 0.0) collide(s, k);  // at or above the speed of light
     }
     // Ranges start on a block of 8, so each byte has one writer.
     for (int b = begin / 8; b * 8 < end; ++b) {
         unsigned bits = 0;
         for (int l = 0; l < 8 && b * 8 + l < end; ++l) bits |= (s.active[b * 8 + l] != 0.0 ? 1u : 0u) << l;
-        s.activeBits[b] = static_cast<uint8_t>(bits);
+        keep(s.activeBits[b], static_cast<uint8_t>(bits));
     }
 }
 
@@ -275,53 +281,64 @@ void computePairs(PoolState& s, WorkerScratch& own, const PairRange& range) {
     }
 }
 
-// Phase 3: sums the workers' partial forces (in worker order), integrates
-// the worker's own objects and checks them. False when the range met a
-// collision that abandons the step.
-bool integrateRange(PoolState& s, int begin, int end) {
-    for (int k = begin; k < end; ++k) {
-        double fx = 0, fy = 0, fz = 0;
-        for (int w = 0; w < s.workers; ++w) {
+// The summed forces of [begin, end): the workers' partial sums added in
+// worker order (a single worker's are the sums already).
+void sumForces(PoolState& s, int begin, int end, const double* (&f)[3]) {
+    const WorkerScratch& first = *s.scratch[0];
+    f[0] = first.fx.data, f[1] = first.fy.data, f[2] = first.fz.data;
+    if (s.workers == 1) return;
+    double* sum[3] = {s.fx.data, s.fy.data, s.fz.data};
+    for (int c = 0; c < 3; ++c) {
+        double* __restrict out = sum[c];
+        std::memcpy(out + begin, f[c] + begin, sizeof(double) * (end - begin));
+        for (int w = 1; w < s.workers; ++w) {
             const WorkerScratch& b = *s.scratch[w];
-            fx += b.fx[k];
-            fy += b.fy[k];
-            fz += b.fz[k];
+            const double* __restrict part = c == 0 ? b.fx.data : c == 1 ? b.fy.data : b.fz.data;
+            for (int k = begin; k < end; ++k) out[k] += part[k];
         }
-        s.fx[k] = fx;
-        s.fy[k] = fy;
-        s.fz[k] = fz;
+        f[c] = out;
     }
-    const IntegrateInput in{s.x.data, s.y.data, s.z.data, s.vx.data, s.vy.data, s.vz.data,
-                            s.m.data, s.fx.data, s.fy.data, s.fz.data};
+}
+
+// Phase 3: integrates the worker's own objects from the summed forces and
+// checks them. False when the range met a collision that abandons the step.
+bool integrateRange(PoolState& s, int begin, int end) {
+    const double* f[3];
+    sumForces(s, begin, end, f);
+    const IntegrateInput in{s.x.data, s.y.data, s.z.data, s.vx.data, s.vy.data, s.vz.data, s.m.data, f[0], f[1], f[2]};
     const IntegrateOutput out{s.nx.data, s.ny.data, s.nz.data, s.nvx.data, s.nvy.data, s.nvz.data, s.finite.data};
     integrateObjects(in, out, begin, end, s.dt);
     for (int k = begin; k < end; ++k) {
-        if (s.active[k] == 0.0) continue;
-        // A non-finite force (two objects at one point) or state. The state
-        // check also catches a zero mass that a file forced active, which
-        // would otherwise spread not-a-numbers to every partner.
-        const bool forceFinite = std::isfinite(s.fx[k]) && std::isfinite(s.fy[k]) && std::isfinite(s.fz[k]);
-        if (!forceFinite || !s.finite[k]) {
-            collide(s, k);
-            if (!s.allowCollisions) return false;
-        }
+        // A state that is not finite: a force that is not (two objects at
+        // one point) always makes one, and so does a zero mass that a file
+        // forced active, which would otherwise spread not-a-numbers to every
+        // partner.
+        if (s.finite[k] || s.active[k] == 0.0) continue;
+        collide(s, k);
+        if (!s.allowCollisions) return false;
     }
     return true;
 }
 
-// Puts the new states of the range's active objects into the table and
-// keeps the old ones, so that an abandoned step can be taken back.
-void swapStates(PoolState& s, int begin, int end) {
+// Puts the new states of the range's active objects into the table. The
+// old ones stay in the gathered columns, so that an abandoned step can be
+// taken back.
+void commitStates(PoolState& s, int begin, int end) {
     ObjectRecord* objects = s.world->objects.get();
     for (int k = begin; k < end; ++k) {
         if (s.active[k] == 0.0) continue;
         ObjectRecord& o = objects[k];
-        std::swap(o.x, s.nx[k]);
-        std::swap(o.y, s.ny[k]);
-        std::swap(o.z, s.nz[k]);
-        std::swap(o.vx, s.nvx[k]);
-        std::swap(o.vy, s.nvy[k]);
-        std::swap(o.vz, s.nvz[k]);
+        o.x = s.nx[k], o.y = s.ny[k], o.z = s.nz[k];
+        o.vx = s.nvx[k], o.vy = s.nvy[k], o.vz = s.nvz[k];
+    }
+}
+
+void restoreStates(PoolState& s, int begin, int end) {
+    ObjectRecord* objects = s.world->objects.get();
+    for (int k = begin; k < end; ++k) {
+        ObjectRecord& o = objects[k];
+        o.x = s.x[k], o.y = s.y[k], o.z = s.z[k];
+        o.vx = s.vx[k], o.vy = s.vy[k], o.vz = s.vz[k];
     }
 }
 
@@ -346,7 +363,7 @@ void runWorker(PoolState& s, int t) {
     if (s.workers > 1) arriveAndWait(s, t, s.stepEpoch + 2);
 
     if (!stepAbandoned(s) && integrateRange(s, range.start, range.end)) {
-        swapStates(s, range.start, range.end);
+        commitStates(s, range.start, range.end);
         own.committed = true;
     }
 }
@@ -358,7 +375,7 @@ void undoCommittedRanges(PoolState& s) {
         WorkerScratch& own = *s.scratch[t];
         if (!own.committed) continue;
         const ObjectRange range = rangeOf(s, t);
-        swapStates(s, range.start, range.end);
+        restoreStates(s, range.start, range.end);
         own.committed = false;
     }
 }
