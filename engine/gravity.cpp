@@ -478,7 +478,7 @@ void simulationStep(World& world, WorkerPool& pool) {
     s.world = &world;
     s.pool = &pool;
     s.n = std::clamp(world.OBJECTS_N, 0, MAX_OBJECTS);
-    s.workers = s.threads.empty() ? 1 : std::clamp(pool.workerCount, 1, pool.processorCount);
+    s.workers = s.threads.empty() || s.n < pool.soloBelow ? 1 : std::clamp(pool.workerCount, 1, pool.processorCount);
     s.dt = world.SIMULATION_TIME_STEP;
     s.relativistic = world.CALCULATE_RELATIVISTIC_MASSES != 0;
     s.allowCollisions = world.ALLOW_OBJECT_COLLISIONS != 0;

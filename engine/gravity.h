@@ -35,6 +35,10 @@ struct WorkerPool {
     int workerCount = 1;     // workers that take part in a step, 1..processorCount
     int threadLimit = 1;     // the worker count partitionWork chose
     KernelKind kernel = bestKernel();  // the pair loop in use
+    // Sceneries of fewer objects step on the calling thread alone: below
+    // about this size the handshake between processors and the cache lines
+    // they pass each other cost more than the second worker saves.
+    int soloBelow = 128;
     std::unique_ptr<ObjectRange[]> objectRanges;  // one per processor
     std::unique_ptr<PairRange[]> pairRanges;      // one per processor
     std::unique_ptr<PoolState> state;

@@ -162,6 +162,17 @@ TEST(Gravity, SameWorkerCountIsBitIdenticalRunToRun) {
     }
 }
 
+TEST(Gravity, SmallSceneriesStepOnOneWorker) {
+    // Below the size where a second worker pays, a pool of two steps exactly
+    // as a pool of one; above it, both workers take part.
+    const std::vector<double> solo = runCluster(100, 1, 1, 20);
+    const std::vector<double> pair = runCluster(100, 2, 2, 20);
+    EXPECT_EQ(std::memcmp(solo.data(), pair.data(), solo.size() * sizeof(double)), 0);
+    const std::vector<double> soloLarge = runCluster(300, 1, 1, 20);
+    const std::vector<double> pairLarge = runCluster(300, 2, 2, 20);
+    EXPECT_NE(std::memcmp(soloLarge.data(), pairLarge.data(), soloLarge.size() * sizeof(double)), 0);
+}
+
 TEST(Gravity, DisabledObjectNeitherMovesNorAttracts) {
     // Disabling object 0 must give the same motion as a scenery without it.
     World without;
@@ -174,6 +185,7 @@ TEST(Gravity, DisabledObjectNeitherMovesNorAttracts) {
         const ObjectRecord before = with.objects[0];
         WorkerPool poolWith;
         createWorkerPool(poolWith, with, processors);
+        poolWith.soloBelow = 0;  // several workers even for so few objects
 
         World ref;
         for (int k = 1; k < 41; ++k) ref.objects[k - 1] = with.objects[k];
@@ -200,6 +212,7 @@ struct CollisionWorld {
         add(w, 1e24, {5e9, 5e9, 5e9});  // the same point
         w.ALLOW_OBJECT_COLLISIONS = allow ? 1 : 0;
         createWorkerPool(pool, w, processors);
+        pool.soloBelow = 0;  // several workers even for so few objects
     }
 };
 
@@ -294,6 +307,7 @@ TEST(Gravity, PoolFollowsACountChangedWithoutRepartition) {
     fillCluster(w, 200);
     WorkerPool pool;
     createWorkerPool(pool, w, 2);
+    pool.soloBelow = 0;
     w.OBJECTS_N = 60;
     simulationStep(w, pool);  // must stay within the 60 objects in use
     EXPECT_TRUE(std::isfinite(w.objects[59].x));

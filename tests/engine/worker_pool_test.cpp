@@ -28,6 +28,7 @@ void fillSeven(World& w) {
 void runAlternating(World& w, int steps) {
     WorkerPool pool;
     ASSERT_EQ(createWorkerPool(pool, w, 4), 1);
+    pool.soloBelow = 0;  // several workers even for so few objects
     for (int k = 0; k < steps; ++k) {
         w.OBJECTS_N = k % 2 == 0 ? 7 : 5;
         partitionWork(pool, w);
