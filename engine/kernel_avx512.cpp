@@ -39,6 +39,17 @@ inline double horizontalSum(__m512d v) {
     return _mm_cvtsd_f64(_mm_add_sd(t, _mm_unpackhi_pd(t, t)));
 }
 
+// The lane sums of a and b as one pair (sum a, sum b).
+inline __m128d pairSum(__m512d a, __m512d b) {
+    // Halves of a and b side by side, then neighbouring quarters, then the
+    // two lanes left of each.
+    const __m512d h =
+        _mm512_add_pd(_mm512_maskz_shuffle_f64x2(0xff, a, b, 0x44), _mm512_maskz_shuffle_f64x2(0xff, a, b, 0xee));
+    const __m512d q = _mm512_add_pd(h, _mm512_maskz_shuffle_f64x2(0xff, h, h, 0xb1));
+    const __m128d qa = _mm512_maskz_extractf64x2_pd(0x3, q, 0), qb = _mm512_maskz_extractf64x2_pd(0x3, q, 2);
+    return _mm_add_pd(_mm_unpacklo_pd(qa, qb), _mm_unpackhi_pd(qa, qb));
+}
+
 struct Columns {
     const double* __restrict x;
     const double* __restrict y;
@@ -132,10 +143,15 @@ void rows(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double
     const __mmask8 all[R] = {};
     for (; j + 8 <= jEnd; j += 8) pass<R, false>(c, j, all, r);
     if (j < jEnd) edge(j);
-    for (int k = 0; k < R; ++k) {
-        fx[i + k] += horizontalSum(r.sx[k]);
-        fy[i + k] += horizontalSum(r.sy[k]);
-        fz[i + k] += horizontalSum(r.sz[k]);
+    if constexpr (R == 2) {
+        // The two rows' objects are neighbours in the sums too.
+        _mm_storeu_pd(fx + i, _mm_add_pd(_mm_loadu_pd(fx + i), pairSum(r.sx[0], r.sx[1])));
+        _mm_storeu_pd(fy + i, _mm_add_pd(_mm_loadu_pd(fy + i), pairSum(r.sy[0], r.sy[1])));
+        _mm_storeu_pd(fz + i, _mm_add_pd(_mm_loadu_pd(fz + i), pairSum(r.sz[0], r.sz[1])));
+    } else {
+        fx[i] += horizontalSum(r.sx[0]);
+        fy[i] += horizontalSum(r.sy[0]);
+        fz[i] += horizontalSum(r.sz[0]);
     }
 }
 
