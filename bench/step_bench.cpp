@@ -52,6 +52,7 @@ void BM_SimulationStep(benchmark::State& state) {
     fillCluster(world, n);
     WorkerPool pool;
     createWorkerPool(pool, world, workers);
+    if (getenv("SOLO0")) pool.soloBelow = 0;
     if (pool.workerCount != workers) {
         state.SkipWithError("scenery too small for this worker count");
         return;

@@ -191,7 +191,16 @@ ObjectRange rangeOf(const PoolState& s, int t) {
 // touches only the records of its own range, so they stay in its cache from
 // step to step.
 void gatherRange(PoolState& s, int begin, int end) {
-    ObjectRecord* objects = s.world->objects.get();
+    ObjectRecord* __restrict objects = s.world->objects.get();
+    double* __restrict x = s.x.data;
+    double* __restrict y = s.y.data;
+    double* __restrict z = s.z.data;
+    double* __restrict vx = s.vx.data;
+    double* __restrict vy = s.vy.data;
+    double* __restrict vz = s.vz.data;
+    double* __restrict m = s.m.data;
+    double* __restrict active = s.active.data;
+    const bool relativistic = s.relativistic;
     // Masses and flags seldom change; writing them only when they do keeps
     // the other workers' copies of those cache lines valid.
     auto keep = [](auto& slot, auto value) {
@@ -199,31 +208,27 @@ void gatherRange(PoolState& s, int begin, int end) {
     };
     for (int k = begin; k < end; ++k) {
         ObjectRecord& o = objects[k];
-        s.x[k] = o.x;
-        s.y[k] = o.y;
-        s.z[k] = o.z;
-        s.vx[k] = o.vx;
-        s.vy[k] = o.vy;
-        s.vz[k] = o.vz;
-        double mass = 0.0, active = 0.0;
+        x[k] = o.x, y[k] = o.y, z[k] = o.z;
+        vx[k] = o.vx, vy[k] = o.vy, vz[k] = o.vz;
+        double mass = 0.0, flag = 0.0;
         if (o.disabled == 0) {
             mass = o.mass;
-            if (s.relativistic) {
+            if (relativistic) {
                 mass = o.mass / std::sqrt(1.0 - (o.vx * o.vx + o.vy * o.vy + o.vz * o.vz) * INV_C2);
                 o.relativisticMass = mass;
             }
             o.gravParam = mass * G;
-            if (std::isfinite(mass)) active = 1.0;
+            if (std::isfinite(mass)) flag = 1.0;
             else mass = 0.0;
         }
-        keep(s.m[k], mass);
-        keep(s.active[k], active);
-        if (o.disabled == 0 && active == 0.0) collide(s, k);  // at or above the speed of light
+        keep(m[k], mass);
+        keep(active[k], flag);
+        if (o.disabled == 0 && flag == 0.0) collide(s, k);  // at or above the speed of light
     }
     // Ranges start on a block of 8, so each byte has one writer.
     for (int b = begin / 8; b * 8 < end; ++b) {
         unsigned bits = 0;
-        for (int l = 0; l < 8 && b * 8 + l < end; ++l) bits |= (s.active[b * 8 + l] != 0.0 ? 1u : 0u) << l;
+        for (int l = 0; l < 8 && b * 8 + l < end; ++l) bits |= (active[b * 8 + l] != 0.0 ? 1u : 0u) << l;
         keep(s.activeBits[b], static_cast<uint8_t>(bits));
     }
 }
