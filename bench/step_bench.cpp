@@ -52,7 +52,7 @@ void BM_SimulationStep(benchmark::State& state) {
     fillCluster(world, n);
     WorkerPool pool;
     createWorkerPool(pool, world, workers);
-    if (getenv("SOLO0")) pool.soloBelow = 0;
+    if (state.range(2) == 0) pool.soloBelow = 0;
     if (pool.workerCount != workers) {
         state.SkipWithError("scenery too small for this worker count");
         return;
@@ -68,9 +68,12 @@ void BM_SimulationStep(benchmark::State& state) {
     state.counters["x_scalar"] = stepsPerSecond / reference;
 }
 
+// solo:1 is the program's pool (small sceneries step on one worker);
+// solo:0 makes every worker take part whatever the size.
 BENCHMARK(BM_SimulationStep)
-    ->ArgNames({"N", "workers"})
-    ->ArgsProduct({{5, 100, 1000, 10000, 50000}, {1, 2}})
+    ->ArgNames({"N", "workers", "solo"})
+    ->ArgsProduct({{5, 100, 1000, 10000, 50000}, {1, 2}, {1}})
+    ->Args({100, 2, 0})
     ->UseRealTime()
     ->Unit(benchmark::kMicrosecond)
     ->ComputeStatistics("max", [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); });
