@@ -122,6 +122,7 @@ struct PoolState {
     bool allowCollisions = false;
     int partitionedN = -1;
     PairRowsFn pairRows = pairRowsPortable;
+    IntegrateFn integrate = integrateObjects;
 
     std::atomic<int> stepCollision{0};  // a collision with collisions not allowed
     std::mutex collisionLock;           // the collision bookkeeping only
@@ -312,7 +313,7 @@ bool integrateRange(PoolState& s, int begin, int end) {
     sumForces(s, begin, end, f);
     const IntegrateInput in{s.x.data, s.y.data, s.z.data, s.vx.data, s.vy.data, s.vz.data, s.m.data, f[0], f[1], f[2]};
     const IntegrateOutput out{s.nx.data, s.ny.data, s.nz.data, s.nvx.data, s.nvy.data, s.nvz.data, s.finite.data};
-    integrateObjects(in, out, begin, end, s.dt);
+    s.integrate(in, out, begin, end, s.dt);
     for (int k = begin; k < end; ++k) {
         // A state that is not finite: a force that is not (two objects at
         // one point) always makes one, and so does a zero mass that a file
@@ -488,6 +489,8 @@ void simulationStep(World& world, WorkerPool& pool) {
     s.relativistic = world.CALCULATE_RELATIVISTIC_MASSES != 0;
     s.allowCollisions = world.ALLOW_OBJECT_COLLISIONS != 0;
     s.pairRows = pairRowsFunction(pool.kernel);
+    s.integrate = pool.kernel == KernelKind::Avx512 && kernelAvailable(pool.kernel) ? integrateObjectsAvx512
+                                                                                  : integrateObjects;
     s.stepCollision.store(0, std::memory_order_relaxed);
 
     if (s.workers > 1) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/gravity.h"
+#include "engine/integrate.h"
 #include "engine/reference_step.h"
 
 namespace vantor {
@@ -35,6 +36,49 @@ TEST(Kernel, InverseCubeWithinTwoUnitsInTheLastPlace) {
         worst = std::max<int64_t>(worst, std::llabs(orderedBits(z[k]) - orderedBits(static_cast<double>(exact))));
     }
     EXPECT_LE(worst, 2);
+}
+
+// Objects whose velocity or force is zero, tiny (squares below the
+// smallest normal double), huge or not finite, updated by both versions of
+// the per-object step.
+TEST(Kernel, VectorUpdateAgreesWithThePortableOneOnEdgeStates) {
+    if (!kernelAvailable(KernelKind::Avx512)) GTEST_SKIP() << "no 512-bit vector unit";
+    struct State {
+        double v, f, m;
+    };
+    const std::vector<State> cases = {
+        {0, 0, 1e24},      {0, 1e20, 1e24},     {300, 0, 1e24},      {300, 1e20, 1e24},  {1e-160, 1e20, 1e24},
+        {300, 1e-170, 1e24}, {1e-170, 1e-170, 1}, {1e70, 1e70, 1e24}, {2e8, 1e30, 1e-3}, {-300, -1e20, 5e30},
+        {0, 0, 0},         {300, 1e20, 0},      {NAN, 1e20, 1e24},   {300, INFINITY, 1e24},
+    };
+    const int n = static_cast<int>(cases.size());
+    std::vector<double> in[10], vec[6], port[6];
+    for (auto& c : in) c.assign(n, 0.0);
+    for (int k = 0; k < 6; ++k) vec[k].assign(n, 0.0), port[k].assign(n, 0.0);
+    for (int k = 0; k < n; ++k) {
+        const State& c = cases[k];
+        in[0][k] = 1e9 + k, in[1][k] = -2e9, in[2][k] = 3e3;                  // position
+        in[3][k] = c.v, in[4][k] = -0.5 * c.v, in[5][k] = 0.25 * c.v;         // velocity
+        in[6][k] = c.m;                                                      // mass
+        in[7][k] = -0.3 * c.f, in[8][k] = c.f, in[9][k] = 0.7 * c.f;          // force
+    }
+    std::vector<uint8_t> finiteVec(n), finitePort(n);
+    const IntegrateInput input{in[0].data(), in[1].data(), in[2].data(), in[3].data(), in[4].data(),
+                               in[5].data(), in[6].data(), in[7].data(), in[8].data(), in[9].data()};
+    const IntegrateOutput outVec{vec[0].data(), vec[1].data(), vec[2].data(), vec[3].data(), vec[4].data(), vec[5].data(),
+                                 finiteVec.data()};
+    const IntegrateOutput outPort{port[0].data(), port[1].data(), port[2].data(), port[3].data(), port[4].data(),
+                                  port[5].data(), finitePort.data()};
+    integrateObjectsAvx512(input, outVec, 0, n, 60.0);
+    integrateObjects(input, outPort, 0, n, 60.0);
+    for (int k = 0; k < n; ++k) {
+        SCOPED_TRACE(k);
+        ASSERT_EQ(finiteVec[k], finitePort[k]);
+        if (!finitePort[k]) continue;
+        for (int c = 0; c < 6; ++c) {
+            EXPECT_NEAR(vec[c][k], port[c][k], 1e-14 * std::fabs(port[c][k])) << "component " << c;
+        }
+    }
 }
 
 void fillCluster(World& w, int n) {
