@@ -140,8 +140,12 @@ void rows(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double
     const int headEnd = from[R - 1];
     int j = jBegin & ~7;
     for (; j < headEnd && j < jEnd; j += 8) edge(j);
+    // The full passes on a copy that nothing else refers to, so that the
+    // compiler keeps the sums in registers rather than in memory.
     const __mmask8 all[R] = {};
-    for (; j + 8 <= jEnd; j += 8) pass<R, false>(c, j, all, r);
+    Rows<R> inner = r;
+    for (; j + 8 <= jEnd; j += 8) pass<R, false>(c, j, all, inner);
+    r = inner;
     if (j < jEnd) edge(j);
     if constexpr (R == 2) {
         // The two rows' objects are neighbours in the sums too.
