@@ -226,7 +226,9 @@ void gatherRange(PoolState& s, int begin, int end) {
         keep(active[k], flag);
         if (o.disabled == 0 && flag == 0.0) collide(s, k);  // at or above the speed of light
     }
-    // Ranges start on a block of 8, so each byte has one writer.
+    // Ranges that are not empty start on a block of 8, so each byte has one
+    // writer (an empty one may sit at the unaligned end of the table).
+    if (begin >= end) return;
     for (int b = begin / 8; b * 8 < end; ++b) {
         unsigned bits = 0;
         for (int l = 0; l < 8 && b * 8 + l < end; ++l) bits |= (active[b * 8 + l] != 0.0 ? 1u : 0u) << l;
