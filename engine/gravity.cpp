@@ -234,6 +234,11 @@ void gatherRange(PoolState& s, int begin, int end) {
         for (int l = 0; l < 8 && b * 8 + l < end; ++l) bits |= (active[b * 8 + l] != 0.0 ? 1u : 0u) << l;
         keep(s.activeBits[b], static_cast<uint8_t>(bits));
     }
+    // The lanes past the table's end in its last block: zeros, which the
+    // vector kernel may read (a smaller table leaves old values there).
+    if (end == s.n) {
+        for (int k = end; k % 8 != 0; ++k) keep(x[k], 0.0), keep(y[k], 0.0), keep(z[k], 0.0), keep(m[k], 0.0);
+    }
 }
 
 // Phase 2: the worker's consecutive pairs in row order, summed into its
@@ -255,7 +260,7 @@ void computePairs(PoolState& s, WorkerScratch& own, const PairRange& range) {
             jEnd = iLast + 1;
         }
     }
-    const KernelArrays arrays{s.x.data, s.y.data, s.z.data, s.m.data, s.active.data, s.activeBits.data};
+    const KernelArrays arrays{s.x.data, s.y.data, s.z.data, s.m.data, s.active.data, s.activeBits.data, n};
     auto span = [&](int i, int from, int to, int& lo, int& hi) {
         lo = std::max(from, i == range.i ? range.j : i + 1);
         hi = std::min(to, i == iLast ? jEnd : n);

@@ -143,8 +143,10 @@ void rows(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double
     // The full passes on a copy that nothing else refers to, so that the
     // compiler keeps the sums in registers rather than in memory.
     const __mmask8 all[R] = {};
+    // A row that ends with the table takes its last block as a full pass.
+    const int fullEnd = jEnd == a.n ? (jEnd + 7) & ~7 : jEnd;
     Rows<R> inner = r;
-    for (; j + 8 <= jEnd; j += 8) pass<R, false>(c, j, all, inner);
+    for (; j + 8 <= fullEnd; j += 8) pass<R, false>(c, j, all, inner);
     r = inner;
     if (j < jEnd) edge(j);
     if constexpr (R == 2) {
