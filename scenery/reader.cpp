@@ -333,7 +333,18 @@ void applyText(World& w, std::string_view text, size_t budget, char* buffer) {
         double& x = w.SPACECRAFT_DIRECTION_X;
         double& y = w.SPACECRAFT_DIRECTION_Y;
         double& z = w.SPACECRAFT_DIRECTION_Z;
-        const double length = std::sqrt(z * z + y * y + x * x);
+        double length = std::sqrt(z * z + y * y + x * x);
+        if (!std::isfinite(length) || (length == 0 && (x != 0 || y != 0 || z != 0))) {
+            // The squares overflowed or vanished (or a component is not
+            // finite): the same heading from components of about 1.
+            const double largest = std::max({std::fabs(x), std::fabs(y), std::fabs(z)});
+            for (double* c : {&x, &y, &z}) {
+                if (std::isinf(largest)) *c = std::isinf(*c) ? std::copysign(1.0, *c) : 0.0;
+                else if (std::isnan(largest) || std::isnan(*c)) *c = 0.0;
+                else *c /= largest;
+            }
+            length = std::sqrt(z * z + y * y + x * x);
+        }
         if (length == 0) {
             x = 0;
             y = 0;

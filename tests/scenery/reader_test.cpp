@@ -190,6 +190,10 @@ TEST_F(ReaderTest, HeadingBecomesAUnitVector) {
         {"[SPACECRAFT_DIRECTION_X]=0\n[SPACECRAFT_DIRECTION_Y]=0\n[SPACECRAFT_DIRECTION_Z]=0\n", {0, 0, -1}},
         {"[SPACECRAFT_DIRECTION_Z]=1\n", {0, 0, 1}},
         {"[SPACECRAFT_DIRECTION_X]=-2\n", {-1, 0, 0}},
+        // Squares that overflow or vanish keep the heading.
+        {"[SPACECRAFT_DIRECTION_X]=0\n[SPACECRAFT_DIRECTION_Y]=0\n[SPACECRAFT_DIRECTION_Z]=-1e300\n", {0, 0, -1}},
+        {"[SPACECRAFT_DIRECTION_X]=3e200\n[SPACECRAFT_DIRECTION_Y]=4e200\n[SPACECRAFT_DIRECTION_Z]=0\n", {0.6, 0.8, 0}},
+        {"[SPACECRAFT_DIRECTION_X]=0\n[SPACECRAFT_DIRECTION_Y]=1e-200\n[SPACECRAFT_DIRECTION_Z]=0\n", {0, 1, 0}},
     };
     for (const auto& c : cases) {
         read(c.text);
