@@ -211,7 +211,7 @@ ObjectRange rangeOf(const PoolState& s, int t) {
 // touches only the records of its own range, so they stay in its cache from
 // step to step.
 void gatherRange(PoolState& s, int begin, int end) {
-    ObjectRecord* __restrict objects = s.world->objects.get();
+    ObjectRecord* objects = s.world->objects.get();
     double* __restrict x = s.x.data;
     double* __restrict y = s.y.data;
     double* __restrict z = s.z.data;
