@@ -25,45 +25,13 @@
 #include "dialogs/spin_field.h"
 #include "render/view.h"
 #include "scenery/reader.h"
+#include "tests/modal_test_support.h"
 
 using namespace vantor;
+using modal_test::answerBox;
+using modal_test::whenModal;
 
 namespace {
-
-// Acts on the next modal widget of type T as soon as it shows (message
-// boxes and file dialogs run their own event loop).
-template <typename T>
-void whenModal(std::function<void(T*)> act) {
-    auto* timer = new QTimer;
-    auto* ticks = new int(0);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act, ticks] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* w = qobject_cast<T*>(modal)) {
-            timer->stop();
-            timer->deleteLater();
-            delete ticks;
-            act(w);
-        } else if (++*ticks > 2000) {
-            // Never leave a test hanging in a dialog nobody answers.
-            timer->stop();
-            timer->deleteLater();
-            delete ticks;
-            if (modal) modal->close();
-            qWarning("expected modal widget did not appear");
-        }
-    });
-    timer->start();
-}
-
-// Answers the next message box; returns its text through `text`.
-void answerBox(QMessageBox::StandardButton button, QString* text = nullptr, QString* title = nullptr) {
-    whenModal<QMessageBox>([=](QMessageBox* box) {
-        if (text) *text = box->text();
-        if (title) *title = box->windowTitle();
-        box->button(button)->click();
-    });
-}
 
 // Selects the file and accepts once the dialog resolves it (its folder
 // model fills in the background). A dialog that stays open, for example

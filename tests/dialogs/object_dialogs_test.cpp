@@ -25,48 +25,17 @@
 #include "dialogs/spacecraft_dialog.h"
 #include "dialogs/static_scenery_dialog.h"
 #include "scenery/realtext.h"
+#include "tests/modal_test_support.h"
 
 using namespace vantor;
+using modal_test::answerBox;
 
 namespace {
 
-// Acts on the next modal widget of type T as soon as it shows; a dialog
-// that the action leaves open is closed, so that no test hangs.
+// A dialog that the action leaves open is closed, so that no test hangs.
 template <typename T>
 void whenModal(std::function<void(T*)> act) {
-    auto* timer = new QTimer;
-    auto* ticks = new int(0);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act, ticks] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* w = qobject_cast<T*>(modal)) {
-            timer->stop();
-            timer->deleteLater();
-            delete ticks;
-            act(w);
-            if (w->isVisible()) {
-                qWarning("a dialog was left open");
-                w->close();
-            }
-        } else if (++*ticks > 2000) {
-            timer->stop();
-            timer->deleteLater();
-            delete ticks;
-            if (modal) modal->close();
-            qWarning("expected modal widget did not appear");
-        }
-    });
-    timer->start();
-}
-
-// Answers the next message box; returns its text and caption.
-void answerBox(QMessageBox::StandardButton button, QString* text = nullptr, QString* title = nullptr) {
-    whenModal<QMessageBox>([=](QMessageBox* box) {
-        if (text) *text = box->text();
-        if (title) *title = box->windowTitle();
-        if (QAbstractButton* b = box->button(button)) b->click();
-        else qWarning("the message box lacks the button");
-    });
+    modal_test::whenModal<T>(std::move(act), modal_test::Wait::Shown, true);
 }
 
 template <typename T = QLineEdit>

@@ -15,35 +15,15 @@
 #include "app/view_widget.h"
 #include "dialogs/command_ids.h"
 #include "dialogs/examples_dialog.h"
+#include "tests/modal_test_support.h"
 
 namespace settings_test {
 
-// Acts on the next modal widget of type T as soon as it is shown and active
-// (a modal dialog runs its own event loop); closes a stray one instead of
-// hanging.
+// Acts on a modal dialog once it holds the keyboard, so that focus moves
+// count.
 template <typename T>
 void whenModal(std::function<void(T*)> act) {
-    auto* timer = new QTimer;
-    auto* ticks = new int(0);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act, ticks] {
-        QWidget* modal = QApplication::activeModalWidget();
-        auto* w = qobject_cast<T*>(modal);
-        // Acts once the dialog holds the keyboard, so that focus moves count.
-        if (w && QApplication::activeWindow() == modal) {
-            timer->stop();
-            timer->deleteLater();
-            delete ticks;
-            act(w);
-        } else if (++*ticks > 2000) {
-            timer->stop();
-            timer->deleteLater();
-            delete ticks;
-            if (modal) modal->close();
-            qWarning("expected modal widget did not appear");
-        }
-    });
-    timer->start();
+    modal_test::whenModal<T>(std::move(act), modal_test::Wait::Active);
 }
 
 inline std::unique_ptr<vantor::MainWindow> shownMainWindow() {
