@@ -11,6 +11,7 @@
 #include "engine/gravity.h"
 #include "engine/integrate.h"
 #include "engine/reference_step.h"
+#include "tests/engine/cluster.h"
 
 namespace vantor {
 namespace {
@@ -81,17 +82,7 @@ TEST(Kernel, VectorUpdateAgreesWithThePortableOneOnEdgeStates) {
     }
 }
 
-void fillCluster(World& w, int n) {
-    std::mt19937_64 rng(11);
-    std::uniform_real_distribution<double> pos(-1e9, 1e9), vel(-300, 300), mass(1e24, 1e26);
-    for (int i = 0; i < n; ++i) {
-        ObjectRecord& o = w.objects[i];
-        o.mass = mass(rng);
-        o.x = pos(rng), o.y = pos(rng), o.z = pos(rng);
-        o.vx = vel(rng), o.vy = vel(rng), o.vz = vel(rng);
-    }
-    w.OBJECTS_N = n;
-}
+constexpr unsigned kSeed = 11;  // the clusters of these tests
 
 // Largest position difference after `steps` steps, relative to the cluster.
 double divergence(World& a, World& b) {
@@ -105,14 +96,14 @@ double divergence(World& a, World& b) {
 
 TEST(Kernel, EveryKernelAndWorkerCountAgreesWithThePlainScalarStep) {
     World reference;
-    fillCluster(reference, 500);
+    fillCluster(reference, 500, kSeed);
     reference.CALCULATE_RELATIVISTIC_MASSES = 1;
     for (int s = 0; s < 100; ++s) referenceStep(reference);
     for (KernelKind kind : {KernelKind::Portable, KernelKind::Avx512}) {
         if (!kernelAvailable(kind)) continue;
         for (int workers : {1, 2, 3}) {
             World w;
-            fillCluster(w, 500);
+            fillCluster(w, 500, kSeed);
             w.CALCULATE_RELATIVISTIC_MASSES = 1;
             WorkerPool pool;
             createWorkerPool(pool, w, 3);
@@ -132,8 +123,8 @@ TEST(Kernel, ScalarFallbackHandlesInactivePartnersAndRowTails) {
         if (!kernelAvailable(kind)) continue;
         for (int n = 2; n <= 21; ++n) {
             World w, ref;
-            fillCluster(w, n);
-            fillCluster(ref, n);
+            fillCluster(w, n, kSeed);
+            fillCluster(ref, n, kSeed);
             w.objects[n - 1].disabled = ref.objects[n - 1].disabled = 1;
             w.objects[n - 1].x = w.objects[0].x, w.objects[n - 1].y = w.objects[0].y, w.objects[n - 1].z = w.objects[0].z;
             ref.objects[n - 1].x = w.objects[0].x, ref.objects[n - 1].y = w.objects[0].y, ref.objects[n - 1].z = w.objects[0].z;
@@ -154,14 +145,14 @@ TEST(Kernel, ColumnTilesPairedRowsAndDisabledObjectsAgreeWithThePlainScalarStep)
     // the vector kernel takes together, at every offset within a block of 8.
     constexpr int n = 16400;
     World ref;
-    fillCluster(ref, n);
+    fillCluster(ref, n, kSeed);
     for (int k = 3; k < n; k += 1997) ref.objects[k].disabled = 1;
     referenceStep(ref);
     for (KernelKind kind : {KernelKind::Portable, KernelKind::Avx512}) {
         if (!kernelAvailable(kind)) continue;
         for (int workers : {1, 2}) {
             World w;
-            fillCluster(w, n);
+            fillCluster(w, n, kSeed);
             for (int k = 3; k < n; k += 1997) w.objects[k].disabled = 1;
             WorkerPool pool;
             createWorkerPool(pool, w, workers);
