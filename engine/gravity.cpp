@@ -89,6 +89,11 @@ struct WorkerScratch {
 constexpr int kTileColumns = 8192;
 constexpr int kTiledAbove = 2 * kTileColumns;
 
+// Up to this many objects a step on one worker takes the kernel's block
+// form where it has one: it has no short rows, and its columns stay in the
+// first- and second-level caches.
+constexpr int kBlocksUpTo = 1024;
+
 }  // namespace
 
 struct PoolState {
@@ -122,6 +127,7 @@ struct PoolState {
     bool allowCollisions = false;
     int partitionedN = -1;
     PairRowsFn pairRows = pairRowsPortable;
+    AllPairsFn allPairs = nullptr;
     IntegrateFn integrate = integrateObjects;
 
     std::atomic<int> stepCollision{0};  // a collision with collisions not allowed
@@ -396,8 +402,13 @@ void runWorker(PoolState& s, int t) {
     if (s.workers > 1) arriveAndWait(s, t, s.stepEpoch + 1);
 
     if (!stepAbandoned(s)) {
-        const PairRange all{0, 1, static_cast<int64_t>(s.n) * (s.n - 1) / 2};
-        computePairs(s, own, s.workers > 1 ? s.pool->pairRanges[t] : all);
+        if (s.workers == 1 && s.allPairs && s.n <= kBlocksUpTo) {
+            const KernelArrays arrays{s.x.data, s.y.data, s.z.data, s.m.data, s.active.data, s.activeBits.data, s.n};
+            s.allPairs(arrays, own.fx.data, own.fy.data, own.fz.data);
+        } else {
+            const PairRange all{0, 1, static_cast<int64_t>(s.n) * (s.n - 1) / 2};
+            computePairs(s, own, s.workers > 1 ? s.pool->pairRanges[t] : all);
+        }
     }
     if (s.workers > 1) {
         arriveAndWait(s, t, s.stepEpoch + 2);
@@ -528,6 +539,7 @@ void simulationStep(World& world, WorkerPool& pool) {
     s.relativistic = world.CALCULATE_RELATIVISTIC_MASSES != 0;
     s.allowCollisions = world.ALLOW_OBJECT_COLLISIONS != 0;
     s.pairRows = pairRowsFunction(pool.kernel);
+    s.allPairs = allPairsFunction(pool.kernel);
     s.integrate = pool.kernel == KernelKind::Avx512 && kernelAvailable(pool.kernel) ? integrateObjectsAvx512
                                                                                   : integrateObjects;
     s.stepCollision.store(0, std::memory_order_relaxed);

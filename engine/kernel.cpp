@@ -75,4 +75,9 @@ PairRowsFn pairRowsFunction(KernelKind kind) {
     return pairRowsPortable;
 }
 
+AllPairsFn allPairsFunction(KernelKind kind) {
+    if (kind == KernelKind::Avx512 && kernelAvailable(kind)) return allPairsAvx512;
+    return nullptr;
+}
+
 }  // namespace vantor

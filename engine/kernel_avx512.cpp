@@ -161,7 +161,139 @@ void rows(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double
     }
 }
 
+// The index vector whose lane l selects lane (l + s) % 8.
+inline __m512i rotation(int s) {
+    return _mm512_set_epi64((7 + s) & 7, (6 + s) & 7, (5 + s) & 7, (4 + s) & 7, (3 + s) & 7, (2 + s) & 7,
+                            (1 + s) & 7, s & 7);
+}
+
+// A block of eight in all eight rotations (lane l of rotation s holds
+// object (l + s) % 8 of the block), with the sums of each rotation.
+struct RotatedBlock {
+    __m512d x[8], y[8], z[8], gm[8];
+    __m512d sx[8], sy[8], sz[8];
+    __mmask8 keep[8];  // the active lanes
+};
+
+// The partner block: one block of eight in place, its sums in registers.
+struct Partner {
+    __m512d x, y, z, m;
+    __mmask8 live;
+    __m512d gx, gy, gz;
+};
+
+void rotate(const KernelArrays& a, int b, RotatedBlock& r) {
+    const int o = 8 * b;
+    const __m512d x = _mm512_load_pd(a.x + o), y = _mm512_load_pd(a.y + o), z = _mm512_load_pd(a.z + o);
+    const __m512d gm = _mm512_mul_pd(_mm512_set1_pd(G), _mm512_load_pd(a.m + o));
+    const unsigned bits = a.activeBits[b];
+    for (int s = 0; s < 8; ++s) {
+        const __m512i index = rotation(s);
+        r.x[s] = _mm512_permutexvar_pd(index, x);
+        r.y[s] = _mm512_permutexvar_pd(index, y);
+        r.z[s] = _mm512_permutexvar_pd(index, z);
+        r.gm[s] = _mm512_permutexvar_pd(index, gm);
+        r.sx[s] = r.sy[s] = r.sz[s] = _mm512_setzero_pd();
+        r.keep[s] = static_cast<__mmask8>((bits >> s | bits << (8 - s)) & 0xffu);
+    }
+}
+
+// The pairs (lane l of the partner, lane l of block k rotated by s) for
+// k < R. `Masked`: some block of `own` has inactive lanes, or `cut`
+// leaves some out.
+template <int R, bool Masked>
+inline void rotationPass(RotatedBlock* own, int s, Partner& j, __mmask8 cut = 0xff) {
+    for (int k = 0; k < R; ++k) {
+        RotatedBlock& b = own[k];
+        const __m512d dx = _mm512_sub_pd(j.x, b.x[s]);
+        const __m512d dy = _mm512_sub_pd(j.y, b.y[s]);
+        const __m512d dz = _mm512_sub_pd(j.z, b.z[s]);
+        const __m512d r2 = _mm512_fmadd_pd(dz, dz, _mm512_fmadd_pd(dy, dy, _mm512_mul_pd(dx, dx)));
+        const __mmask8 keep = Masked ? _kand_mask8(j.live, _kand_mask8(b.keep[s], cut)) : j.live;
+        const __m512d f = forceFactor(r2, _mm512_mul_pd(b.gm[s], j.m), keep);
+        // Sign as seen from the rotated block: d points from it to the partner.
+        b.sx[s] = _mm512_fmadd_pd(f, dx, b.sx[s]);
+        b.sy[s] = _mm512_fmadd_pd(f, dy, b.sy[s]);
+        b.sz[s] = _mm512_fmadd_pd(f, dz, b.sz[s]);
+        j.gx = _mm512_fnmadd_pd(f, dx, j.gx);
+        j.gy = _mm512_fnmadd_pd(f, dy, j.gy);
+        j.gz = _mm512_fnmadd_pd(f, dz, j.gz);
+    }
+}
+
+Partner loadPartner(const KernelArrays& a, int b, double* const (&f)[3]) {
+    const int o = 8 * b;
+    return Partner{_mm512_load_pd(a.x + o), _mm512_load_pd(a.y + o), _mm512_load_pd(a.z + o),
+                   _mm512_load_pd(a.m + o), loadMask(a.activeBits + b),
+                   _mm512_load_pd(f[0] + o), _mm512_load_pd(f[1] + o), _mm512_load_pd(f[2] + o)};
+}
+
+void storePartner(const Partner& j, int b, double* const (&f)[3]) {
+    _mm512_store_pd(f[0] + 8 * b, j.gx);
+    _mm512_store_pd(f[1] + 8 * b, j.gy);
+    _mm512_store_pd(f[2] + 8 * b, j.gz);
+}
+
+// The R blocks of `own` against every block in [from, to), all rotations.
+template <int R, bool Masked>
+void againstBlocks(const KernelArrays& a, RotatedBlock* own, int from, int to, double* const (&f)[3]) {
+    for (int b = from; b < to; ++b) {
+        Partner j = loadPartner(a, b, f);
+#pragma GCC unroll 8
+        for (int s = 0; s < 8; ++s) rotationPass<R, Masked>(own, s, j);
+        storePartner(j, b, f);
+    }
+}
+
+// The pairs within block b (own is that block rotated): rotations 1 to 3
+// meet each of their eight pairs once, rotation 4 its four pairs in lanes
+// 0 to 3 (5 to 7 would repeat them).
+void withinBlock(const KernelArrays& a, RotatedBlock& own, int b, double* const (&f)[3]) {
+    Partner j = loadPartner(a, b, f);
+    for (int s = 1; s < 4; ++s) rotationPass<1, true>(&own, s, j);
+    rotationPass<1, true>(&own, 4, j, 0x0f);
+    storePartner(j, b, f);
+}
+
+// Adds the rotated block's sums, turned back from each rotation, to its
+// forces.
+void finishBlock(const RotatedBlock& own, int b, double* const (&f)[3]) {
+    const __m512d* sums[3] = {own.sx, own.sy, own.sz};
+    for (int c = 0; c < 3; ++c) {
+        __m512d v = _mm512_load_pd(f[c] + 8 * b);
+        for (int s = 0; s < 8; ++s) v = _mm512_add_pd(v, _mm512_permutexvar_pd(rotation(8 - s), sums[c][s]));
+        _mm512_store_pd(f[c] + 8 * b, v);
+    }
+}
+
+// Blocks b .. b+R-1 against all later blocks and each other, then their
+// forces, which are complete from then on.
+template <int R>
+void blockGroup(const KernelArrays& a, int b, int blocks, double* const (&f)[3]) {
+    alignas(64) RotatedBlock own[R];
+    bool masked = false;
+    for (int k = 0; k < R; ++k) {
+        rotate(a, b + k, own[k]);
+        masked = masked || a.activeBits[b + k] != 0xff;
+    }
+    if (masked) againstBlocks<R, true>(a, own, b + R, blocks, f);
+    else againstBlocks<R, false>(a, own, b + R, blocks, f);
+    if constexpr (R == 2) againstBlocks<1, true>(a, own, b + 1, b + 2, f);
+    for (int k = 0; k < R; ++k) {
+        withinBlock(a, own[k], b + k, f);
+        finishBlock(own[k], b + k, f);
+    }
+}
+
 }  // namespace
+
+void allPairsAvx512(const KernelArrays& a, double* fx, double* fy, double* fz) {
+    const int blocks = (a.n + 7) / 8;
+    double* const f[3] = {fx, fy, fz};
+    int b = 0;
+    for (; b + 2 <= blocks; b += 2) blockGroup<2>(a, b, blocks, f);
+    if (b < blocks) blockGroup<1>(a, b, blocks, f);
+}
 
 void inverseCubesAvx512(const double* r2, double* out, int n) {
     for (int k = 0; k + 8 <= n; k += 8) {
