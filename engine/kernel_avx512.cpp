@@ -189,10 +189,10 @@ void rotate(const KernelArrays& a, int b, RotatedBlock& r) {
     const unsigned bits = a.activeBits[b];
     for (int s = 0; s < 8; ++s) {
         const __m512i index = rotation(s);
-        r.x[s] = _mm512_permutexvar_pd(index, x);
-        r.y[s] = _mm512_permutexvar_pd(index, y);
-        r.z[s] = _mm512_permutexvar_pd(index, z);
-        r.gm[s] = _mm512_permutexvar_pd(index, gm);
+        r.x[s] = _mm512_maskz_permutexvar_pd(0xff, index, x);
+        r.y[s] = _mm512_maskz_permutexvar_pd(0xff, index, y);
+        r.z[s] = _mm512_maskz_permutexvar_pd(0xff, index, z);
+        r.gm[s] = _mm512_maskz_permutexvar_pd(0xff, index, gm);
         r.sx[s] = r.sy[s] = r.sz[s] = _mm512_setzero_pd();
         r.keep[s] = static_cast<__mmask8>((bits >> s | bits << (8 - s)) & 0xffu);
     }
@@ -261,7 +261,7 @@ void finishBlock(const RotatedBlock& own, int b, double* const (&f)[3]) {
     const __m512d* sums[3] = {own.sx, own.sy, own.sz};
     for (int c = 0; c < 3; ++c) {
         __m512d v = _mm512_load_pd(f[c] + 8 * b);
-        for (int s = 0; s < 8; ++s) v = _mm512_add_pd(v, _mm512_permutexvar_pd(rotation(8 - s), sums[c][s]));
+        for (int s = 0; s < 8; ++s) v = _mm512_add_pd(v, _mm512_maskz_permutexvar_pd(0xff, rotation(8 - s), sums[c][s]));
         _mm512_store_pd(f[c] + 8 * b, v);
     }
 }
