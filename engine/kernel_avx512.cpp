@@ -261,7 +261,9 @@ void finishBlock(const RotatedBlock& own, int b, double* const (&f)[3]) {
     const __m512d* sums[3] = {own.sx, own.sy, own.sz};
     for (int c = 0; c < 3; ++c) {
         __m512d v = _mm512_load_pd(f[c] + 8 * b);
-        for (int s = 0; s < 8; ++s) v = _mm512_add_pd(v, _mm512_maskz_permutexvar_pd(0xff, rotation(8 - s), sums[c][s]));
+        for (int s = 0; s < 8; ++s) {
+            v = _mm512_add_pd(v, _mm512_maskz_permutexvar_pd(0xff, rotation(8 - s), sums[c][s]));
+        }
         _mm512_store_pd(f[c] + 8 * b, v);
     }
 }
