@@ -89,9 +89,9 @@ struct WorkerScratch {
 constexpr int kTileColumns = 8192;
 constexpr int kTiledAbove = 2 * kTileColumns;
 
-// Up to this many objects a step on one worker takes the kernel's block
-// form where it has one: it has no short rows, and its columns stay in the
-// first- and second-level caches.
+// Up to this many objects the kernel's block form, where it has one, takes
+// the blocks of 8 rows that lie wholly in a worker's run of pairs: it has
+// no short rows.
 constexpr int kBlocksUpTo = 1024;
 
 }  // namespace
@@ -127,7 +127,7 @@ struct PoolState {
     bool allowCollisions = false;
     int partitionedN = -1;
     PairRowsFn pairRows = pairRowsPortable;
-    AllPairsFn allPairs = nullptr;
+    BlockRowsFn blockRows = nullptr;
     IntegrateFn integrate = integrateObjects;
 
     std::atomic<int> stepCollision{0};  // a collision with collisions not allowed
@@ -309,6 +309,21 @@ void computePairs(PoolState& s, WorkerScratch& own, const PairRange& range) {
             ++i;
         }
     };
+    if (s.blockRows && n <= kBlocksUpTo) {
+        // The blocks of 8 whose rows all lie wholly in the range go by the
+        // block form; the rows before and after them by rows.
+        const int firstWhole = range.j == range.i + 1 ? range.i : range.i + 1;
+        int lastWhole = jEnd == n ? iLast : iLast - 1;
+        if (lastWhole >= n - 2) lastWhole = n - 1;  // the last row has no pairs
+        const int firstBlock = (firstWhole + 7) / 8;
+        const int endBlock = lastWhole == n - 1 ? (n + 7) / 8 : (lastWhole + 1) / 8;
+        if (firstBlock < endBlock) {
+            rows(range.i, 8 * firstBlock - 1, 0, n);
+            s.blockRows(arrays, firstBlock, endBlock, own.fx.data, own.fy.data, own.fz.data);
+            rows(8 * endBlock, iLast, 0, n);
+            return;
+        }
+    }
     if (n <= kTiledAbove) {
         rows(range.i, iLast, 0, n);
         return;
@@ -402,13 +417,8 @@ void runWorker(PoolState& s, int t) {
     if (s.workers > 1) arriveAndWait(s, t, s.stepEpoch + 1);
 
     if (!stepAbandoned(s)) {
-        if (s.workers == 1 && s.allPairs && s.n <= kBlocksUpTo) {
-            const KernelArrays arrays{s.x.data, s.y.data, s.z.data, s.m.data, s.active.data, s.activeBits.data, s.n};
-            s.allPairs(arrays, own.fx.data, own.fy.data, own.fz.data);
-        } else {
-            const PairRange all{0, 1, static_cast<int64_t>(s.n) * (s.n - 1) / 2};
-            computePairs(s, own, s.workers > 1 ? s.pool->pairRanges[t] : all);
-        }
+        const PairRange all{0, 1, static_cast<int64_t>(s.n) * (s.n - 1) / 2};
+        computePairs(s, own, s.workers > 1 ? s.pool->pairRanges[t] : all);
     }
     if (s.workers > 1) {
         arriveAndWait(s, t, s.stepEpoch + 2);
@@ -539,7 +549,7 @@ void simulationStep(World& world, WorkerPool& pool) {
     s.relativistic = world.CALCULATE_RELATIVISTIC_MASSES != 0;
     s.allowCollisions = world.ALLOW_OBJECT_COLLISIONS != 0;
     s.pairRows = pairRowsFunction(pool.kernel);
-    s.allPairs = allPairsFunction(pool.kernel);
+    s.blockRows = blockRowsFunction(pool.kernel);
     s.integrate = pool.kernel == KernelKind::Avx512 && kernelAvailable(pool.kernel) ? integrateObjectsAvx512
                                                                                   : integrateObjects;
     s.stepCollision.store(0, std::memory_order_relaxed);

@@ -75,8 +75,8 @@ PairRowsFn pairRowsFunction(KernelKind kind) {
     return pairRowsPortable;
 }
 
-AllPairsFn allPairsFunction(KernelKind kind) {
-    if (kind == KernelKind::Avx512 && kernelAvailable(kind)) return allPairsAvx512;
+BlockRowsFn blockRowsFunction(KernelKind kind) {
+    if (kind == KernelKind::Avx512 && kernelAvailable(kind)) return blockRowsAvx512;
     return nullptr;
 }
 

@@ -44,16 +44,17 @@ KernelKind bestKernel();
 
 PairRowsFn pairRowsFunction(KernelKind kind);
 
-// Adds the forces of all pairs of objects [0, a.n) to fx/fy/fz, for a step
-// on one worker; fx/fy/fz are read and written over whole blocks of 8. The
-// pairs go by blocks of 8: each pair of blocks as eight rotations of one
-// against the other, so that no sum crosses lanes and no row has a ragged
-// edge (a small scenery's rows are too short to hide those costs).
-void allPairsAvx512(const KernelArrays& a, double* fx, double* fy, double* fz);
-using AllPairsFn = void (*)(const KernelArrays&, double* fx, double* fy, double* fz);
+// Adds the forces of the pairs (i, j), j > i, of every row i in blocks of 8
+// [firstBlock, endBlock) to fx/fy/fz; fx/fy/fz are read and written over
+// whole blocks of 8 from firstBlock on. The pairs go by blocks: each pair of
+// blocks as eight rotations of one against the other, so that no sum
+// crosses lanes and no row has a ragged edge (short rows are too short to
+// hide those costs).
+void blockRowsAvx512(const KernelArrays& a, int firstBlock, int endBlock, double* fx, double* fy, double* fz);
+using BlockRowsFn = void (*)(const KernelArrays&, int firstBlock, int endBlock, double* fx, double* fy, double* fz);
 
 // The kernel's block form, or null where it has none.
-AllPairsFn allPairsFunction(KernelKind kind);
+BlockRowsFn blockRowsFunction(KernelKind kind);
 
 // The 512-bit kernel's 1/r^3 for n values (n a multiple of 8), so that its
 // accuracy can be checked on its own.

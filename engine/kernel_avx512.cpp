@@ -289,12 +289,12 @@ void blockGroup(const KernelArrays& a, int b, int blocks, double* const (&f)[3])
 
 }  // namespace
 
-void allPairsAvx512(const KernelArrays& a, double* fx, double* fy, double* fz) {
+void blockRowsAvx512(const KernelArrays& a, int firstBlock, int endBlock, double* fx, double* fy, double* fz) {
     const int blocks = (a.n + 7) / 8;
     double* const f[3] = {fx, fy, fz};
-    int b = 0;
-    for (; b + 2 <= blocks; b += 2) blockGroup<2>(a, b, blocks, f);
-    if (b < blocks) blockGroup<1>(a, b, blocks, f);
+    int b = firstBlock;
+    for (; b + 2 <= endBlock; b += 2) blockGroup<2>(a, b, blocks, f);
+    if (b < endBlock) blockGroup<1>(a, b, blocks, f);
 }
 
 void inverseCubesAvx512(const double* r2, double* out, int n) {

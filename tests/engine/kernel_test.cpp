@@ -117,14 +117,15 @@ TEST(Kernel, EveryKernelAndWorkerCountAgreesWithThePlainScalarStep) {
 }
 
 TEST(Kernel, InactivePartnersAndRaggedEndsContributeNothing) {
-    // Rows of every length from 1 to 20 partners, and tables ending at every
-    // lane of a block of 8, with an inactive object sitting exactly on an
-    // active one: it must contribute nothing. One worker takes the vector
-    // kernel's block form, two its row form.
+    // Rows of every length from 1 to 47 partners, tables ending at every
+    // lane of a block of 8, and runs of pairs that begin or end inside a
+    // block of 8 rows (2 workers at 25 to 31 objects, 3 at 18 to 21 and 37
+    // to 48), with an inactive object sitting exactly on an active one: it
+    // must contribute nothing.
     for (KernelKind kind : {KernelKind::Portable, KernelKind::Avx512}) {
         if (!kernelAvailable(kind)) continue;
-        for (int workers : {1, 2}) {
-            for (int n = 2; n <= 21; ++n) {
+        for (int workers : {1, 2, 3}) {
+            for (int n = 2; n <= 48; ++n) {
                 World w, ref;
                 fillCluster(w, n, kSeed);
                 fillCluster(ref, n, kSeed);
