@@ -268,8 +268,8 @@ void finishBlock(const RotatedBlock& own, int b, double* const (&f)[3]) {
     }
 }
 
-// Blocks b .. b+R-1 against all later blocks and each other, then their
-// forces, which are complete from then on.
+// Blocks b .. b+R-1 against all later blocks and each other; then their
+// own sums go into their forces.
 template <int R>
 void blockGroup(const KernelArrays& a, int b, int blocks, double* const (&f)[3]) {
     alignas(64) RotatedBlock own[R];
