@@ -234,10 +234,42 @@ void storePartner(const Partner& j, int b, double* const (&f)[3]) {
     _mm512_store_pd(f[2] + 8 * b, j.gz);
 }
 
+// A last block of at most four objects as the partner: its four lanes twice
+// over, so that rotations 0 to 3 of a block meet each of its objects once
+// with each of the block's eight (lane l pairs object (l + s) % 8 with
+// object l % 4), in half the passes.
+Partner loadHalfPartner(const KernelArrays& a, int b, double* const (&f)[3]) {
+    const int o = 8 * b;
+    auto twice = [&](const double* p) {
+        const __m512d v = _mm512_load_pd(p + o);
+        return _mm512_maskz_shuffle_f64x2(0xff, v, v, 0x44);
+    };
+    const unsigned bits = a.activeBits[b] & 0x0fu;
+    return Partner{twice(a.x), twice(a.y), twice(a.z), twice(a.m), static_cast<__mmask8>(bits | bits << 4),
+                   _mm512_maskz_load_pd(0x0f, f[0] + o), _mm512_maskz_load_pd(0x0f, f[1] + o),
+                   _mm512_maskz_load_pd(0x0f, f[2] + o)};
+}
+
+// Both copies' sums go to the four objects.
+void storeHalfPartner(const Partner& j, int b, double* const (&f)[3]) {
+    const __m512d sums[3] = {j.gx, j.gy, j.gz};
+    for (int c = 0; c < 3; ++c) {
+        const __m512d both = _mm512_add_pd(sums[c], _mm512_maskz_shuffle_f64x2(0xff, sums[c], sums[c], 0xee));
+        _mm512_mask_store_pd(f[c] + 8 * b, 0x0f, both);
+    }
+}
+
 // The R blocks of `own` against every block in [from, to), all rotations.
 template <int R, bool Masked>
 void againstBlocks(const KernelArrays& a, RotatedBlock* own, int from, int to, double* const (&f)[3]) {
+    const int half = a.n % 8 != 0 && a.n % 8 <= 4 ? a.n / 8 : -1;
     for (int b = from; b < to; ++b) {
+        if (b == half) {
+            Partner j = loadHalfPartner(a, b, f);
+            for (int s = 0; s < 4; ++s) rotationPass<R, Masked>(own, s, j);
+            storeHalfPartner(j, b, f);
+            continue;
+        }
         Partner j = loadPartner(a, b, f);
 #pragma GCC unroll 8
         for (int s = 0; s < 8; ++s) rotationPass<R, Masked>(own, s, j);
