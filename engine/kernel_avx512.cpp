@@ -182,7 +182,8 @@ struct Partner {
     __m512d gx, gy, gz;
 };
 
-void rotate(const KernelArrays& a, int b, RotatedBlock& r) {
+// `zero`: start the sums at zero (otherwise the first pass writes them).
+void rotate(const KernelArrays& a, int b, RotatedBlock& r, bool zero) {
     const int o = 8 * b;
     const __m512d x = _mm512_load_pd(a.x + o), y = _mm512_load_pd(a.y + o), z = _mm512_load_pd(a.z + o);
     const __m512d gm = _mm512_mul_pd(_mm512_set1_pd(G), _mm512_load_pd(a.m + o));
@@ -193,7 +194,7 @@ void rotate(const KernelArrays& a, int b, RotatedBlock& r) {
         r.y[s] = _mm512_maskz_permutexvar_pd(0xff, index, y);
         r.z[s] = _mm512_maskz_permutexvar_pd(0xff, index, z);
         r.gm[s] = _mm512_maskz_permutexvar_pd(0xff, index, gm);
-        r.sx[s] = r.sy[s] = r.sz[s] = _mm512_setzero_pd();
+        if (zero) r.sx[s] = r.sy[s] = r.sz[s] = _mm512_setzero_pd();
         r.keep[s] = static_cast<__mmask8>((bits >> s | bits << (8 - s)) & 0xffu);
     }
 }
@@ -201,7 +202,7 @@ void rotate(const KernelArrays& a, int b, RotatedBlock& r) {
 // The pairs (lane l of the partner, lane l of block k rotated by s) for
 // k < R. `Masked`: some block of `own` has inactive lanes, or `cut`
 // leaves some out.
-template <int R, bool Masked>
+template <int R, bool Masked, bool First = false>
 inline void rotationPass(RotatedBlock* own, int s, Partner& j, __mmask8 cut = 0xff) {
     for (int k = 0; k < R; ++k) {
         RotatedBlock& b = own[k];
@@ -212,9 +213,9 @@ inline void rotationPass(RotatedBlock* own, int s, Partner& j, __mmask8 cut = 0x
         const __mmask8 keep = Masked ? _kand_mask8(j.live, _kand_mask8(b.keep[s], cut)) : j.live;
         const __m512d f = forceFactor(r2, _mm512_mul_pd(b.gm[s], j.m), keep);
         // Sign as seen from the rotated block: d points from it to the partner.
-        b.sx[s] = _mm512_fmadd_pd(f, dx, b.sx[s]);
-        b.sy[s] = _mm512_fmadd_pd(f, dy, b.sy[s]);
-        b.sz[s] = _mm512_fmadd_pd(f, dz, b.sz[s]);
+        b.sx[s] = First ? _mm512_mul_pd(f, dx) : _mm512_fmadd_pd(f, dx, b.sx[s]);
+        b.sy[s] = First ? _mm512_mul_pd(f, dy) : _mm512_fmadd_pd(f, dy, b.sy[s]);
+        b.sz[s] = First ? _mm512_mul_pd(f, dz) : _mm512_fmadd_pd(f, dz, b.sz[s]);
         j.gx = _mm512_fnmadd_pd(f, dx, j.gx);
         j.gy = _mm512_fnmadd_pd(f, dy, j.gy);
         j.gz = _mm512_fnmadd_pd(f, dz, j.gz);
@@ -259,10 +260,23 @@ void storeHalfPartner(const Partner& j, int b, double* const (&f)[3]) {
     }
 }
 
+// The last block when it holds at most four objects, else -1.
+int halfBlock(const KernelArrays& a) { return a.n % 8 != 0 && a.n % 8 <= 4 ? a.n / 8 : -1; }
+
 // The R blocks of `own` against every block in [from, to), all rotations.
+// `fresh`: own's sums are not started; the first block (a whole one) starts
+// them.
 template <int R, bool Masked>
-void againstBlocks(const KernelArrays& a, RotatedBlock* own, int from, int to, double* const (&f)[3]) {
-    const int half = a.n % 8 != 0 && a.n % 8 <= 4 ? a.n / 8 : -1;
+void againstBlocks(const KernelArrays& a, RotatedBlock* own, int from, int to, double* const (&f)[3],
+                   bool fresh = false) {
+    const int half = halfBlock(a);
+    if (fresh && from < to) {
+        Partner j = loadPartner(a, from, f);
+#pragma GCC unroll 8
+        for (int s = 0; s < 8; ++s) rotationPass<R, Masked, true>(own, s, j);
+        storePartner(j, from, f);
+        ++from;
+    }
     for (int b = from; b < to; ++b) {
         if (b == half) {
             Partner j = loadHalfPartner(a, b, f);
@@ -305,13 +319,16 @@ void finishBlock(const RotatedBlock& own, int b, double* const (&f)[3]) {
 template <int R>
 void blockGroup(const KernelArrays& a, int b, int blocks, double* const (&f)[3]) {
     alignas(64) RotatedBlock own[R];
+    // A first partner block that is whole starts the sums; otherwise they
+    // start at zero.
+    const bool fresh = b + R < blocks && b + R != halfBlock(a);
     bool masked = false;
     for (int k = 0; k < R; ++k) {
-        rotate(a, b + k, own[k]);
+        rotate(a, b + k, own[k], !fresh);
         masked = masked || a.activeBits[b + k] != 0xff;
     }
-    if (masked) againstBlocks<R, true>(a, own, b + R, blocks, f);
-    else againstBlocks<R, false>(a, own, b + R, blocks, f);
+    if (masked) againstBlocks<R, true>(a, own, b + R, blocks, f, fresh);
+    else againstBlocks<R, false>(a, own, b + R, blocks, f, fresh);
     if constexpr (R == 2) againstBlocks<1, true>(a, own, b + 1, b + 2, f);
     for (int k = 0; k < R; ++k) {
         withinBlock(a, own[k], b + k, f);
