@@ -1,7 +1,7 @@
 // The pair loop with 512-bit vectors: eight partners per pass against one
-// or two rows, 1/r^3 from the hardware reciprocal square root refined to
-// full double precision (no divide, no square root: they share one slow
-// unit).
+// or two rows, or whole blocks of 8 rows against blocks of 8 partners; 1/r^3
+// from the hardware reciprocal square root refined to full double precision
+// (no divide, no square root: they share one slow unit).
 #include <immintrin.h>
 
 #include <algorithm>
@@ -263,6 +263,15 @@ void storeHalfPartner(const Partner& j, int b, double* const (&f)[3]) {
 // The last block when it holds at most four objects, else -1.
 int halfBlock(const KernelArrays& a) { return a.n % 8 != 0 && a.n % 8 <= 4 ? a.n / 8 : -1; }
 
+// The R blocks of `own` against the whole block b, all rotations.
+template <int R, bool Masked, bool First>
+void againstBlock(const KernelArrays& a, RotatedBlock* own, int b, double* const (&f)[3]) {
+    Partner j = loadPartner(a, b, f);
+#pragma GCC unroll 8
+    for (int s = 0; s < 8; ++s) rotationPass<R, Masked, First>(own, s, j);
+    storePartner(j, b, f);
+}
+
 // The R blocks of `own` against every block in [from, to), all rotations.
 // `fresh`: own's sums are not started; the first block (a whole one) starts
 // them.
@@ -270,24 +279,15 @@ template <int R, bool Masked>
 void againstBlocks(const KernelArrays& a, RotatedBlock* own, int from, int to, double* const (&f)[3],
                    bool fresh = false) {
     const int half = halfBlock(a);
-    if (fresh && from < to) {
-        Partner j = loadPartner(a, from, f);
-#pragma GCC unroll 8
-        for (int s = 0; s < 8; ++s) rotationPass<R, Masked, true>(own, s, j);
-        storePartner(j, from, f);
-        ++from;
-    }
+    if (fresh && from < to) againstBlock<R, Masked, true>(a, own, from++, f);
     for (int b = from; b < to; ++b) {
-        if (b == half) {
-            Partner j = loadHalfPartner(a, b, f);
-            for (int s = 0; s < 4; ++s) rotationPass<R, Masked>(own, s, j);
-            storeHalfPartner(j, b, f);
+        if (b != half) {
+            againstBlock<R, Masked, false>(a, own, b, f);
             continue;
         }
-        Partner j = loadPartner(a, b, f);
-#pragma GCC unroll 8
-        for (int s = 0; s < 8; ++s) rotationPass<R, Masked>(own, s, j);
-        storePartner(j, b, f);
+        Partner j = loadHalfPartner(a, b, f);
+        for (int s = 0; s < 4; ++s) rotationPass<R, Masked>(own, s, j);
+        storeHalfPartner(j, b, f);
     }
 }
 
@@ -318,7 +318,7 @@ void finishBlock(const RotatedBlock& own, int b, double* const (&f)[3]) {
 // own sums go into their forces.
 template <int R>
 void blockGroup(const KernelArrays& a, int b, int blocks, double* const (&f)[3]) {
-    alignas(64) RotatedBlock own[R];
+    RotatedBlock own[R];
     // A first partner block that is whole starts the sums; otherwise they
     // start at zero.
     const bool fresh = b + R < blocks && b + R != halfBlock(a);
