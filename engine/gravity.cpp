@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/gather.h"
 #include "engine/integrate.h"
 #include "platform/platform.h"
 
@@ -129,6 +130,7 @@ struct PoolState {
     PairRowsFn pairRows = pairRowsPortable;
     BlockRowsFn blockRows = nullptr;
     IntegrateFn integrate = integrateObjects;
+    GatherFn gather = gatherObjects;
 
     std::atomic<int> stepCollision{0};  // a collision with collisions not allowed
     std::mutex collisionLock;           // the collision bookkeeping only
@@ -218,51 +220,11 @@ ObjectRange rangeOf(const PoolState& s, int t) {
 // step to step.
 void gatherRange(PoolState& s, int begin, int end) {
     ObjectRecord* objects = s.world->objects.get();
-    double* __restrict x = s.x.data;
-    double* __restrict y = s.y.data;
-    double* __restrict z = s.z.data;
-    double* __restrict vx = s.vx.data;
-    double* __restrict vy = s.vy.data;
-    double* __restrict vz = s.vz.data;
-    double* __restrict m = s.m.data;
-    double* __restrict active = s.active.data;
-    const bool relativistic = s.relativistic;
-    // Masses and flags seldom change; writing them only when they do keeps
-    // the other workers' copies of those cache lines valid.
-    auto keep = [](auto& slot, auto value) {
-        if (slot != value) slot = value;
-    };
+    const GatherColumns out{s.x.data,  s.y.data, s.z.data,      s.vx.data,        s.vy.data,
+                            s.vz.data, s.m.data, s.active.data, s.activeBits.data};
+    if (!s.gather(objects, out, begin, end, s.relativistic)) return;
     for (int k = begin; k < end; ++k) {
-        ObjectRecord& o = objects[k];
-        x[k] = o.x, y[k] = o.y, z[k] = o.z;
-        vx[k] = o.vx, vy[k] = o.vy, vz[k] = o.vz;
-        double mass = 0.0, flag = 0.0;
-        if (o.disabled == 0) {
-            mass = o.mass;
-            if (relativistic) {
-                mass = o.mass / std::sqrt(1.0 - (o.vx * o.vx + o.vy * o.vy + o.vz * o.vz) * INV_C2);
-                o.relativisticMass = mass;
-            }
-            o.gravParam = mass * G;
-            if (std::isfinite(mass)) flag = 1.0;
-            else mass = 0.0;
-        }
-        keep(m[k], mass);
-        keep(active[k], flag);
-        if (o.disabled == 0 && flag == 0.0) collide(s, k);  // at or above the speed of light
-    }
-    // Ranges that are not empty start on a block of 8, so each byte has one
-    // writer (an empty one may sit at the unaligned end of the table).
-    if (begin >= end) return;
-    for (int b = begin / 8; b * 8 < end; ++b) {
-        unsigned bits = 0;
-        for (int l = 0; l < 8 && b * 8 + l < end; ++l) bits |= (active[b * 8 + l] != 0.0 ? 1u : 0u) << l;
-        keep(s.activeBits[b], static_cast<uint8_t>(bits));
-    }
-    // The lanes past the table's end in its last block: zeros, which the
-    // vector kernel may read (a smaller table leaves old values there).
-    if (end == s.n) {
-        for (int k = end; k % 8 != 0; ++k) keep(x[k], 0.0), keep(y[k], 0.0), keep(z[k], 0.0), keep(m[k], 0.0);
+        if (objects[k].disabled == 0 && s.active[k] == 0.0) collide(s, k);  // at or above the speed of light
     }
 }
 
@@ -550,8 +512,9 @@ void simulationStep(World& world, WorkerPool& pool) {
     s.allowCollisions = world.ALLOW_OBJECT_COLLISIONS != 0;
     s.pairRows = pairRowsFunction(pool.kernel);
     s.blockRows = blockRowsFunction(pool.kernel);
-    s.integrate = pool.kernel == KernelKind::Avx512 && kernelAvailable(pool.kernel) ? integrateObjectsAvx512
-                                                                                  : integrateObjects;
+    const bool vectors = pool.kernel == KernelKind::Avx512 && kernelAvailable(pool.kernel);
+    s.integrate = vectors ? integrateObjectsAvx512 : integrateObjects;
+    s.gather = vectors ? gatherObjectsAvx512 : gatherObjects;
     s.stepCollision.store(0, std::memory_order_relaxed);
 
     if (s.workers > 1) {

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <random>
 #include <vector>
 
+#include "engine/gather.h"
 #include "engine/gravity.h"
 #include "engine/integrate.h"
 #include "engine/reference_step.h"
@@ -83,6 +85,58 @@ TEST(Kernel, VectorUpdateAgreesWithThePortableOneOnEdgeStates) {
 }
 
 constexpr unsigned kSeed = 11;  // the clusters of these tests
+
+// Both gathers on a table with every kind of record: disabled ones, one at
+// the speed of light, one without mass; a last block of 5, a range that
+// starts at the second block, columns left dirty past the end, and masses
+// changed between two gathers.
+TEST(Kernel, VectorGatherAgreesWithTheScalarOne) {
+    if (!kernelAvailable(KernelKind::Avx512)) GTEST_SKIP() << "no 512-bit vector unit";
+    constexpr int kN = 21, kColumns = 8, kSize = 32;
+    for (bool relativistic : {false, true}) {
+        for (int begin : {0, 8}) {
+            SCOPED_TRACE(testing::Message() << "relativistic " << relativistic << ", from " << begin);
+            World worlds[2];
+            alignas(64) double columns[2][kColumns][kSize];
+            std::vector<uint8_t> bits[2];
+            for (int v = 0; v < 2; ++v) {
+                fillCluster(worlds[v], kN, kSeed);
+                for (auto& c : columns[v]) std::fill(c, c + kSize, 7.0);  // dirty, also past the end
+                bits[v].assign(kSize / 8, 0x5a);
+                ObjectRecord* o = worlds[v].objects.get();
+                o[9].disabled = 1, o[10].disabled = 2, o[20].disabled = 1;
+                o[12].vx = 3e8, o[12].vy = 1e7;  // faster than light
+                o[14].mass = 0;
+                o[17].vy = 2.5e8;
+                for (int k = kN; k < kSize; ++k) o[k] = o[k - 8];  // leftovers past the end
+            }
+            bool unbounded[2][2];
+            for (int round = 0; round < 2; ++round) {
+                for (int v = 0; v < 2; ++v) {
+                    auto& c = columns[v];
+                    const GatherColumns out{c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], bits[v].data()};
+                    GatherFn gather = v == 0 ? gatherObjects : gatherObjectsAvx512;
+                    unbounded[round][v] = gather(worlds[v].objects.get(), out, begin, kN, relativistic);
+                    worlds[v].objects[15].mass *= 3;
+                    worlds[v].objects[9].disabled = 0;
+                }
+            }
+            for (int round = 0; round < 2; ++round) EXPECT_EQ(unbounded[round][0], unbounded[round][1]);
+            EXPECT_EQ(unbounded[1][0], relativistic);  // faster than light
+            for (int c = 0; c < kColumns; ++c) {
+                for (int k = 0; k < kSize; ++k) {
+                    ASSERT_EQ(orderedBits(columns[0][c][k]), orderedBits(columns[1][c][k])) << "column " << c << " at " << k;
+                }
+            }
+            EXPECT_EQ(bits[0], bits[1]);
+            for (int k = 0; k < kN; ++k) {
+                const ObjectRecord &a = worlds[0].objects[k], &b = worlds[1].objects[k];
+                EXPECT_EQ(orderedBits(a.gravParam), orderedBits(b.gravParam)) << k;
+                EXPECT_EQ(orderedBits(a.relativisticMass), orderedBits(b.relativisticMass)) << k;
+            }
+        }
+    }
+}
 
 // Largest position difference after `steps` steps, relative to the cluster.
 double divergence(World& a, World& b) {

@@ -1,0 +1,121 @@
+// The gather with 512-bit vectors: eight records at a time, read across the
+// table with gathers, so that each column gets one store per eight objects
+// rather than one per object.
+#include <immintrin.h>
+
+#include <cstddef>
+
+#include "engine/gather.h"
+
+namespace vantor {
+
+namespace {
+
+// Offsets of the fields in the records, in doubles.
+constexpr long kStride = sizeof(ObjectRecord) / sizeof(double);
+static_assert(sizeof(ObjectRecord) % sizeof(double) == 0, "records a whole number of doubles");
+static_assert(offsetof(ObjectRecord, disabled) == offsetof(ObjectRecord, color) + 4, "flag byte after the colour");
+
+inline __m512d field(__mmask8 in, const double* p, __m512i index) {
+    return _mm512_mask_i64gather_pd(_mm512_setzero_pd(), in, index, p, 8);
+}
+
+// Writes v into the lanes of p where it differs from what p holds (not a
+// number always differs), so that unchanged lines stay valid in the other
+// workers' caches.
+inline void keep(double* p, __m512d v) {
+    const __mmask8 changed = _mm512_cmp_pd_mask(_mm512_load_pd(p), v, _CMP_NEQ_UQ);
+    if (changed) _mm512_mask_store_pd(p, changed, v);
+}
+
+// The last eight doubles of records k .. k+7 (radius, position, velocity,
+// colour and flags), transposed: t[f] holds field f of the eight; lanes
+// past `in` hold zeros.
+struct Tail {
+    __m512d t[8];
+};
+
+template <bool Whole>
+inline __attribute__((always_inline)) Tail loadTails(const ObjectRecord* r, __mmask8 in) {
+    __m512d row[8], a[8], b[8];
+    for (int i = 0; i < 8; ++i) {
+        if (Whole) row[i] = _mm512_loadu_pd(&r[i].radius);
+        else row[i] = _mm512_maskz_loadu_pd((in >> i & 1) ? 0xff : 0, &r[i].radius);
+    }
+    // Pairs of rows interleaved, then pairs of pairs, then the halves.
+    for (int i = 0; i < 8; i += 2) {
+        a[i] = _mm512_maskz_unpacklo_pd(0xff, row[i], row[i + 1]);
+        a[i + 1] = _mm512_maskz_unpackhi_pd(0xff, row[i], row[i + 1]);
+    }
+    const __m512i low = _mm512_setr_epi64(0, 1, 8, 9, 4, 5, 12, 13), high = _mm512_setr_epi64(2, 3, 10, 11, 6, 7, 14, 15);
+    for (int i = 0; i < 8; i += 4) {
+        b[i] = _mm512_permutex2var_pd(a[i], low, a[i + 2]);
+        b[i + 1] = _mm512_permutex2var_pd(a[i + 1], low, a[i + 3]);
+        b[i + 2] = _mm512_permutex2var_pd(a[i], high, a[i + 2]);
+        b[i + 3] = _mm512_permutex2var_pd(a[i + 1], high, a[i + 3]);
+    }
+    // b[0..3] hold fields (0, 4), (1, 5), (2, 6), (3, 7) of records 0 to 3,
+    // b[4..7] the same of records 4 to 7.
+    const __m512i first = _mm512_setr_epi64(0, 1, 2, 3, 8, 9, 10, 11), second = _mm512_setr_epi64(4, 5, 6, 7, 12, 13, 14, 15);
+    Tail tail;
+    for (int f = 0; f < 4; ++f) {
+        tail.t[f] = _mm512_permutex2var_pd(b[f], first, b[f + 4]);
+        tail.t[f + 4] = _mm512_permutex2var_pd(b[f], second, b[f + 4]);
+    }
+    return tail;
+}
+
+// One block of 8 records from k; `in` marks the lanes before end. Returns
+// the lanes of enabled objects whose effective mass is not finite.
+template <bool Whole>
+inline __attribute__((always_inline)) __mmask8 gatherBlock(ObjectRecord* records, const GatherColumns& out, int k,
+                                                           __mmask8 in, bool relativistic) {
+    const __m512i index = _mm512_setr_epi64(0, kStride, 2 * kStride, 3 * kStride, 4 * kStride, 5 * kStride,
+                                            6 * kStride, 7 * kStride);
+    ObjectRecord* r = records + k;
+    const Tail tail = loadTails<Whole>(r, in);
+    const __m512d vx = tail.t[4], vy = tail.t[5], vz = tail.t[6];
+    _mm512_store_pd(out.x + k, tail.t[1]);
+    _mm512_store_pd(out.y + k, tail.t[2]);
+    _mm512_store_pd(out.z + k, tail.t[3]);
+    _mm512_store_pd(out.vx + k, vx);
+    _mm512_store_pd(out.vy + k, vy);
+    _mm512_store_pd(out.vz + k, vz);
+
+    const __m512i flags = _mm512_castpd_si512(tail.t[7]);
+    const __mmask8 enabled = in & _mm512_testn_epi64_mask(flags, _mm512_set1_epi64(0xffLL << 32));
+    __m512d mass = field(enabled, &r->mass, index);
+    if (relativistic) {
+        const __m512d vsq = _mm512_add_pd(_mm512_add_pd(_mm512_mul_pd(vx, vx), _mm512_mul_pd(vy, vy)),
+                                          _mm512_mul_pd(vz, vz));
+        const __m512d root =
+            _mm512_maskz_sqrt_pd(enabled, _mm512_sub_pd(_mm512_set1_pd(1.0), _mm512_mul_pd(vsq, _mm512_set1_pd(INV_C2))));
+        mass = _mm512_maskz_div_pd(enabled, mass, root);
+        _mm512_mask_i64scatter_pd(&r->relativisticMass, enabled, index, mass, 8);
+    }
+    const __m512d gravParam = _mm512_mul_pd(mass, _mm512_set1_pd(G));
+    const __mmask8 newParam =
+        enabled & _mm512_cmp_pd_mask(field(enabled, &r->gravParam, index), gravParam, _CMP_NEQ_UQ);
+    if (newParam) _mm512_mask_i64scatter_pd(&r->gravParam, newParam, index, gravParam, 8);
+
+    // x - x is 0 exactly for finite x.
+    const __mmask8 finite = _mm512_cmp_pd_mask(_mm512_sub_pd(mass, mass), _mm512_setzero_pd(), _CMP_EQ_OQ);
+    const __mmask8 active = enabled & finite;
+    keep(out.m + k, _mm512_maskz_mov_pd(active, mass));
+    keep(out.active + k, _mm512_maskz_mov_pd(active, _mm512_set1_pd(1.0)));
+    uint8_t& bits = out.activeBits[k / 8];
+    if (bits != active) bits = active;
+    return enabled & ~finite;
+}
+
+}  // namespace
+
+bool gatherObjectsAvx512(ObjectRecord* records, const GatherColumns& out, int begin, int end, bool relativistic) {
+    __mmask8 unbounded = 0;
+    int k = begin;
+    for (; k + 8 <= end; k += 8) unbounded |= gatherBlock<true>(records, out, k, 0xff, relativistic);
+    if (k < end) unbounded |= gatherBlock<false>(records, out, k, static_cast<__mmask8>((1u << (end - k)) - 1), relativistic);
+    return unbounded != 0;
+}
+
+}  // namespace vantor
