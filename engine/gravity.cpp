@@ -115,7 +115,6 @@ struct PoolState {
     Column<double> fx, fy, fz;  // summed forces of a step of several workers, N
     // The new state of the step.
     Column<double> nx, ny, nz, nvx, nvy, nvz;
-    Column<uint8_t> finite;
     std::vector<std::unique_ptr<WorkerScratch>> scratch;
 
     // Step parameters, written by the caller before the start signal.
@@ -320,15 +319,18 @@ void sumForces(PoolState& s, int begin, int end, const double* (&f)[3]) {
 bool integrateRange(PoolState& s, int begin, int end) {
     const double* f[3];
     sumForces(s, begin, end, f);
-    const IntegrateInput in{s.x.data, s.y.data, s.z.data, s.vx.data, s.vy.data, s.vz.data, s.m.data, f[0], f[1], f[2]};
-    const IntegrateOutput out{s.nx.data, s.ny.data, s.nz.data, s.nvx.data, s.nvy.data, s.nvz.data, s.finite.data};
-    s.integrate(in, out, begin, end, s.dt);
+    const IntegrateInput in{s.x.data, s.y.data, s.z.data, s.vx.data, s.vy.data, s.vz.data,
+                            s.m.data, f[0],     f[1],     f[2],      s.active.data};
+    const IntegrateOutput out{s.nx.data, s.ny.data, s.nz.data, s.nvx.data, s.nvy.data, s.nvz.data};
+    if (s.integrate(in, out, begin, end, s.dt)) return true;
     for (int k = begin; k < end; ++k) {
         // A state that is not finite: a force that is not (two objects at
         // one point) always makes one, and so does a zero mass that a file
         // forced active, which would otherwise spread not-a-numbers to every
         // partner.
-        if (s.finite[k] || s.active[k] == 0.0) continue;
+        const bool finite = std::isfinite(s.nx[k]) && std::isfinite(s.ny[k]) && std::isfinite(s.nz[k]) &&
+                            std::isfinite(s.nvx[k]) && std::isfinite(s.nvy[k]) && std::isfinite(s.nvz[k]);
+        if (finite || s.active[k] == 0.0) continue;
         collide(s, k);
         if (!s.allowCollisions) return false;
     }

@@ -8,7 +8,7 @@ namespace vantor {
 // One branch-free pass that the compiler vectorises: the square roots and
 // divisions of the update would dominate small sceneries otherwise.
 VANTOR_VECTOR_CLONES
-void integrateObjects(const IntegrateInput& in, const IntegrateOutput& out, int begin, int end, double dt) {
+bool integrateObjects(const IntegrateInput& in, const IntegrateOutput& out, int begin, int end, double dt) {
     const double* __restrict px = in.x;
     const double* __restrict py = in.y;
     const double* __restrict pz = in.z;
@@ -19,14 +19,15 @@ void integrateObjects(const IntegrateInput& in, const IntegrateOutput& out, int 
     const double* __restrict pfx = in.fx;
     const double* __restrict pfy = in.fy;
     const double* __restrict pfz = in.fz;
+    const double* __restrict pactive = in.active;
     double* __restrict ox = out.x;
     double* __restrict oy = out.y;
     double* __restrict oz = out.z;
     double* __restrict ovx = out.vx;
     double* __restrict ovy = out.vy;
     double* __restrict ovz = out.vz;
-    uint8_t* __restrict ofinite = out.finite;
-#pragma omp simd
+    int unbounded = 0;
+#pragma omp simd reduction(| : unbounded)
     for (int k = begin; k < end; ++k) {
         const double vx = pvx[k], vy = pvy[k], vz = pvz[k];
         const double fx = pfx[k], fy = pfy[k], fz = pfz[k];
@@ -55,8 +56,9 @@ void integrateObjects(const IntegrateInput& in, const IntegrateOutput& out, int 
         ovz[k] = nvz;
         // x - x is 0 exactly for finite x and not a number otherwise.
         const double probe = (nx - nx) + (ny - ny) + (nz - nz) + (nvx - nvx) + (nvy - nvy) + (nvz - nvz);
-        ofinite[k] = probe == 0.0 ? 1 : 0;
+        unbounded |= (probe == 0.0) | (pactive[k] == 0.0) ? 0 : 1;
     }
+    return unbounded == 0;
 }
 
 }  // namespace vantor

@@ -11,23 +11,24 @@ struct IntegrateInput {
     const double *vx, *vy, *vz;  // m/s
     const double* m;             // effective mass, kg
     const double *fx, *fy, *fz;  // summed force, N
+    const double* active;        // 1.0 active, 0.0 skipped
 };
 
 struct IntegrateOutput {
     double *x, *y, *z;
     double *vx, *vy, *vz;
-    uint8_t* finite;  // 1 when the new state is finite, else 0
 };
 
 // Integrates objects [begin, end) over dt seconds. Every object of the range
 // is computed; the caller keeps only the active ones. A provisional velocity
-// of exactly zero gives a velocity of zero.
-void integrateObjects(const IntegrateInput& in, const IntegrateOutput& out, int begin, int end, double dt);
+// of exactly zero gives a velocity of zero. True when every active object's
+// new state is finite.
+bool integrateObjects(const IntegrateInput& in, const IntegrateOutput& out, int begin, int end, double dt);
 
 // The same with 512-bit vectors (the processor must have them); it rounds
 // differently, within a few units in the last place.
-void integrateObjectsAvx512(const IntegrateInput& in, const IntegrateOutput& out, int begin, int end, double dt);
+bool integrateObjectsAvx512(const IntegrateInput& in, const IntegrateOutput& out, int begin, int end, double dt);
 
-using IntegrateFn = void (*)(const IntegrateInput&, const IntegrateOutput&, int begin, int end, double dt);
+using IntegrateFn = bool (*)(const IntegrateInput&, const IntegrateOutput&, int begin, int end, double dt);
 
 }  // namespace vantor

@@ -38,8 +38,9 @@ struct Lanes {
     void store(double* p, __m512d v) const { _mm512_mask_storeu_pd(p + k, in, v); }
 };
 
-// The same update as the portable loop, eight objects at a time.
-void update(const IntegrateInput& in, const IntegrateOutput& out, const Lanes& l, __m512d dt) {
+// The same update as the portable loop, eight objects at a time. Returns
+// the active lanes whose new state is not finite.
+__mmask8 update(const IntegrateInput& in, const IntegrateOutput& out, const Lanes& l, __m512d dt) {
     const __m512d zero = _mm512_setzero_pd();
     const __m512d vx = l.load(in.vx), vy = l.load(in.vy), vz = l.load(in.vz);
     const __m512d fx = l.load(in.fx), fy = l.load(in.fy), fz = l.load(in.fz);
@@ -78,19 +79,19 @@ void update(const IntegrateInput& in, const IntegrateOutput& out, const Lanes& l
     __m512d probe = _mm512_add_pd(_mm512_sub_pd(nx, nx), _mm512_sub_pd(ny, ny));
     probe = _mm512_add_pd(probe, _mm512_add_pd(_mm512_sub_pd(nz, nz), _mm512_sub_pd(nvx, nvx)));
     probe = _mm512_add_pd(probe, _mm512_add_pd(_mm512_sub_pd(nvy, nvy), _mm512_sub_pd(nvz, nvz)));
-    const unsigned finite = _mm512_cmp_pd_mask(probe, zero, _CMP_EQ_OQ);
-    for (int lane = 0; lane < 8; ++lane) {
-        if (l.in >> lane & 1) out.finite[l.k + lane] = static_cast<uint8_t>(finite >> lane & 1);
-    }
+    const __mmask8 active = _mm512_mask_cmp_pd_mask(l.in, l.load(in.active), zero, _CMP_NEQ_UQ);
+    return _mm512_mask_cmp_pd_mask(active, probe, zero, _CMP_NEQ_UQ);
 }
 
 }  // namespace
 
-void integrateObjectsAvx512(const IntegrateInput& in, const IntegrateOutput& out, int begin, int end, double dt) {
+bool integrateObjectsAvx512(const IntegrateInput& in, const IntegrateOutput& out, int begin, int end, double dt) {
     const __m512d step = _mm512_set1_pd(dt);
+    __mmask8 unbounded = 0;
     int k = begin;
-    for (; k + 8 <= end; k += 8) update(in, out, Lanes{k, 0xff}, step);
-    if (k < end) update(in, out, Lanes{k, static_cast<__mmask8>((1u << (end - k)) - 1)}, step);
+    for (; k + 8 <= end; k += 8) unbounded |= update(in, out, Lanes{k, 0xff}, step);
+    if (k < end) unbounded |= update(in, out, Lanes{k, static_cast<__mmask8>((1u << (end - k)) - 1)}, step);
+    return unbounded == 0;
 }
 
 }  // namespace vantor

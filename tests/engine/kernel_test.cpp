@@ -65,23 +65,32 @@ TEST(Kernel, VectorUpdateAgreesWithThePortableOneOnEdgeStates) {
         in[6][k] = c.m;                                                      // mass
         in[7][k] = -0.3 * c.f, in[8][k] = c.f, in[9][k] = 0.7 * c.f;          // force
     }
-    std::vector<uint8_t> finiteVec(n), finitePort(n);
-    const IntegrateInput input{in[0].data(), in[1].data(), in[2].data(), in[3].data(), in[4].data(),
-                               in[5].data(), in[6].data(), in[7].data(), in[8].data(), in[9].data()};
-    const IntegrateOutput outVec{vec[0].data(), vec[1].data(), vec[2].data(), vec[3].data(), vec[4].data(), vec[5].data(),
-                                 finiteVec.data()};
-    const IntegrateOutput outPort{port[0].data(), port[1].data(), port[2].data(), port[3].data(), port[4].data(),
-                                  port[5].data(), finitePort.data()};
-    integrateObjectsAvx512(input, outVec, 0, n, 60.0);
-    integrateObjects(input, outPort, 0, n, 60.0);
+    const std::vector<double> active(n, 1.0);
+    const IntegrateInput input{in[0].data(), in[1].data(), in[2].data(), in[3].data(), in[4].data(), in[5].data(),
+                               in[6].data(), in[7].data(), in[8].data(), in[9].data(), active.data()};
+    const IntegrateOutput outVec{vec[0].data(), vec[1].data(), vec[2].data(), vec[3].data(), vec[4].data(), vec[5].data()};
+    const IntegrateOutput outPort{port[0].data(), port[1].data(), port[2].data(),
+                                  port[3].data(), port[4].data(), port[5].data()};
+    bool allFinite = true;
     for (int k = 0; k < n; ++k) {
         SCOPED_TRACE(k);
-        ASSERT_EQ(finiteVec[k], finitePort[k]);
-        if (!finitePort[k]) continue;
+        const bool finite = integrateObjects(input, outPort, k, k + 1, 60.0);
+        ASSERT_EQ(integrateObjectsAvx512(input, outVec, k, k + 1, 60.0), finite);
+        allFinite = allFinite && finite;
+        if (!finite) continue;
         for (int c = 0; c < 6; ++c) {
             EXPECT_NEAR(vec[c][k], port[c][k], 1e-14 * std::fabs(port[c][k])) << "component " << c;
         }
     }
+    EXPECT_FALSE(allFinite);
+    EXPECT_FALSE(integrateObjectsAvx512(input, outVec, 0, n, 60.0));
+    EXPECT_FALSE(integrateObjects(input, outPort, 0, n, 60.0));
+    // Objects the step skips may end anywhere.
+    const std::vector<double> none(n, 0.0);
+    IntegrateInput skipped = input;
+    skipped.active = none.data();
+    EXPECT_TRUE(integrateObjectsAvx512(skipped, outVec, 0, n, 60.0));
+    EXPECT_TRUE(integrateObjects(skipped, outPort, 0, n, 60.0));
 }
 
 constexpr unsigned kSeed = 11;  // the clusters of these tests
