@@ -28,24 +28,18 @@ inline void keep(double* p, __m512d v) {
     if (changed) _mm512_mask_store_pd(p, changed, v);
 }
 
-// The last eight doubles of records k .. k+7 (radius, position, velocity,
-// colour and flags), transposed: t[f] holds field f of the eight; lanes
-// past `in` hold zeros.
-struct Tail {
-    __m512d t[8];
+// An 8 x 8 matrix of doubles, a row per register.
+struct Square {
+    __m512d row[8];
 };
 
-template <bool Whole>
-inline __attribute__((always_inline)) Tail loadTails(const ObjectRecord* r, __mmask8 in) {
-    __m512d row[8], a[8], b[8];
-    for (int i = 0; i < 8; ++i) {
-        if (Whole) row[i] = _mm512_loadu_pd(&r[i].radius);
-        else row[i] = _mm512_maskz_loadu_pd((in >> i & 1) ? 0xff : 0, &r[i].radius);
-    }
-    // Pairs of rows interleaved, then pairs of pairs, then the halves.
+// Rows become columns: records' fields become the fields' columns, and
+// back. Pairs of rows interleaved, then pairs of pairs, then the halves.
+inline __attribute__((always_inline)) Square transpose(const Square& in) {
+    __m512d a[8], b[8];
     for (int i = 0; i < 8; i += 2) {
-        a[i] = _mm512_maskz_unpacklo_pd(0xff, row[i], row[i + 1]);
-        a[i + 1] = _mm512_maskz_unpackhi_pd(0xff, row[i], row[i + 1]);
+        a[i] = _mm512_maskz_unpacklo_pd(0xff, in.row[i], in.row[i + 1]);
+        a[i + 1] = _mm512_maskz_unpackhi_pd(0xff, in.row[i], in.row[i + 1]);
     }
     const __m512i low = _mm512_setr_epi64(0, 1, 8, 9, 4, 5, 12, 13), high = _mm512_setr_epi64(2, 3, 10, 11, 6, 7, 14, 15);
     for (int i = 0; i < 8; i += 4) {
@@ -54,15 +48,34 @@ inline __attribute__((always_inline)) Tail loadTails(const ObjectRecord* r, __mm
         b[i + 2] = _mm512_permutex2var_pd(a[i], high, a[i + 2]);
         b[i + 3] = _mm512_permutex2var_pd(a[i + 1], high, a[i + 3]);
     }
-    // b[0..3] hold fields (0, 4), (1, 5), (2, 6), (3, 7) of records 0 to 3,
-    // b[4..7] the same of records 4 to 7.
+    // b[0..3] hold columns (0, 4), (1, 5), (2, 6), (3, 7) of rows 0 to 3,
+    // b[4..7] the same of rows 4 to 7.
     const __m512i first = _mm512_setr_epi64(0, 1, 2, 3, 8, 9, 10, 11), second = _mm512_setr_epi64(4, 5, 6, 7, 12, 13, 14, 15);
-    Tail tail;
+    Square out;
     for (int f = 0; f < 4; ++f) {
-        tail.t[f] = _mm512_permutex2var_pd(b[f], first, b[f + 4]);
-        tail.t[f + 4] = _mm512_permutex2var_pd(b[f], second, b[f + 4]);
+        out.row[f] = _mm512_permutex2var_pd(b[f], first, b[f + 4]);
+        out.row[f + 4] = _mm512_permutex2var_pd(b[f], second, b[f + 4]);
     }
-    return tail;
+    return out;
+}
+
+// The last eight doubles of a record: radius, position, velocity, and the
+// colour with the flags. Field f of the eight is lane f.
+constexpr int kX = 1, kFlags = 7;
+static_assert(offsetof(ObjectRecord, x) == offsetof(ObjectRecord, radius) + kX * sizeof(double), "tail layout");
+static_assert(offsetof(ObjectRecord, color) == offsetof(ObjectRecord, radius) + kFlags * sizeof(double),
+              "tail layout");
+static_assert(sizeof(ObjectRecord) == offsetof(ObjectRecord, radius) + 8 * sizeof(double), "tail layout");
+
+// The tails of records k .. k+7 as columns; lanes past `in` hold zeros.
+template <bool Whole>
+inline __attribute__((always_inline)) Square loadTails(const ObjectRecord* r, __mmask8 in) {
+    Square rows;
+    for (int i = 0; i < 8; ++i) {
+        if (Whole) rows.row[i] = _mm512_loadu_pd(&r[i].radius);
+        else rows.row[i] = _mm512_maskz_loadu_pd((in >> i & 1) ? 0xff : 0, &r[i].radius);
+    }
+    return transpose(rows);
 }
 
 // One block of 8 records from k; `in` marks the lanes before end. Returns
@@ -73,16 +86,16 @@ inline __attribute__((always_inline)) __mmask8 gatherBlock(ObjectRecord* records
     const __m512i index = _mm512_setr_epi64(0, kStride, 2 * kStride, 3 * kStride, 4 * kStride, 5 * kStride,
                                             6 * kStride, 7 * kStride);
     ObjectRecord* r = records + k;
-    const Tail tail = loadTails<Whole>(r, in);
-    const __m512d vx = tail.t[4], vy = tail.t[5], vz = tail.t[6];
-    _mm512_store_pd(out.x + k, tail.t[1]);
-    _mm512_store_pd(out.y + k, tail.t[2]);
-    _mm512_store_pd(out.z + k, tail.t[3]);
+    const Square tail = loadTails<Whole>(r, in);
+    const __m512d vx = tail.row[kX + 3], vy = tail.row[kX + 4], vz = tail.row[kX + 5];
+    _mm512_store_pd(out.x + k, tail.row[kX]);
+    _mm512_store_pd(out.y + k, tail.row[kX + 1]);
+    _mm512_store_pd(out.z + k, tail.row[kX + 2]);
     _mm512_store_pd(out.vx + k, vx);
     _mm512_store_pd(out.vy + k, vy);
     _mm512_store_pd(out.vz + k, vz);
 
-    const __m512i flags = _mm512_castpd_si512(tail.t[7]);
+    const __m512i flags = _mm512_castpd_si512(tail.row[kFlags]);
     const __mmask8 enabled = in & _mm512_testn_epi64_mask(flags, _mm512_set1_epi64(0xffLL << 32));
     __m512d mass = field(enabled, &r->mass, index);
     if (relativistic) {
@@ -108,7 +121,28 @@ inline __attribute__((always_inline)) __mmask8 gatherBlock(ObjectRecord* records
     return enabled & ~finite;
 }
 
+// The states of block k's active objects into their records: the columns
+// turned into record tails, each written over the position and velocity.
+inline void commitBlock(ObjectRecord* r, const CommitColumns& c, int k, __mmask8 in) {
+    const __mmask8 active = _mm512_mask_cmp_pd_mask(in, _mm512_load_pd(c.active + k), _mm512_setzero_pd(), _CMP_NEQ_UQ);
+    Square fields;
+    fields.row[0] = fields.row[kFlags] = _mm512_setzero_pd();
+    for (int f = 0; f < 6; ++f) fields.row[kX + f] = _mm512_load_pd(c.state[f] + k);
+    const Square tails = transpose(fields);
+    constexpr __mmask8 kState = 0x7e;
+    for (int i = 0; i < 8; ++i) {
+        if (active >> i & 1) _mm512_mask_storeu_pd(&r[i].radius, kState, tails.row[i]);
+    }
+}
+
 }  // namespace
+
+void commitObjectsAvx512(ObjectRecord* records, const CommitColumns& columns, int begin, int end) {
+    for (int k = begin; k < end; k += 8) {
+        const __mmask8 in = end - k >= 8 ? 0xff : static_cast<__mmask8>((1u << (end - k)) - 1);
+        commitBlock(records + k, columns, k, in);
+    }
+}
 
 bool gatherObjectsAvx512(ObjectRecord* records, const GatherColumns& out, int begin, int end, bool relativistic) {
     __mmask8 unbounded = 0;

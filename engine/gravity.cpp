@@ -130,6 +130,7 @@ struct PoolState {
     BlockRowsFn blockRows = nullptr;
     IntegrateFn integrate = integrateObjects;
     GatherFn gather = gatherObjects;
+    CommitFn commit = commitObjects;
 
     std::atomic<int> stepCollision{0};  // a collision with collisions not allowed
     std::mutex collisionLock;           // the collision bookkeeping only
@@ -341,13 +342,8 @@ bool integrateRange(PoolState& s, int begin, int end) {
 // old ones stay in the gathered columns, so that an abandoned step can be
 // taken back.
 void commitStates(PoolState& s, int begin, int end) {
-    ObjectRecord* objects = s.world->objects.get();
-    for (int k = begin; k < end; ++k) {
-        if (s.active[k] == 0.0) continue;
-        ObjectRecord& o = objects[k];
-        o.x = s.nx[k], o.y = s.ny[k], o.z = s.nz[k];
-        o.vx = s.nvx[k], o.vy = s.nvy[k], o.vz = s.nvz[k];
-    }
+    const CommitColumns columns{{s.nx.data, s.ny.data, s.nz.data, s.nvx.data, s.nvy.data, s.nvz.data}, s.active.data};
+    s.commit(s.world->objects.get(), columns, begin, end);
 }
 
 void restoreStates(PoolState& s, int begin, int end) {
@@ -517,6 +513,7 @@ void simulationStep(World& world, WorkerPool& pool) {
     const bool vectors = pool.kernel == KernelKind::Avx512 && kernelAvailable(pool.kernel);
     s.integrate = vectors ? integrateObjectsAvx512 : integrateObjects;
     s.gather = vectors ? gatherObjectsAvx512 : gatherObjects;
+    s.commit = vectors ? commitObjectsAvx512 : commitObjects;
     s.stepCollision.store(0, std::memory_order_relaxed);
 
     if (s.workers > 1) {

@@ -157,6 +157,32 @@ double divergence(World& a, World& b) {
     return worst / 1e9;
 }
 
+// Both commits write the new states of the active objects only, whole
+// blocks and a last block of 5 alike, and nothing else of the records.
+TEST(Kernel, VectorCommitAgreesWithTheScalarOne) {
+    if (!kernelAvailable(KernelKind::Avx512)) GTEST_SKIP() << "no 512-bit vector unit";
+    constexpr int kN = 21, kSize = 32;
+    alignas(64) double state[6][kSize], active[kSize];
+    for (int c = 0; c < 6; ++c) {
+        for (int k = 0; k < kSize; ++k) state[c][k] = 100.0 * c + k + 0.5;
+    }
+    for (int k = 0; k < kSize; ++k) active[k] = k < kN && k % 3 != 1 ? 1.0 : 0.0;
+    const CommitColumns columns{{state[0], state[1], state[2], state[3], state[4], state[5]}, active};
+    World worlds[2];
+    for (int v = 0; v < 2; ++v) {
+        fillCluster(worlds[v], kSize, kSeed);
+        (v == 0 ? commitObjects : commitObjectsAvx512)(worlds[v].objects.get(), columns, 0, kN);
+    }
+    World untouched;
+    fillCluster(untouched, kSize, kSeed);
+    for (int k = 0; k < kSize; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(std::memcmp(&worlds[0].objects[k], &worlds[1].objects[k], sizeof(ObjectRecord)), 0);
+        const bool moved = worlds[0].objects[k].x != untouched.objects[k].x;
+        EXPECT_EQ(moved, active[k] != 0.0);
+    }
+}
+
 TEST(Kernel, EveryKernelAndWorkerCountAgreesWithThePlainScalarStep) {
     World reference;
     fillCluster(reference, 500, kSeed);
