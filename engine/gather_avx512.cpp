@@ -121,27 +121,46 @@ inline __attribute__((always_inline)) __mmask8 gatherBlock(ObjectRecord* records
     return enabled & ~finite;
 }
 
-// The states of block k's active objects into their records: the columns
-// turned into record tails, each written over the position and velocity.
-inline void commitBlock(ObjectRecord* r, const CommitColumns& c, int k, __mmask8 in) {
-    const __mmask8 active = _mm512_mask_cmp_pd_mask(in, _mm512_load_pd(c.active + k), _mm512_setzero_pd(), _CMP_NEQ_UQ);
-    Square fields;
-    fields.row[0] = fields.row[kFlags] = _mm512_setzero_pd();
-    for (int f = 0; f < 6; ++f) fields.row[kX + f] = _mm512_load_pd(c.state[f] + k);
-    const Square tails = transpose(fields);
-    constexpr __mmask8 kState = 0x7e;
-    for (int i = 0; i < 8; ++i) {
-        if (active >> i & 1) _mm512_mask_storeu_pd(&r[i].radius, kState, tails.row[i]);
+// The states of block k's active objects into their records: position and
+// first velocity component as one 32-byte row per record, the other two
+// velocity components as one 16-byte row (10 shuffles for the eight, where
+// whole record tails would take 24).
+template <bool Whole>
+inline __attribute__((always_inline)) void commitBlock(ObjectRecord* r, const CommitColumns& c, int k, __mmask8 in) {
+    auto load = [&](int f) { return _mm512_load_pd(c.state[f] + k); };
+    const __m512d x = load(0), y = load(1), z = load(2), vx = load(3), vy = load(4), vz = load(5);
+    const __m512d xy0 = _mm512_maskz_unpacklo_pd(0xff, x, y), xy1 = _mm512_maskz_unpackhi_pd(0xff, x, y);
+    const __m512d zv0 = _mm512_maskz_unpacklo_pd(0xff, z, vx), zv1 = _mm512_maskz_unpackhi_pd(0xff, z, vx);
+    // xy0: (x0 y0 x2 y2 x4 y4 x6 y6), xy1: the odd records; zv0, zv1 alike.
+    const __m512i low = _mm512_setr_epi64(0, 1, 8, 9, 2, 3, 10, 11), high = _mm512_setr_epi64(4, 5, 12, 13, 6, 7, 14, 15);
+    // Rows of records (0, 2), (4, 6), (1, 3), (5, 7): each 256-bit half one record's x y z vx.
+    const __m512d rows[4] = {_mm512_permutex2var_pd(xy0, low, zv0), _mm512_permutex2var_pd(xy0, high, zv0),
+                             _mm512_permutex2var_pd(xy1, low, zv1), _mm512_permutex2var_pd(xy1, high, zv1)};
+    static constexpr int kRecord[4][2] = {{0, 2}, {4, 6}, {1, 3}, {5, 7}};
+    // (vy vz) of records 0 2 4 6 and 1 3 5 7, a record per 128-bit lane.
+    const __m512d pairs[2] = {_mm512_maskz_unpacklo_pd(0xff, vy, vz), _mm512_maskz_unpackhi_pd(0xff, vy, vz)};
+    __mmask8 active = _mm512_mask_cmp_pd_mask(in, _mm512_load_pd(c.active + k), _mm512_setzero_pd(), _CMP_NEQ_UQ);
+    const bool all = Whole && active == 0xff;
+    auto take = [&](int i) { return all || (active >> i & 1); };
+    for (int q = 0; q < 4; ++q) {
+        if (take(kRecord[q][0])) _mm256_storeu_pd(&r[kRecord[q][0]].x, _mm512_maskz_extractf64x4_pd(0xf, rows[q], 0));
+        if (take(kRecord[q][1])) _mm256_storeu_pd(&r[kRecord[q][1]].x, _mm512_maskz_extractf64x4_pd(0xf, rows[q], 1));
+    }
+    for (int h = 0; h < 2; ++h) {
+        for (int l = 0; l < 4; ++l) {
+            const int i = 2 * l + h;
+            if (!take(i)) continue;
+            _mm_storeu_pd(&r[i].vy, _mm512_maskz_extractf64x2_pd(0x3, pairs[h], l));
+        }
     }
 }
 
 }  // namespace
 
 void commitObjectsAvx512(ObjectRecord* records, const CommitColumns& columns, int begin, int end) {
-    for (int k = begin; k < end; k += 8) {
-        const __mmask8 in = end - k >= 8 ? 0xff : static_cast<__mmask8>((1u << (end - k)) - 1);
-        commitBlock(records + k, columns, k, in);
-    }
+    int k = begin;
+    for (; k + 8 <= end; k += 8) commitBlock<true>(records + k, columns, k, 0xff);
+    if (k < end) commitBlock<false>(records + k, columns, k, static_cast<__mmask8>((1u << (end - k)) - 1));
 }
 
 bool gatherObjectsAvx512(ObjectRecord* records, const GatherColumns& out, int begin, int end, bool relativistic) {

@@ -21,9 +21,17 @@ double vecLength(Vec3 a) { return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z); 
 
 Vec3 vecNormalise(Vec3 a) { return vecDiv(a, vecLength(a)); }
 
-static std::unique_ptr<ObjectRecord[]> makeTable() {
-    // Value-initialised: every byte of every record zero.
-    return std::unique_ptr<ObjectRecord[]>(new ObjectRecord[MAX_OBJECTS]());
+constexpr std::align_val_t kTableAlignment{64};
+
+void RecordTableDeleter::operator()(ObjectRecord* table) const {
+    ::operator delete[](static_cast<void*>(table), kTableAlignment);
+}
+
+static RecordTable makeTable() {
+    void* memory = ::operator new[](sizeof(ObjectRecord) * MAX_OBJECTS, kTableAlignment);
+    // Every byte of every record zero.
+    std::memset(memory, 0, sizeof(ObjectRecord) * MAX_OBJECTS);
+    return RecordTable(static_cast<ObjectRecord*>(memory));
 }
 
 World::World() : initialObjects(makeTable()), objects(makeTable()) {}

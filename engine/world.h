@@ -33,6 +33,14 @@ struct ObjectRecord {
 };
 static_assert(sizeof(ObjectRecord) == 96, "object record layout");
 
+// An object table of MAX_OBJECTS records that starts on a cache line, so
+// that the step's vector copies between records and columns cross as few
+// lines as they can.
+struct RecordTableDeleter {
+    void operator()(ObjectRecord* table) const;
+};
+using RecordTable = std::unique_ptr<ObjectRecord[], RecordTableDeleter>;
+
 struct Vec3 {
     double x, y, z;
 };
@@ -55,8 +63,8 @@ struct World {
     World& operator=(const World&) = delete;
 
     // Object tables, fixed capacity MAX_OBJECTS each, allocated once.
-    std::unique_ptr<ObjectRecord[]> initialObjects;
-    std::unique_ptr<ObjectRecord[]> objects;
+    RecordTable initialObjects;
+    RecordTable objects;
     int INIT_OBJECTS_N = 0;  // initial configuration count; 0
     int OBJECTS_N = 0;       // current configuration count; 0
 
