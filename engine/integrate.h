@@ -22,7 +22,7 @@ struct IntegrateOutput {
 // Integrates objects [begin, end) over dt seconds. Every object of the range
 // is computed; the caller keeps only the active ones. A provisional velocity
 // of exactly zero gives a velocity of zero. True when every active object's
-// new state is finite.
+// new state is finite (false may also mean that one is close to overflow).
 bool integrateObjects(const IntegrateInput& in, const IntegrateOutput& out, int begin, int end, double dt);
 
 // The same with 512-bit vectors (the processor must have them); it rounds

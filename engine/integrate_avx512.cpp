@@ -13,16 +13,16 @@ namespace {
 // 14-bit estimate and e = 1 - x y^2 (|e| < 2^-13), 1/sqrt(x) =
 // y (1 - e)^(-1/2), whose series up to e^4 leaves less than 2^-63.
 // Between 0 and 2^-960 (where y^2 would overflow) the divider takes over;
-// at 0 the result is not a number, and callers mask it.
-inline __m512d inverseSqrt(__m512d x) {
+// at 0 the result is not a number, and callers mask it. `nonzero`: the
+// lanes where x is not 0.
+inline __m512d inverseSqrt(__m512d x, __mmask8 nonzero) {
     const __m512d y = _mm512_maskz_rsqrt14_pd(0xff, x);
     const __m512d e = _mm512_fnmadd_pd(x, _mm512_mul_pd(y, y), _mm512_set1_pd(1.0));
     __m512d p = _mm512_fmadd_pd(e, _mm512_set1_pd(35.0 / 128), _mm512_set1_pd(5.0 / 16));
     p = _mm512_fmadd_pd(p, e, _mm512_set1_pd(3.0 / 8));
     p = _mm512_fmadd_pd(p, e, _mm512_set1_pd(0.5));
     __m512d r = _mm512_fmadd_pd(_mm512_mul_pd(y, e), p, y);
-    const __mmask8 tiny = _mm512_mask_cmp_pd_mask(_mm512_cmp_pd_mask(x, _mm512_setzero_pd(), _CMP_GT_OQ), x,
-                                                  _mm512_set1_pd(0x1p-960), _CMP_LT_OQ);
+    const __mmask8 tiny = _mm512_mask_cmp_pd_mask(nonzero, x, _mm512_set1_pd(0x1p-960), _CMP_LT_OQ);
     if (tiny) r = _mm512_mask_div_pd(r, tiny, _mm512_set1_pd(1.0), _mm512_maskz_sqrt_pd(tiny, x));
     return r;
 }
@@ -39,7 +39,7 @@ struct Lanes {
 };
 
 // The same update as the portable loop, eight objects at a time. Returns
-// the active lanes whose new state is not finite.
+// the active lanes whose new state may not be finite.
 __mmask8 update(const IntegrateInput& in, const IntegrateOutput& out, const Lanes& l, __m512d dt) {
     const __m512d zero = _mm512_setzero_pd();
     const __m512d vx = l.load(in.vx), vy = l.load(in.vy), vz = l.load(in.vz);
@@ -52,11 +52,13 @@ __mmask8 update(const IntegrateInput& in, const IntegrateOutput& out, const Lane
     const __m512d absA = _mm512_abs_pd(a);
     const __mmask8 vNonzero = _mm512_cmp_pd_mask(vsq, zero, _CMP_NEQ_UQ);
     const __mmask8 fNonzero = _mm512_cmp_pd_mask(fsq, zero, _CMP_NEQ_UQ);
-    const __m512d rv = inverseSqrt(vsq);
+    const __m512d rv = inverseSqrt(vsq, vNonzero);
     const __m512d speed = _mm512_maskz_mul_pd(vNonzero, vsq, rv);
     // The size of the velocity change, and with both nonzero only its
-    // component along the old velocity, which changes the speed.
-    const __m512d dv = _mm512_maskz_mul_pd(fNonzero, absA, _mm512_mul_pd(fsq, inverseSqrt(fsq)));
+    // component along the old velocity, which changes the speed. The size
+    // itself counts only for objects at rest that feel a force: seldom.
+    __m512d dv = zero;
+    if (l.in & fNonzero & ~vNonzero) dv = _mm512_maskz_mul_pd(fNonzero, absA, _mm512_mul_pd(fsq, inverseSqrt(fsq, fNonzero)));
     const __m512d along = _mm512_mul_pd(_mm512_mul_pd(dot(vx, vy, vz, fx, fy, fz), absA), rv);
     const __m512d g = _mm512_mask_blend_pd(vNonzero & fNonzero, dv, along);
 
@@ -67,7 +69,7 @@ __mmask8 update(const IntegrateInput& in, const IntegrateOutput& out, const Lane
     const __m512d wsq = dot(wx, wy, wz, wx, wy, wz);
     // The direction of v + a F with the speed |v| + g.
     const __mmask8 wNonzero = _mm512_cmp_pd_mask(wsq, zero, _CMP_NEQ_UQ);
-    const __m512d scale = _mm512_maskz_mul_pd(wNonzero, _mm512_add_pd(speed, g), inverseSqrt(wsq));
+    const __m512d scale = _mm512_maskz_mul_pd(wNonzero, _mm512_add_pd(speed, g), inverseSqrt(wsq, wNonzero));
     const __m512d nvx = _mm512_mul_pd(wx, scale), nvy = _mm512_mul_pd(wy, scale), nvz = _mm512_mul_pd(wz, scale);
     l.store(out.x, nx);
     l.store(out.y, ny);
@@ -75,12 +77,13 @@ __mmask8 update(const IntegrateInput& in, const IntegrateOutput& out, const Lane
     l.store(out.vx, nvx);
     l.store(out.vy, nvy);
     l.store(out.vz, nvz);
-    // x - x is 0 exactly for finite x and not a number otherwise.
-    __m512d probe = _mm512_add_pd(_mm512_sub_pd(nx, nx), _mm512_sub_pd(ny, ny));
-    probe = _mm512_add_pd(probe, _mm512_add_pd(_mm512_sub_pd(nz, nz), _mm512_sub_pd(nvx, nvx)));
-    probe = _mm512_add_pd(probe, _mm512_add_pd(_mm512_sub_pd(nvy, nvy), _mm512_sub_pd(nvz, nvz)));
+    // The sum of the six is finite when they are (or overflows: the caller
+    // checks each flagged object again).
+    const __m512d sum = _mm512_add_pd(_mm512_add_pd(_mm512_add_pd(nx, ny), _mm512_add_pd(nz, nvx)),
+                                      _mm512_add_pd(nvy, nvz));
     const __mmask8 active = _mm512_mask_cmp_pd_mask(l.in, l.load(in.active), zero, _CMP_NEQ_UQ);
-    return _mm512_mask_cmp_pd_mask(active, probe, zero, _CMP_NEQ_UQ);
+    constexpr int kNotFinite = 0x01 | 0x08 | 0x10 | 0x80;  // quiet and signalling not-a-number, +- infinity
+    return _mm512_mask_fpclass_pd_mask(active, sum, kNotFinite);
 }
 
 }  // namespace
