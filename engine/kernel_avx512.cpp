@@ -274,10 +274,11 @@ void againstBlock(const KernelArrays& a, RotatedBlock* own, int b, double* const
 
 // The R blocks of `own` against every block in [from, to), all rotations.
 // `fresh`: own's sums are not started; the first block (a whole one) starts
-// them.
+// them. Not inlined: inlined into the group, the compiler kept a second copy
+// of every sum in memory and stored both after each pass.
 template <int R, bool Masked>
-void againstBlocks(const KernelArrays& a, RotatedBlock* own, int from, int to, double* const (&f)[3],
-                   bool fresh = false) {
+__attribute__((noinline)) void againstBlocks(const KernelArrays& a, RotatedBlock* own, int from, int to,
+                                             double* const (&f)[3], bool fresh = false) {
     const int half = halfBlock(a);
     if (fresh && from < to) againstBlock<R, Masked, true>(a, own, from++, f);
     for (int b = from; b < to; ++b) {
