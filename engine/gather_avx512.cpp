@@ -15,6 +15,8 @@ namespace {
 constexpr long kStride = sizeof(ObjectRecord) / sizeof(double);
 static_assert(sizeof(ObjectRecord) % sizeof(double) == 0, "records a whole number of doubles");
 static_assert(offsetof(ObjectRecord, disabled) == offsetof(ObjectRecord, color) + 4, "flag byte after the colour");
+static_assert(offsetof(ObjectRecord, vx) == offsetof(ObjectRecord, x) + 3 * sizeof(double), "state layout");
+static_assert(offsetof(ObjectRecord, color) == offsetof(ObjectRecord, vy) + 2 * sizeof(double), "state layout");
 
 inline __m512d field(__mmask8 in, const double* p, __m512i index) {
     return _mm512_mask_i64gather_pd(_mm512_setzero_pd(), in, index, p, 8);
@@ -28,54 +30,54 @@ inline void keep(double* p, __m512d v) {
     if (changed) _mm512_mask_store_pd(p, changed, v);
 }
 
-// An 8 x 8 matrix of doubles, a row per register.
-struct Square {
-    __m512d row[8];
-};
+// Four consecutive fields of eight records: the records' four-double rows,
+// two to a register as records (0, 2), (4, 6), (1, 3), (5, 7), turn into
+// the fields' columns and back with 8 shuffles.
+constexpr int kPaired[4][2] = {{0, 2}, {4, 6}, {1, 3}, {5, 7}};
 
-// Rows become columns: records' fields become the fields' columns, and
-// back. Pairs of rows interleaved, then pairs of pairs, then the halves.
-inline __attribute__((always_inline)) Square transpose(const Square& in) {
-    __m512d a[8], b[8];
-    for (int i = 0; i < 8; i += 2) {
-        a[i] = _mm512_maskz_unpacklo_pd(0xff, in.row[i], in.row[i + 1]);
-        a[i + 1] = _mm512_maskz_unpackhi_pd(0xff, in.row[i], in.row[i + 1]);
-    }
-    const __m512i low = _mm512_setr_epi64(0, 1, 8, 9, 4, 5, 12, 13), high = _mm512_setr_epi64(2, 3, 10, 11, 6, 7, 14, 15);
-    for (int i = 0; i < 8; i += 4) {
-        b[i] = _mm512_permutex2var_pd(a[i], low, a[i + 2]);
-        b[i + 1] = _mm512_permutex2var_pd(a[i + 1], low, a[i + 3]);
-        b[i + 2] = _mm512_permutex2var_pd(a[i], high, a[i + 2]);
-        b[i + 3] = _mm512_permutex2var_pd(a[i + 1], high, a[i + 3]);
-    }
-    // b[0..3] hold columns (0, 4), (1, 5), (2, 6), (3, 7) of rows 0 to 3,
-    // b[4..7] the same of rows 4 to 7.
-    const __m512i first = _mm512_setr_epi64(0, 1, 2, 3, 8, 9, 10, 11), second = _mm512_setr_epi64(4, 5, 6, 7, 12, 13, 14, 15);
-    Square out;
-    for (int f = 0; f < 4; ++f) {
-        out.row[f] = _mm512_permutex2var_pd(b[f], first, b[f + 4]);
-        out.row[f + 4] = _mm512_permutex2var_pd(b[f], second, b[f + 4]);
-    }
-    return out;
+inline void rowsToColumns(const __m512d (&rows)[4], __m512d (&columns)[4]) {
+    const __m512i first = _mm512_setr_epi64(0, 1, 4, 5, 8, 9, 12, 13), second = _mm512_setr_epi64(2, 3, 6, 7, 10, 11, 14, 15);
+    // Fields (0, 1) and (2, 3) of the even records, then of the odd ones.
+    const __m512d a0 = _mm512_permutex2var_pd(rows[0], first, rows[1]), b0 = _mm512_permutex2var_pd(rows[0], second, rows[1]);
+    const __m512d a1 = _mm512_permutex2var_pd(rows[2], first, rows[3]), b1 = _mm512_permutex2var_pd(rows[2], second, rows[3]);
+    columns[0] = _mm512_maskz_unpacklo_pd(0xff, a0, a1);
+    columns[1] = _mm512_maskz_unpackhi_pd(0xff, a0, a1);
+    columns[2] = _mm512_maskz_unpacklo_pd(0xff, b0, b1);
+    columns[3] = _mm512_maskz_unpackhi_pd(0xff, b0, b1);
 }
 
-// The last eight doubles of a record: radius, position, velocity, and the
-// colour with the flags. Field f of the eight is lane f.
-constexpr int kX = 1, kFlags = 7;
-static_assert(offsetof(ObjectRecord, x) == offsetof(ObjectRecord, radius) + kX * sizeof(double), "tail layout");
-static_assert(offsetof(ObjectRecord, color) == offsetof(ObjectRecord, radius) + kFlags * sizeof(double),
-              "tail layout");
-static_assert(sizeof(ObjectRecord) == offsetof(ObjectRecord, radius) + 8 * sizeof(double), "tail layout");
+inline void columnsToRows(const __m512d (&columns)[4], __m512d (&rows)[4]) {
+    const __m512d a0 = _mm512_maskz_unpacklo_pd(0xff, columns[0], columns[1]);
+    const __m512d a1 = _mm512_maskz_unpackhi_pd(0xff, columns[0], columns[1]);
+    const __m512d b0 = _mm512_maskz_unpacklo_pd(0xff, columns[2], columns[3]);
+    const __m512d b1 = _mm512_maskz_unpackhi_pd(0xff, columns[2], columns[3]);
+    const __m512i low = _mm512_setr_epi64(0, 1, 8, 9, 2, 3, 10, 11), high = _mm512_setr_epi64(4, 5, 12, 13, 6, 7, 14, 15);
+    rows[0] = _mm512_permutex2var_pd(a0, low, b0);
+    rows[1] = _mm512_permutex2var_pd(a0, high, b0);
+    rows[2] = _mm512_permutex2var_pd(a1, low, b1);
+    rows[3] = _mm512_permutex2var_pd(a1, high, b1);
+}
 
-// The tails of records k .. k+7 as columns; lanes past `in` hold zeros.
+// Four consecutive fields of records r .. r+7, from `field` on, as
+// columns; lanes past `in` hold zeros. Whole blocks read up to 32 bytes
+// past the last record's field (record tables have a spare record at their
+// end).
 template <bool Whole>
-inline __attribute__((always_inline)) Square loadTails(const ObjectRecord* r, __mmask8 in) {
-    Square rows;
-    for (int i = 0; i < 8; ++i) {
-        if (Whole) rows.row[i] = _mm512_loadu_pd(&r[i].radius);
-        else rows.row[i] = _mm512_maskz_loadu_pd((in >> i & 1) ? 0xff : 0, &r[i].radius);
+inline __attribute__((always_inline)) void loadColumns(const ObjectRecord* r, double ObjectRecord::*field, __mmask8 in,
+                                                       __m512d (&columns)[4]) {
+    __m512d rows[4];
+    for (int q = 0; q < 4; ++q) {
+        const double* a = &(r[kPaired[q][0]].*field);
+        const double* b = &(r[kPaired[q][1]].*field);
+        if (Whole) {
+            rows[q] = _mm512_maskz_insertf64x4(0xff, _mm512_maskz_broadcast_f64x4(0xff, _mm256_loadu_pd(a)), _mm256_loadu_pd(b), 1);
+        } else {
+            auto lanes = [in](int i) { return static_cast<__mmask8>(in >> i & 1 ? 0x0f : 0); };
+            rows[q] = _mm512_maskz_shuffle_f64x2(0xff, _mm512_maskz_loadu_pd(lanes(kPaired[q][0]), a),
+                                                 _mm512_maskz_loadu_pd(lanes(kPaired[q][1]), b), 0x44);
+        }
     }
-    return transpose(rows);
+    rowsToColumns(rows, columns);
 }
 
 // One block of 8 records from k; `in` marks the lanes before end. Returns
@@ -86,16 +88,18 @@ inline __attribute__((always_inline)) __mmask8 gatherBlock(ObjectRecord* records
     const __m512i index = _mm512_setr_epi64(0, kStride, 2 * kStride, 3 * kStride, 4 * kStride, 5 * kStride,
                                             6 * kStride, 7 * kStride);
     ObjectRecord* r = records + k;
-    const Square tail = loadTails<Whole>(r, in);
-    const __m512d vx = tail.row[kX + 3], vy = tail.row[kX + 4], vz = tail.row[kX + 5];
-    _mm512_store_pd(out.x + k, tail.row[kX]);
-    _mm512_store_pd(out.y + k, tail.row[kX + 1]);
-    _mm512_store_pd(out.z + k, tail.row[kX + 2]);
+    __m512d position[4], velocity[4];
+    loadColumns<Whole>(r, &ObjectRecord::x, in, position);
+    loadColumns<Whole>(r, &ObjectRecord::vy, in, velocity);  // vy, vz, colour and flags
+    const __m512d vx = position[3], vy = velocity[0], vz = velocity[1];
+    _mm512_store_pd(out.x + k, position[0]);
+    _mm512_store_pd(out.y + k, position[1]);
+    _mm512_store_pd(out.z + k, position[2]);
     _mm512_store_pd(out.vx + k, vx);
     _mm512_store_pd(out.vy + k, vy);
     _mm512_store_pd(out.vz + k, vz);
 
-    const __m512i flags = _mm512_castpd_si512(tail.row[kFlags]);
+    const __m512i flags = _mm512_castpd_si512(velocity[2]);
     const __mmask8 enabled = in & _mm512_testn_epi64_mask(flags, _mm512_set1_epi64(0xffLL << 32));
     __m512d mass = field(enabled, &r->mass, index);
     if (relativistic) {
@@ -128,23 +132,17 @@ inline __attribute__((always_inline)) __mmask8 gatherBlock(ObjectRecord* records
 template <bool Whole>
 inline __attribute__((always_inline)) void commitBlock(ObjectRecord* r, const CommitColumns& c, int k, __mmask8 in) {
     auto load = [&](int f) { return _mm512_load_pd(c.state[f] + k); };
-    const __m512d x = load(0), y = load(1), z = load(2), vx = load(3), vy = load(4), vz = load(5);
-    const __m512d xy0 = _mm512_maskz_unpacklo_pd(0xff, x, y), xy1 = _mm512_maskz_unpackhi_pd(0xff, x, y);
-    const __m512d zv0 = _mm512_maskz_unpacklo_pd(0xff, z, vx), zv1 = _mm512_maskz_unpackhi_pd(0xff, z, vx);
-    // xy0: (x0 y0 x2 y2 x4 y4 x6 y6), xy1: the odd records; zv0, zv1 alike.
-    const __m512i low = _mm512_setr_epi64(0, 1, 8, 9, 2, 3, 10, 11), high = _mm512_setr_epi64(4, 5, 12, 13, 6, 7, 14, 15);
-    // Rows of records (0, 2), (4, 6), (1, 3), (5, 7): each 256-bit half one record's x y z vx.
-    const __m512d rows[4] = {_mm512_permutex2var_pd(xy0, low, zv0), _mm512_permutex2var_pd(xy0, high, zv0),
-                             _mm512_permutex2var_pd(xy1, low, zv1), _mm512_permutex2var_pd(xy1, high, zv1)};
-    static constexpr int kRecord[4][2] = {{0, 2}, {4, 6}, {1, 3}, {5, 7}};
+    const __m512d position[4] = {load(0), load(1), load(2), load(3)}, vy = load(4), vz = load(5);
+    __m512d rows[4];
+    columnsToRows(position, rows);
     // (vy vz) of records 0 2 4 6 and 1 3 5 7, a record per 128-bit lane.
     const __m512d pairs[2] = {_mm512_maskz_unpacklo_pd(0xff, vy, vz), _mm512_maskz_unpackhi_pd(0xff, vy, vz)};
     __mmask8 active = _mm512_mask_cmp_pd_mask(in, _mm512_load_pd(c.active + k), _mm512_setzero_pd(), _CMP_NEQ_UQ);
     const bool all = Whole && active == 0xff;
     auto take = [&](int i) { return all || (active >> i & 1); };
     for (int q = 0; q < 4; ++q) {
-        if (take(kRecord[q][0])) _mm256_storeu_pd(&r[kRecord[q][0]].x, _mm512_maskz_extractf64x4_pd(0xf, rows[q], 0));
-        if (take(kRecord[q][1])) _mm256_storeu_pd(&r[kRecord[q][1]].x, _mm512_maskz_extractf64x4_pd(0xf, rows[q], 1));
+        if (take(kPaired[q][0])) _mm256_storeu_pd(&r[kPaired[q][0]].x, _mm512_maskz_extractf64x4_pd(0xf, rows[q], 0));
+        if (take(kPaired[q][1])) _mm256_storeu_pd(&r[kPaired[q][1]].x, _mm512_maskz_extractf64x4_pd(0xf, rows[q], 1));
     }
     for (int h = 0; h < 2; ++h) {
         for (int l = 0; l < 4; ++l) {

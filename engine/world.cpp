@@ -28,9 +28,11 @@ void RecordTableDeleter::operator()(ObjectRecord* table) const {
 }
 
 static RecordTable makeTable() {
-    void* memory = ::operator new[](sizeof(ObjectRecord) * MAX_OBJECTS, kTableAlignment);
-    // Every byte of every record zero.
-    std::memset(memory, 0, sizeof(ObjectRecord) * MAX_OBJECTS);
+    // A spare record at the end, so that vector copies may read a little
+    // past the last one; every byte of every record zero.
+    constexpr size_t kBytes = sizeof(ObjectRecord) * (MAX_OBJECTS + 1);
+    void* memory = ::operator new[](kBytes, kTableAlignment);
+    std::memset(memory, 0, kBytes);
     return RecordTable(static_cast<ObjectRecord*>(memory));
 }
 

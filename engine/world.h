@@ -35,7 +35,7 @@ static_assert(sizeof(ObjectRecord) == 96, "object record layout");
 
 // An object table of MAX_OBJECTS records that starts on a cache line, so
 // that the step's vector copies between records and columns cross as few
-// lines as they can.
+// lines as they can; they may read into a spare record past the end.
 struct RecordTableDeleter {
     void operator()(ObjectRecord* table) const;
 };
