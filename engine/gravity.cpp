@@ -228,25 +228,30 @@ void gatherRange(PoolState& s, int begin, int end) {
     }
 }
 
+// Pairs in the rows before row i.
+int64_t pairsBefore(int64_t n, int64_t i) { return i * (2 * n - i - 1) / 2; }
+
+// The last row of a run of pairs and the end of its partners, found with
+// the row formula rather than by walking every row of the run.
+void lastRow(int n, const PairRange& range, int& iLast, int& jEnd) {
+    const int64_t last = pairsBefore(n, range.i) + (range.j - range.i - 1) + range.count - 1;
+    const double b = 2.0 * n - 1.0;
+    int64_t row = static_cast<int64_t>((b - std::sqrt(std::max(0.0, b * b - 8.0 * static_cast<double>(last)))) / 2);
+    row = std::clamp<int64_t>(row, 0, n - 2);
+    while (row > 0 && pairsBefore(n, row) > last) --row;
+    while (row + 1 <= n - 2 && pairsBefore(n, row + 1) <= last) ++row;
+    iLast = static_cast<int>(row);
+    jEnd = static_cast<int>(last - pairsBefore(n, row) + row + 2);
+}
+
 // Phase 2: the worker's consecutive pairs in row order, summed into its
 // private buffer; rows of inactive objects are skipped but counted. Row i of
 // the range covers partners [first(i), last(i)).
 void computePairs(PoolState& s, WorkerScratch& own, const PairRange& range) {
     const int n = s.n;
     if (range.count <= 0 || range.i >= n) return;
-    // The last row and where it ends.
-    int iLast = range.i, jEnd = range.j;
-    for (int64_t left = range.count; left > 0;) {
-        const int64_t inRow = n - jEnd;
-        if (left <= inRow) {
-            jEnd += static_cast<int>(left);
-            left = 0;
-        } else {
-            left -= inRow;
-            ++iLast;
-            jEnd = iLast + 1;
-        }
-    }
+    int iLast, jEnd;
+    lastRow(n, range, iLast, jEnd);
     const KernelArrays arrays{s.x.data, s.y.data, s.z.data, s.m.data, s.active.data, s.activeBits.data, n};
     auto span = [&](int i, int from, int to, int& lo, int& hi) {
         lo = std::max(from, i == range.i ? range.j : i + 1);
