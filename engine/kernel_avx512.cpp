@@ -295,9 +295,10 @@ __attribute__((noinline)) void againstBlocks(const KernelArrays& a, RotatedBlock
 // The pairs within block b (own is that block rotated): rotations 1 to 3
 // meet each of their eight pairs once, rotation 4 its four pairs in lanes
 // 0 to 3 (5 to 7 would repeat them).
+template <bool Masked>
 void withinBlock(const KernelArrays& a, RotatedBlock& own, int b, double* const (&f)[3]) {
     Partner j = loadPartner(a, b, f);
-    for (int s = 1; s < 4; ++s) rotationPass<1, true>(&own, s, j);
+    for (int s = 1; s < 4; ++s) rotationPass<1, Masked>(&own, s, j);
     rotationPass<1, true>(&own, 4, j, 0x0f);
     storePartner(j, b, f);
 }
@@ -330,9 +331,14 @@ void blockGroup(const KernelArrays& a, int b, int blocks, double* const (&f)[3])
     }
     if (masked) againstBlocks<R, true>(a, own, b + R, blocks, f, fresh);
     else againstBlocks<R, false>(a, own, b + R, blocks, f, fresh);
-    if constexpr (R == 2) againstBlocks<1, true>(a, own, b + 1, b + 2, f);
+    // Masks only where a block of the group has inactive objects.
+    if constexpr (R == 2) {
+        if (masked) againstBlocks<1, true>(a, own, b + 1, b + 2, f);
+        else againstBlocks<1, false>(a, own, b + 1, b + 2, f);
+    }
     for (int k = 0; k < R; ++k) {
-        withinBlock(a, own[k], b + k, f);
+        if (masked) withinBlock<true>(a, own[k], b + k, f);
+        else withinBlock<false>(a, own[k], b + k, f);
         finishBlock(own[k], b + k, f);
     }
 }
