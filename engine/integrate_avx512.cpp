@@ -48,28 +48,34 @@ __mmask8 update(const IntegrateInput& in, const IntegrateOutput& out, const Lane
     const __m512d a = _mm512_div_pd(dt, _mm512_mask_loadu_pd(_mm512_set1_pd(1.0), l.in, in.m + l.k));
     const __m512d h = _mm512_mul_pd(_mm512_mul_pd(dt, a), _mm512_set1_pd(0.5));  // dt^2 / 2m
     const __m512d vsq = dot(vx, vy, vz, vx, vy, vz);
-    const __m512d fsq = dot(fx, fy, fz, fx, fy, fz);
     const __m512d absA = _mm512_abs_pd(a);
-    const __mmask8 vNonzero = _mm512_cmp_pd_mask(vsq, zero, _CMP_NEQ_UQ);
-    const __mmask8 fNonzero = _mm512_cmp_pd_mask(fsq, zero, _CMP_NEQ_UQ);
-    const __m512d rv = inverseSqrt(vsq, vNonzero);
-    const __m512d speed = _mm512_maskz_mul_pd(vNonzero, vsq, rv);
-    // The size of the velocity change, and with both nonzero only its
-    // component along the old velocity, which changes the speed. The size
-    // itself counts only for objects at rest that feel a force: seldom.
-    __m512d dv = zero;
-    if (l.in & fNonzero & ~vNonzero) dv = _mm512_maskz_mul_pd(fNonzero, absA, _mm512_mul_pd(fsq, inverseSqrt(fsq, fNonzero)));
-    const __m512d along = _mm512_mul_pd(_mm512_mul_pd(dot(vx, vy, vz, fx, fy, fz), absA), rv);
-    const __m512d g = _mm512_mask_blend_pd(vNonzero & fNonzero, dv, along);
-
+    const __m512d dotVF = dot(vx, vy, vz, fx, fy, fz);
     const __m512d nx = _mm512_fmadd_pd(h, fx, _mm512_fmadd_pd(dt, vx, l.load(in.x)));
     const __m512d ny = _mm512_fmadd_pd(h, fy, _mm512_fmadd_pd(dt, vy, l.load(in.y)));
     const __m512d nz = _mm512_fmadd_pd(h, fz, _mm512_fmadd_pd(dt, vz, l.load(in.z)));
     const __m512d wx = _mm512_fmadd_pd(a, fx, vx), wy = _mm512_fmadd_pd(a, fy, vy), wz = _mm512_fmadd_pd(a, fz, vz);
     const __m512d wsq = dot(wx, wy, wz, wx, wy, wz);
-    // The direction of v + a F with the speed |v| + g.
     const __mmask8 wNonzero = _mm512_cmp_pd_mask(wsq, zero, _CMP_NEQ_UQ);
-    const __m512d scale = _mm512_maskz_mul_pd(wNonzero, _mm512_add_pd(speed, g), inverseSqrt(wsq, wNonzero));
+    // The direction of v + a F with the speed |v| + g, where g is the
+    // velocity change along the old velocity, |a| v.F / |v|: both square
+    // roots in one, (v^2 + |a| v.F) / sqrt(v^2 w^2).
+    const __m512d vw = _mm512_mul_pd(vsq, wsq);
+    __m512d scale = _mm512_maskz_mul_pd(wNonzero, _mm512_fmadd_pd(dotVF, absA, vsq), inverseSqrt(vw, wNonzero));
+    // Where v^2 w^2 is 0, subnormal or not finite (objects at rest among
+    // them), each root on its own; with v = 0 or F = 0, g is |a| |F|.
+    constexpr int kSpecial = 0x01 | 0x02 | 0x04 | 0x08 | 0x10 | 0x20 | 0x80;
+    const __mmask8 apart = l.in & wNonzero & _mm512_fpclass_pd_mask(vw, kSpecial);
+    if (apart) {
+        const __m512d fsq = dot(fx, fy, fz, fx, fy, fz);
+        const __mmask8 vNonzero = _mm512_cmp_pd_mask(vsq, zero, _CMP_NEQ_UQ);
+        const __mmask8 fNonzero = _mm512_cmp_pd_mask(fsq, zero, _CMP_NEQ_UQ);
+        const __m512d rv = inverseSqrt(vsq, vNonzero);
+        const __m512d speed = _mm512_maskz_mul_pd(vNonzero, vsq, rv);
+        const __m512d dv = _mm512_maskz_mul_pd(fNonzero, absA, _mm512_mul_pd(fsq, inverseSqrt(fsq, fNonzero)));
+        const __m512d along = _mm512_mul_pd(_mm512_mul_pd(dotVF, absA), rv);
+        const __m512d g = _mm512_mask_blend_pd(vNonzero & fNonzero, dv, along);
+        scale = _mm512_mask_mul_pd(scale, apart, _mm512_add_pd(speed, g), inverseSqrt(wsq, wNonzero));
+    }
     const __m512d nvx = _mm512_mul_pd(wx, scale), nvy = _mm512_mul_pd(wy, scale), nvz = _mm512_mul_pd(wz, scale);
     l.store(out.x, nx);
     l.store(out.y, ny);
