@@ -144,12 +144,14 @@ inline __attribute__((always_inline)) void commitBlock(ObjectRecord* r, const Co
         if (take(kPaired[q][0])) _mm256_storeu_pd(&r[kPaired[q][0]].x, _mm512_maskz_extractf64x4_pd(0xf, rows[q], 0));
         if (take(kPaired[q][1])) _mm256_storeu_pd(&r[kPaired[q][1]].x, _mm512_maskz_extractf64x4_pd(0xf, rows[q], 1));
     }
+    auto storePair = [&](int i, __m128d v) {
+        if (take(i)) _mm_storeu_pd(&r[i].vy, v);
+    };
     for (int h = 0; h < 2; ++h) {
-        for (int l = 0; l < 4; ++l) {
-            const int i = 2 * l + h;
-            if (!take(i)) continue;
-            _mm_storeu_pd(&r[i].vy, _mm512_maskz_extractf64x2_pd(0x3, pairs[h], l));
-        }
+        storePair(h, _mm512_maskz_extractf64x2_pd(0x3, pairs[h], 0));
+        storePair(2 + h, _mm512_maskz_extractf64x2_pd(0x3, pairs[h], 1));
+        storePair(4 + h, _mm512_maskz_extractf64x2_pd(0x3, pairs[h], 2));
+        storePair(6 + h, _mm512_maskz_extractf64x2_pd(0x3, pairs[h], 3));
     }
 }
 

@@ -56,7 +56,7 @@ bool integrateObjects(const IntegrateInput& in, const IntegrateOutput& out, int 
         ovz[k] = nvz;
         // x - x is 0 exactly for finite x and not a number otherwise.
         const double probe = (nx - nx) + (ny - ny) + (nz - nz) + (nvx - nvx) + (nvy - nvy) + (nvz - nvz);
-        unbounded |= (probe == 0.0) | (pactive[k] == 0.0) ? 0 : 1;
+        unbounded |= ((probe == 0.0) | (pactive[k] == 0.0)) ? 0 : 1;
     }
     return unbounded == 0;
 }
