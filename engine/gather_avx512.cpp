@@ -1,6 +1,6 @@
-// The gather with 512-bit vectors: eight records at a time, read across the
-// table with gathers, so that each column gets one store per eight objects
-// rather than one per object.
+// The gather and the commit with 512-bit vectors: eight records at a time,
+// their rows turned into columns and back by shuffles, so that a column
+// takes one store per eight objects and a record two stores rather than six.
 #include <immintrin.h>
 
 #include <cstddef>
@@ -36,10 +36,13 @@ inline void keep(double* p, __m512d v) {
 constexpr int kPaired[4][2] = {{0, 2}, {4, 6}, {1, 3}, {5, 7}};
 
 inline void rowsToColumns(const __m512d (&rows)[4], __m512d (&columns)[4]) {
-    const __m512i first = _mm512_setr_epi64(0, 1, 4, 5, 8, 9, 12, 13), second = _mm512_setr_epi64(2, 3, 6, 7, 10, 11, 14, 15);
+    const __m512i first = _mm512_setr_epi64(0, 1, 4, 5, 8, 9, 12, 13);
+    const __m512i second = _mm512_setr_epi64(2, 3, 6, 7, 10, 11, 14, 15);
     // Fields (0, 1) and (2, 3) of the even records, then of the odd ones.
-    const __m512d a0 = _mm512_permutex2var_pd(rows[0], first, rows[1]), b0 = _mm512_permutex2var_pd(rows[0], second, rows[1]);
-    const __m512d a1 = _mm512_permutex2var_pd(rows[2], first, rows[3]), b1 = _mm512_permutex2var_pd(rows[2], second, rows[3]);
+    const __m512d a0 = _mm512_permutex2var_pd(rows[0], first, rows[1]);
+    const __m512d b0 = _mm512_permutex2var_pd(rows[0], second, rows[1]);
+    const __m512d a1 = _mm512_permutex2var_pd(rows[2], first, rows[3]);
+    const __m512d b1 = _mm512_permutex2var_pd(rows[2], second, rows[3]);
     columns[0] = _mm512_maskz_unpacklo_pd(0xff, a0, a1);
     columns[1] = _mm512_maskz_unpackhi_pd(0xff, a0, a1);
     columns[2] = _mm512_maskz_unpacklo_pd(0xff, b0, b1);
@@ -51,7 +54,8 @@ inline void columnsToRows(const __m512d (&columns)[4], __m512d (&rows)[4]) {
     const __m512d a1 = _mm512_maskz_unpackhi_pd(0xff, columns[0], columns[1]);
     const __m512d b0 = _mm512_maskz_unpacklo_pd(0xff, columns[2], columns[3]);
     const __m512d b1 = _mm512_maskz_unpackhi_pd(0xff, columns[2], columns[3]);
-    const __m512i low = _mm512_setr_epi64(0, 1, 8, 9, 2, 3, 10, 11), high = _mm512_setr_epi64(4, 5, 12, 13, 6, 7, 14, 15);
+    const __m512i low = _mm512_setr_epi64(0, 1, 8, 9, 2, 3, 10, 11);
+    const __m512i high = _mm512_setr_epi64(4, 5, 12, 13, 6, 7, 14, 15);
     rows[0] = _mm512_permutex2var_pd(a0, low, b0);
     rows[1] = _mm512_permutex2var_pd(a0, high, b0);
     rows[2] = _mm512_permutex2var_pd(a1, low, b1);
@@ -70,7 +74,8 @@ inline __attribute__((always_inline)) void loadColumns(const ObjectRecord* r, do
         const double* a = &(r[kPaired[q][0]].*field);
         const double* b = &(r[kPaired[q][1]].*field);
         if (Whole) {
-            rows[q] = _mm512_maskz_insertf64x4(0xff, _mm512_maskz_broadcast_f64x4(0xff, _mm256_loadu_pd(a)), _mm256_loadu_pd(b), 1);
+            const __m512d low = _mm512_maskz_broadcast_f64x4(0xff, _mm256_loadu_pd(a));
+            rows[q] = _mm512_maskz_insertf64x4(0xff, low, _mm256_loadu_pd(b), 1);
         } else {
             auto lanes = [in](int i) { return static_cast<__mmask8>(in >> i & 1 ? 0x0f : 0); };
             rows[q] = _mm512_maskz_shuffle_f64x2(0xff, _mm512_maskz_loadu_pd(lanes(kPaired[q][0]), a),
@@ -105,8 +110,8 @@ inline __attribute__((always_inline)) __mmask8 gatherBlock(ObjectRecord* records
     if (relativistic) {
         const __m512d vsq = _mm512_add_pd(_mm512_add_pd(_mm512_mul_pd(vx, vx), _mm512_mul_pd(vy, vy)),
                                           _mm512_mul_pd(vz, vz));
-        const __m512d root =
-            _mm512_maskz_sqrt_pd(enabled, _mm512_sub_pd(_mm512_set1_pd(1.0), _mm512_mul_pd(vsq, _mm512_set1_pd(INV_C2))));
+        const __m512d slowness = _mm512_sub_pd(_mm512_set1_pd(1.0), _mm512_mul_pd(vsq, _mm512_set1_pd(INV_C2)));
+        const __m512d root = _mm512_maskz_sqrt_pd(enabled, slowness);
         mass = _mm512_maskz_div_pd(enabled, mass, root);
         _mm512_mask_i64scatter_pd(&r->relativisticMass, enabled, index, mass, 8);
     }
@@ -137,7 +142,7 @@ inline __attribute__((always_inline)) void commitBlock(ObjectRecord* r, const Co
     columnsToRows(position, rows);
     // (vy vz) of records 0 2 4 6 and 1 3 5 7, a record per 128-bit lane.
     const __m512d pairs[2] = {_mm512_maskz_unpacklo_pd(0xff, vy, vz), _mm512_maskz_unpackhi_pd(0xff, vy, vz)};
-    __mmask8 active = _mm512_mask_cmp_pd_mask(in, _mm512_load_pd(c.active + k), _mm512_setzero_pd(), _CMP_NEQ_UQ);
+    const __mmask8 active = _mm512_mask_cmp_pd_mask(in, _mm512_load_pd(c.active + k), _mm512_setzero_pd(), _CMP_NEQ_UQ);
     const bool all = Whole && active == 0xff;
     auto take = [&](int i) { return all || (active >> i & 1); };
     for (int q = 0; q < 4; ++q) {
@@ -167,7 +172,10 @@ bool gatherObjectsAvx512(ObjectRecord* records, const GatherColumns& out, int be
     __mmask8 unbounded = 0;
     int k = begin;
     for (; k + 8 <= end; k += 8) unbounded |= gatherBlock<true>(records, out, k, 0xff, relativistic);
-    if (k < end) unbounded |= gatherBlock<false>(records, out, k, static_cast<__mmask8>((1u << (end - k)) - 1), relativistic);
+    if (k < end) {
+        const auto in = static_cast<__mmask8>((1u << (end - k)) - 1);
+        unbounded |= gatherBlock<false>(records, out, k, in, relativistic);
+    }
     return unbounded != 0;
 }
 
