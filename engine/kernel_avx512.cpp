@@ -295,12 +295,16 @@ __attribute__((noinline)) void againstBlocks(const KernelArrays& a, RotatedBlock
 // The pairs within block b (own is that block rotated): rotations 1 to 3
 // meet each of their eight pairs once, rotation 4 its four pairs in lanes
 // 0 to 3 (5 to 7 would repeat them).
-template <bool Masked>
-void withinBlock(const KernelArrays& a, RotatedBlock& own, int b, double* const (&f)[3]) {
-    Partner j = loadPartner(a, b, f);
-    for (int s = 1; s < 4; ++s) rotationPass<1, Masked>(&own, s, j);
-    rotationPass<1, true>(&own, 4, j, 0x0f);
-    storePartner(j, b, f);
+// The R blocks from b each on its own, their passes side by side.
+template <int R, bool Masked>
+void withinBlocks(const KernelArrays& a, RotatedBlock* own, int b, double* const (&f)[3]) {
+    Partner j[R];
+    for (int k = 0; k < R; ++k) j[k] = loadPartner(a, b + k, f);
+    for (int s = 1; s < 4; ++s) {
+        for (int k = 0; k < R; ++k) rotationPass<1, Masked>(own + k, s, j[k]);
+    }
+    for (int k = 0; k < R; ++k) rotationPass<1, true>(own + k, 4, j[k], 0x0f);
+    for (int k = 0; k < R; ++k) storePartner(j[k], b + k, f);
 }
 
 // Adds the rotated block's sums, turned back from each rotation, to its
@@ -336,11 +340,9 @@ void blockGroup(const KernelArrays& a, int b, int blocks, double* const (&f)[3])
         if (masked) againstBlocks<1, true>(a, own, b + 1, b + 2, f);
         else againstBlocks<1, false>(a, own, b + 1, b + 2, f);
     }
-    for (int k = 0; k < R; ++k) {
-        if (masked) withinBlock<true>(a, own[k], b + k, f);
-        else withinBlock<false>(a, own[k], b + k, f);
-        finishBlock(own[k], b + k, f);
-    }
+    if (masked) withinBlocks<R, true>(a, own, b, f);
+    else withinBlocks<R, false>(a, own, b, f);
+    for (int k = 0; k < R; ++k) finishBlock(own[k], b + k, f);
 }
 
 }  // namespace
