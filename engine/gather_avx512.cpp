@@ -11,16 +11,12 @@ namespace vantor {
 
 namespace {
 
-// Offsets of the fields in the records, in doubles.
+// The distance between records, in doubles (for the scatters).
 constexpr long kStride = sizeof(ObjectRecord) / sizeof(double);
 static_assert(sizeof(ObjectRecord) % sizeof(double) == 0, "records a whole number of doubles");
 static_assert(offsetof(ObjectRecord, disabled) == offsetof(ObjectRecord, color) + 4, "flag byte after the colour");
 static_assert(offsetof(ObjectRecord, vx) == offsetof(ObjectRecord, x) + 3 * sizeof(double), "state layout");
 static_assert(offsetof(ObjectRecord, color) == offsetof(ObjectRecord, vy) + 2 * sizeof(double), "state layout");
-
-inline __m512d field(__mmask8 in, const double* p, __m512i index) {
-    return _mm512_mask_i64gather_pd(_mm512_setzero_pd(), in, index, p, 8);
-}
 
 // Writes v into the lanes of p where it differs from what p holds (not a
 // number always differs), so that unchanged lines stay valid in the other
@@ -106,7 +102,9 @@ inline __attribute__((always_inline)) __mmask8 gatherBlock(ObjectRecord* records
 
     const __m512i flags = _mm512_castpd_si512(velocity[2]);
     const __mmask8 enabled = in & _mm512_testn_epi64_mask(flags, _mm512_set1_epi64(0xffLL << 32));
-    __m512d mass = field(enabled, &r->mass, index);
+    __m512d head[4];  // mass, relativistic mass, gravitational parameter, radius
+    loadColumns<Whole>(r, &ObjectRecord::mass, in, head);
+    __m512d mass = _mm512_maskz_mov_pd(enabled, head[0]);
     if (relativistic) {
         const __m512d vsq = _mm512_add_pd(_mm512_add_pd(_mm512_mul_pd(vx, vx), _mm512_mul_pd(vy, vy)),
                                           _mm512_mul_pd(vz, vz));
@@ -117,7 +115,7 @@ inline __attribute__((always_inline)) __mmask8 gatherBlock(ObjectRecord* records
     }
     const __m512d gravParam = _mm512_mul_pd(mass, _mm512_set1_pd(G));
     const __mmask8 newParam =
-        enabled & _mm512_cmp_pd_mask(field(enabled, &r->gravParam, index), gravParam, _CMP_NEQ_UQ);
+        enabled & _mm512_cmp_pd_mask(head[2], gravParam, _CMP_NEQ_UQ);
     if (newParam) _mm512_mask_i64scatter_pd(&r->gravParam, newParam, index, gravParam, 8);
 
     // x - x is 0 exactly for finite x.
