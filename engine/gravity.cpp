@@ -513,9 +513,11 @@ void simulationStep(World& world, WorkerPool& pool) {
     s.dt = world.SIMULATION_TIME_STEP;
     s.relativistic = world.CALCULATE_RELATIVISTIC_MASSES != 0;
     s.allowCollisions = world.ALLOW_OBJECT_COLLISIONS != 0;
-    s.pairRows = pairRowsFunction(pool.kernel);
-    s.blockRows = blockRowsFunction(pool.kernel);
+    // Every loop of the step in 512-bit vectors where the pool's kernel runs
+    // them; the portable ones otherwise (which have no block form).
     const bool vectors = pool.kernel == KernelKind::Avx512 && kernelAvailable(pool.kernel);
+    s.pairRows = vectors ? pairRowsAvx512 : pairRowsPortable;
+    s.blockRows = vectors ? blockRowsAvx512 : nullptr;
     s.integrate = vectors ? integrateObjectsAvx512 : integrateObjects;
     s.gather = vectors ? gatherObjectsAvx512 : gatherObjects;
     s.commit = vectors ? commitObjectsAvx512 : commitObjects;

@@ -70,14 +70,4 @@ KernelKind bestKernel() {
     return kernelAvailable(KernelKind::Avx512) ? KernelKind::Avx512 : KernelKind::Portable;
 }
 
-PairRowsFn pairRowsFunction(KernelKind kind) {
-    if (kind == KernelKind::Avx512 && kernelAvailable(kind)) return pairRowsAvx512;
-    return pairRowsPortable;
-}
-
-BlockRowsFn blockRowsFunction(KernelKind kind) {
-    if (kind == KernelKind::Avx512 && kernelAvailable(kind)) return blockRowsAvx512;
-    return nullptr;
-}
-
 }  // namespace vantor

@@ -42,8 +42,6 @@ bool kernelAvailable(KernelKind kind);
 // environment forces the portable one.
 KernelKind bestKernel();
 
-PairRowsFn pairRowsFunction(KernelKind kind);
-
 // Adds the forces of the pairs (i, j), j > i, of every row i in blocks of 8
 // [firstBlock, endBlock) to fx/fy/fz; fx/fy/fz are read and written over
 // whole blocks of 8 from firstBlock on. The pairs go by blocks: each pair of
@@ -52,9 +50,6 @@ PairRowsFn pairRowsFunction(KernelKind kind);
 // hide those costs).
 void blockRowsAvx512(const KernelArrays& a, int firstBlock, int endBlock, double* fx, double* fy, double* fz);
 using BlockRowsFn = void (*)(const KernelArrays&, int firstBlock, int endBlock, double* fx, double* fy, double* fz);
-
-// The kernel's block form, or null where it has none.
-BlockRowsFn blockRowsFunction(KernelKind kind);
 
 // The 512-bit kernel's 1/r^3 for n values (n a multiple of 8), so that its
 // accuracy can be checked on its own.

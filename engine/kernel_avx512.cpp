@@ -292,10 +292,10 @@ __attribute__((noinline)) void againstBlocks(const KernelArrays& a, RotatedBlock
     }
 }
 
-// The pairs within block b (own is that block rotated): rotations 1 to 3
-// meet each of their eight pairs once, rotation 4 its four pairs in lanes
-// 0 to 3 (5 to 7 would repeat them).
-// The R blocks from b each on its own, their passes side by side.
+// The pairs within each of the R blocks from b (own holds them rotated):
+// rotations 1 to 3 meet each of their eight pairs once, rotation 4 its four
+// pairs in lanes 0 to 3 (5 to 7 would repeat them). The blocks' passes go
+// side by side, two independent chains.
 template <int R, bool Masked>
 void withinBlocks(const KernelArrays& a, RotatedBlock* own, int b, double* const (&f)[3]) {
     Partner j[R];
@@ -333,9 +333,9 @@ void blockGroup(const KernelArrays& a, int b, int blocks, double* const (&f)[3])
         rotate(a, b + k, own[k], !fresh);
         masked = masked || a.activeBits[b + k] != 0xff;
     }
+    // Masks only where a block of the group has inactive objects.
     if (masked) againstBlocks<R, true>(a, own, b + R, blocks, f, fresh);
     else againstBlocks<R, false>(a, own, b + R, blocks, f, fresh);
-    // Masks only where a block of the group has inactive objects.
     if constexpr (R == 2) {
         if (masked) againstBlocks<1, true>(a, own, b + 1, b + 2, f);
         else againstBlocks<1, false>(a, own, b + 1, b + 2, f);
