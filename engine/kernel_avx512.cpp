@@ -161,10 +161,12 @@ void rows(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double
     }
 }
 
-// The index vector whose lane l selects lane (l + s) % 8.
-inline __m512i rotation(int s) {
-    return _mm512_set_epi64((7 + s) & 7, (6 + s) & 7, (5 + s) & 7, (4 + s) & 7, (3 + s) & 7, (2 + s) & 7,
-                            (1 + s) & 7, s & 7);
+// v with lane l taken from lane (l + s) % 8 (no instruction for s = 0).
+inline __m512d rotated(__m512d v, int s) {
+    if (s % 8 == 0) return v;
+    const __m512i index = _mm512_set_epi64((7 + s) & 7, (6 + s) & 7, (5 + s) & 7, (4 + s) & 7, (3 + s) & 7,
+                                           (2 + s) & 7, (1 + s) & 7, s & 7);
+    return _mm512_maskz_permutexvar_pd(0xff, index, v);
 }
 
 // A block of eight in all eight rotations (lane l of rotation s holds
@@ -189,11 +191,10 @@ void rotate(const KernelArrays& a, int b, RotatedBlock& r, bool zero) {
     const __m512d gm = _mm512_mul_pd(_mm512_set1_pd(G), _mm512_load_pd(a.m + o));
     const unsigned bits = a.activeBits[b];
     for (int s = 0; s < 8; ++s) {
-        const __m512i index = rotation(s);
-        r.x[s] = _mm512_maskz_permutexvar_pd(0xff, index, x);
-        r.y[s] = _mm512_maskz_permutexvar_pd(0xff, index, y);
-        r.z[s] = _mm512_maskz_permutexvar_pd(0xff, index, z);
-        r.gm[s] = _mm512_maskz_permutexvar_pd(0xff, index, gm);
+        r.x[s] = rotated(x, s);
+        r.y[s] = rotated(y, s);
+        r.z[s] = rotated(z, s);
+        r.gm[s] = rotated(gm, s);
         if (zero) r.sx[s] = r.sy[s] = r.sz[s] = _mm512_setzero_pd();
         r.keep[s] = static_cast<__mmask8>((bits >> s | bits << (8 - s)) & 0xffu);
     }
@@ -314,7 +315,7 @@ void finishBlock(const RotatedBlock& own, int b, double* const (&f)[3]) {
     for (int c = 0; c < 3; ++c) {
         __m512d v = _mm512_load_pd(f[c] + 8 * b);
         for (int s = 0; s < 8; ++s) {
-            v = _mm512_add_pd(v, _mm512_maskz_permutexvar_pd(0xff, rotation(8 - s), sums[c][s]));
+            v = _mm512_add_pd(v, rotated(sums[c][s], 8 - s));
         }
         _mm512_store_pd(f[c] + 8 * b, v);
     }
@@ -345,6 +346,39 @@ void blockGroup(const KernelArrays& a, int b, int blocks, double* const (&f)[3])
     for (int k = 0; k < R; ++k) finishBlock(own[k], b + k, f);
 }
 
+// A last block of at most four objects on its own: its pairs (at most six)
+// in one pass, lane l pairing object kFrom[l] with kTo[l] of the block,
+// instead of all eight rotations of a block that is half empty.
+void tinyBlock(const KernelArrays& a, int b, double* const (&f)[3]) {
+    constexpr int kFrom[6] = {0, 1, 2, 3, 0, 1}, kTo[6] = {1, 2, 3, 0, 2, 3};
+    const __m512i from = _mm512_setr_epi64(0, 1, 2, 3, 0, 1, 0, 0), to = _mm512_setr_epi64(1, 2, 3, 0, 2, 3, 0, 0);
+    const int o = 8 * b;
+    auto pick = [](__m512i index, __m512d v) { return _mm512_maskz_permutexvar_pd(0xff, index, v); };
+    const __m512d x = _mm512_load_pd(a.x + o), y = _mm512_load_pd(a.y + o), z = _mm512_load_pd(a.z + o);
+    const __m512d m = _mm512_load_pd(a.m + o);
+    const __m512d dx = _mm512_sub_pd(pick(to, x), pick(from, x));
+    const __m512d dy = _mm512_sub_pd(pick(to, y), pick(from, y));
+    const __m512d dz = _mm512_sub_pd(pick(to, z), pick(from, z));
+    const __m512d r2 = _mm512_fmadd_pd(dz, dz, _mm512_fmadd_pd(dy, dy, _mm512_mul_pd(dx, dx)));
+    const unsigned bits = a.activeBits[b];
+    unsigned keep = 0;
+    for (int l = 0; l < 6; ++l) keep |= (bits >> kFrom[l] & bits >> kTo[l] & 1u) << l;
+    const __m512d gm = _mm512_mul_pd(_mm512_mul_pd(_mm512_set1_pd(G), pick(from, m)), pick(to, m));
+    const __m512d q = forceFactor(r2, gm, static_cast<__mmask8>(keep));
+    // Object k gets +q d from the lanes where it is kFrom, -q d where it is kTo.
+    const __m512i second = _mm512_setr_epi64(4, 5, 0, 0, 0, 0, 0, 0), back = _mm512_setr_epi64(3, 0, 1, 2, 0, 0, 0, 0),
+                  backSecond = _mm512_setr_epi64(0, 0, 4, 5, 0, 0, 0, 0);
+    const __m512d d[3] = {dx, dy, dz};
+    for (int c = 0; c < 3; ++c) {
+        const __m512d p = _mm512_mul_pd(q, d[c]);
+        __m512d v = _mm512_add_pd(_mm512_load_pd(f[c] + o), _mm512_maskz_mov_pd(0x0f, p));
+        v = _mm512_add_pd(v, _mm512_maskz_permutexvar_pd(0x03, second, p));
+        v = _mm512_sub_pd(v, _mm512_maskz_permutexvar_pd(0x0f, back, p));
+        v = _mm512_sub_pd(v, _mm512_maskz_permutexvar_pd(0x0c, backSecond, p));
+        _mm512_store_pd(f[c] + o, v);
+    }
+}
+
 }  // namespace
 
 void blockRowsAvx512(const KernelArrays& a, int firstBlock, int endBlock, double* fx, double* fy, double* fz) {
@@ -352,7 +386,8 @@ void blockRowsAvx512(const KernelArrays& a, int firstBlock, int endBlock, double
     double* const f[3] = {fx, fy, fz};
     int b = firstBlock;
     for (; b + 2 <= endBlock; b += 2) blockGroup<2>(a, b, blocks, f);
-    if (b < endBlock) blockGroup<1>(a, b, blocks, f);
+    if (b < endBlock && b == halfBlock(a)) tinyBlock(a, b, f);
+    else if (b < endBlock) blockGroup<1>(a, b, blocks, f);
 }
 
 void inverseCubesAvx512(const double* r2, double* out, int n) {
