@@ -56,14 +56,4 @@ bool gatherObjects(ObjectRecord* records, const GatherColumns& out, int begin, i
     return unbounded;
 }
 
-void commitObjects(ObjectRecord* records, const CommitColumns& columns, int begin, int end) {
-    const double* const* c = columns.state;
-    for (int k = begin; k < end; ++k) {
-        if (columns.active[k] == 0.0) continue;
-        ObjectRecord& o = records[k];
-        o.x = c[0][k], o.y = c[1][k], o.z = c[2][k];
-        o.vx = c[3][k], o.vy = c[4][k], o.vz = c[5][k];
-    }
-}
-
 }  // namespace vantor

@@ -32,18 +32,6 @@ bool gatherObjects(ObjectRecord* records, const GatherColumns& out, int begin, i
 // same results.
 bool gatherObjectsAvx512(ObjectRecord* records, const GatherColumns& out, int begin, int end, bool relativistic);
 
-// The new states of a step and which objects take them.
-struct CommitColumns {
-    const double* state[6];  // x, y, z, vx, vy, vz
-    const double* active;    // 1.0 active, 0.0 skipped
-};
-
-// Writes the states of the active objects of [begin, end) into their
-// records; begin is a multiple of 8 and the columns as for the gather.
-void commitObjects(ObjectRecord* records, const CommitColumns& columns, int begin, int end);
-void commitObjectsAvx512(ObjectRecord* records, const CommitColumns& columns, int begin, int end);
-
-using CommitFn = void (*)(ObjectRecord*, const CommitColumns&, int begin, int end);
 using GatherFn = bool (*)(ObjectRecord*, const GatherColumns&, int begin, int end, bool relativistic);
 
 }  // namespace vantor

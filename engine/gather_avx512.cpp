@@ -1,22 +1,20 @@
-// The gather and the commit with 512-bit vectors: eight records at a time,
-// their rows turned into columns and back by shuffles, so that a column
-// takes one store per eight objects and a record two stores rather than six.
+// The gather with 512-bit vectors: eight records at a time, their rows
+// turned into columns by shuffles, so that a column takes one store per
+// eight objects.
 #include <immintrin.h>
 
-#include <cstddef>
-
 #include "engine/gather.h"
+#include "engine/record_rows.h"
 
 namespace vantor {
 
 namespace {
 
+using namespace rows512;
+
 // The distance between records, in doubles (for the scatters).
 constexpr long kStride = sizeof(ObjectRecord) / sizeof(double);
 static_assert(sizeof(ObjectRecord) % sizeof(double) == 0, "records a whole number of doubles");
-static_assert(offsetof(ObjectRecord, disabled) == offsetof(ObjectRecord, color) + 4, "flag byte after the colour");
-static_assert(offsetof(ObjectRecord, vx) == offsetof(ObjectRecord, x) + 3 * sizeof(double), "state layout");
-static_assert(offsetof(ObjectRecord, color) == offsetof(ObjectRecord, vy) + 2 * sizeof(double), "state layout");
 
 // Writes v into the lanes of p where it differs from what p holds (not a
 // number always differs), so that unchanged lines stay valid in the other
@@ -24,38 +22,6 @@ static_assert(offsetof(ObjectRecord, color) == offsetof(ObjectRecord, vy) + 2 * 
 inline void keep(double* p, __m512d v) {
     const __mmask8 changed = _mm512_cmp_pd_mask(_mm512_load_pd(p), v, _CMP_NEQ_UQ);
     if (changed) _mm512_mask_store_pd(p, changed, v);
-}
-
-// Four consecutive fields of eight records: the records' four-double rows,
-// two to a register as records (0, 2), (4, 6), (1, 3), (5, 7), turn into
-// the fields' columns and back with 8 shuffles.
-constexpr int kPaired[4][2] = {{0, 2}, {4, 6}, {1, 3}, {5, 7}};
-
-inline void rowsToColumns(const __m512d (&rows)[4], __m512d (&columns)[4]) {
-    const __m512i first = _mm512_setr_epi64(0, 1, 4, 5, 8, 9, 12, 13);
-    const __m512i second = _mm512_setr_epi64(2, 3, 6, 7, 10, 11, 14, 15);
-    // Fields (0, 1) and (2, 3) of the even records, then of the odd ones.
-    const __m512d a0 = _mm512_permutex2var_pd(rows[0], first, rows[1]);
-    const __m512d b0 = _mm512_permutex2var_pd(rows[0], second, rows[1]);
-    const __m512d a1 = _mm512_permutex2var_pd(rows[2], first, rows[3]);
-    const __m512d b1 = _mm512_permutex2var_pd(rows[2], second, rows[3]);
-    columns[0] = _mm512_maskz_unpacklo_pd(0xff, a0, a1);
-    columns[1] = _mm512_maskz_unpackhi_pd(0xff, a0, a1);
-    columns[2] = _mm512_maskz_unpacklo_pd(0xff, b0, b1);
-    columns[3] = _mm512_maskz_unpackhi_pd(0xff, b0, b1);
-}
-
-inline void columnsToRows(const __m512d (&columns)[4], __m512d (&rows)[4]) {
-    const __m512d a0 = _mm512_maskz_unpacklo_pd(0xff, columns[0], columns[1]);
-    const __m512d a1 = _mm512_maskz_unpackhi_pd(0xff, columns[0], columns[1]);
-    const __m512d b0 = _mm512_maskz_unpacklo_pd(0xff, columns[2], columns[3]);
-    const __m512d b1 = _mm512_maskz_unpackhi_pd(0xff, columns[2], columns[3]);
-    const __m512i low = _mm512_setr_epi64(0, 1, 8, 9, 2, 3, 10, 11);
-    const __m512i high = _mm512_setr_epi64(4, 5, 12, 13, 6, 7, 14, 15);
-    rows[0] = _mm512_permutex2var_pd(a0, low, b0);
-    rows[1] = _mm512_permutex2var_pd(a0, high, b0);
-    rows[2] = _mm512_permutex2var_pd(a1, low, b1);
-    rows[3] = _mm512_permutex2var_pd(a1, high, b1);
 }
 
 // Four consecutive fields of records r .. r+7, from `field` on, as
@@ -128,43 +94,7 @@ inline __attribute__((always_inline)) __mmask8 gatherBlock(ObjectRecord* records
     return enabled & ~finite;
 }
 
-// The states of block k's active objects into their records: position and
-// first velocity component as one 32-byte row per record, the other two
-// velocity components as one 16-byte row (10 shuffles for the eight, where
-// whole record tails would take 24).
-template <bool Whole>
-inline __attribute__((always_inline)) void commitBlock(ObjectRecord* r, const CommitColumns& c, int k, __mmask8 in) {
-    auto load = [&](int f) { return _mm512_load_pd(c.state[f] + k); };
-    const __m512d position[4] = {load(0), load(1), load(2), load(3)}, vy = load(4), vz = load(5);
-    __m512d rows[4];
-    columnsToRows(position, rows);
-    // (vy vz) of records 0 2 4 6 and 1 3 5 7, a record per 128-bit lane.
-    const __m512d pairs[2] = {_mm512_maskz_unpacklo_pd(0xff, vy, vz), _mm512_maskz_unpackhi_pd(0xff, vy, vz)};
-    const __mmask8 active = _mm512_mask_cmp_pd_mask(in, _mm512_load_pd(c.active + k), _mm512_setzero_pd(), _CMP_NEQ_UQ);
-    const bool all = Whole && active == 0xff;
-    auto take = [&](int i) { return all || (active >> i & 1); };
-    for (int q = 0; q < 4; ++q) {
-        if (take(kPaired[q][0])) _mm256_storeu_pd(&r[kPaired[q][0]].x, _mm512_maskz_extractf64x4_pd(0xf, rows[q], 0));
-        if (take(kPaired[q][1])) _mm256_storeu_pd(&r[kPaired[q][1]].x, _mm512_maskz_extractf64x4_pd(0xf, rows[q], 1));
-    }
-    auto storePair = [&](int i, __m128d v) {
-        if (take(i)) _mm_storeu_pd(&r[i].vy, v);
-    };
-    for (int h = 0; h < 2; ++h) {
-        storePair(h, _mm512_maskz_extractf64x2_pd(0x3, pairs[h], 0));
-        storePair(2 + h, _mm512_maskz_extractf64x2_pd(0x3, pairs[h], 1));
-        storePair(4 + h, _mm512_maskz_extractf64x2_pd(0x3, pairs[h], 2));
-        storePair(6 + h, _mm512_maskz_extractf64x2_pd(0x3, pairs[h], 3));
-    }
-}
-
 }  // namespace
-
-void commitObjectsAvx512(ObjectRecord* records, const CommitColumns& columns, int begin, int end) {
-    int k = begin;
-    for (; k + 8 <= end; k += 8) commitBlock<true>(records + k, columns, k, 0xff);
-    if (k < end) commitBlock<false>(records + k, columns, k, static_cast<__mmask8>((1u << (end - k)) - 1));
-}
 
 bool gatherObjectsAvx512(ObjectRecord* records, const GatherColumns& out, int begin, int end, bool relativistic) {
     __mmask8 unbounded = 0;

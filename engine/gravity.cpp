@@ -94,7 +94,7 @@ struct Column {
 // A worker's private partial force sums: no lock or atomic in the pair loop.
 struct WorkerScratch {
     Column<double> fx, fy, fz;
-    bool committed = false;  // this step's results of its range are in the table
+    bool committed = false;  // its range's records may hold this step's new states
 };
 
 // Above this many objects the pair loop walks column tiles that stay in the
@@ -142,7 +142,6 @@ struct PoolState {
     BlockRowsFn blockRows = nullptr;
     IntegrateFn integrate = integrateObjects;
     GatherFn gather = gatherObjects;
-    CommitFn commit = commitObjects;
 
     std::atomic<int> stepCollision{0};  // a collision with collisions not allowed
     std::mutex collisionLock;           // the collision bookkeeping only
@@ -332,43 +331,40 @@ void sumForces(PoolState& s, int begin, int end, const double* (&f)[3]) {
     }
 }
 
-// Phase 3: integrates the worker's own objects from the summed forces and
-// checks them. False when the range met a collision that abandons the step.
-bool integrateRange(PoolState& s, int begin, int end) {
-    const double* f[3];
-    sumForces(s, begin, end, f);
-    const IntegrateInput in{s.x.data, s.y.data, s.z.data, s.vx.data, s.vy.data, s.vz.data,
-                            s.m.data, f[0],     f[1],     f[2],      s.active.data};
-    const IntegrateOutput out{s.nx.data, s.ny.data, s.nz.data, s.nvx.data, s.nvy.data, s.nvz.data};
-    if (s.integrate(in, out, begin, end, s.dt)) return true;
-    for (int k = begin; k < end; ++k) {
-        // A state that is not finite: a force that is not (two objects at
-        // one point) always makes one, and so does a zero mass that a file
-        // forced active, which would otherwise spread not-a-numbers to every
-        // partner.
-        const bool finite = std::isfinite(s.nx[k]) && std::isfinite(s.ny[k]) && std::isfinite(s.nz[k]) &&
-                            std::isfinite(s.nvx[k]) && std::isfinite(s.nvy[k]) && std::isfinite(s.nvz[k]);
-        if (finite || s.active[k] == 0.0) continue;
-        collide(s, k);
-        if (!s.allowCollisions) return false;
-    }
-    return true;
-}
-
-// Puts the new states of the range's active objects into the table. The
-// old ones stay in the gathered columns, so that an abandoned step can be
-// taken back.
-void commitStates(PoolState& s, int begin, int end) {
-    const CommitColumns columns{{s.nx.data, s.ny.data, s.nz.data, s.nvx.data, s.nvy.data, s.nvz.data}, s.active.data};
-    s.commit(s.world->objects.get(), columns, begin, end);
-}
-
 void restoreStates(PoolState& s, int begin, int end) {
     ObjectRecord* objects = s.world->objects.get();
     for (int k = begin; k < end; ++k) {
         ObjectRecord& o = objects[k];
         o.x = s.x[k], o.y = s.y[k], o.z = s.z[k];
         o.vx = s.vx[k], o.vy = s.vy[k], o.vz = s.vz[k];
+    }
+}
+
+// Phase 3: integrates the worker's own objects from the summed forces
+// straight into their records (the old states stay in the gathered
+// columns) and checks them. An object whose new state is not finite gets its
+// old one back; with collisions allowed it is disabled, otherwise the step
+// is abandoned (and the caller takes back what every worker wrote).
+void integrateRange(PoolState& s, int begin, int end) {
+    const double* f[3];
+    sumForces(s, begin, end, f);
+    const IntegrateInput in{s.x.data, s.y.data, s.z.data, s.vx.data, s.vy.data, s.vz.data,
+                            s.m.data, f[0],     f[1],     f[2],      s.active.data};
+    ObjectRecord* records = s.world->objects.get();
+    const IntegrateOutput out{s.nx.data, s.ny.data, s.nz.data, s.nvx.data, s.nvy.data, s.nvz.data, records};
+    if (s.integrate(in, out, begin, end, s.dt)) return;
+    for (int k = begin; k < end; ++k) {
+        // A state that is not finite: a force that is not (two objects at
+        // one point) always makes one, and so does a zero mass that a file
+        // forced active, which would otherwise spread not-a-numbers to every
+        // partner.
+        const ObjectRecord& o = records[k];
+        const bool finite = std::isfinite(o.x) && std::isfinite(o.y) && std::isfinite(o.z) &&
+                            std::isfinite(o.vx) && std::isfinite(o.vy) && std::isfinite(o.vz);
+        if (finite || s.active[k] == 0.0) continue;
+        restoreStates(s, k, k + 1);
+        collide(s, k);
+        if (!s.allowCollisions) return;
     }
 }
 
@@ -405,9 +401,9 @@ void runWorker(PoolState& s, int t) {
             for (const double* column : {b.fx.data, b.fy.data, b.fz.data}) prefetchForReading(column, range.start, range.end);
         }
     }
-    if (!stepAbandoned(s) && integrateRange(s, range.start, range.end)) {
-        commitStates(s, range.start, range.end);
-        own.committed = true;
+    if (!stepAbandoned(s)) {
+        own.committed = true;  // from here on the range's records may hold new states
+        integrateRange(s, range.start, range.end);
     }
 }
 
@@ -532,7 +528,6 @@ void simulationStep(World& world, WorkerPool& pool) {
     s.blockRows = vectors ? blockRowsAvx512 : nullptr;
     s.integrate = vectors ? integrateObjectsAvx512 : integrateObjects;
     s.gather = vectors ? gatherObjectsAvx512 : gatherObjects;
-    s.commit = vectors ? commitObjectsAvx512 : commitObjects;
     s.stepCollision.store(0, std::memory_order_relaxed);
 
     if (s.workers > 1) {

@@ -58,6 +58,14 @@ bool integrateObjects(const IntegrateInput& in, const IntegrateOutput& out, int 
         const double probe = (nx - nx) + (ny - ny) + (nz - nz) + (nvx - nvx) + (nvy - nvy) + (nvz - nvz);
         unbounded |= ((probe == 0.0) | (pactive[k] == 0.0)) ? 0 : 1;
     }
+    if (out.records) {
+        for (int k = begin; k < end; ++k) {
+            if (pactive[k] == 0.0) continue;
+            ObjectRecord& o = out.records[k];
+            o.x = ox[k], o.y = oy[k], o.z = oz[k];
+            o.vx = ovx[k], o.vy = ovy[k], o.vz = ovz[k];
+        }
+    }
     return unbounded == 0;
 }
 

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "engine/world.h"
+
 namespace vantor {
 
 struct IntegrateInput {
@@ -17,6 +19,11 @@ struct IntegrateInput {
 struct IntegrateOutput {
     double *x, *y, *z;
     double *vx, *vy, *vz;
+    // With records, each active object's new state, finite or not, goes
+    // into its record (the other records are left alone), and the columns
+    // above are only the portable update's scratch: the vector update
+    // leaves them unwritten.
+    ObjectRecord* records = nullptr;
 };
 
 // Integrates objects [begin, end) over dt seconds. Every object of the range

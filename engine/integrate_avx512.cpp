@@ -1,9 +1,11 @@
 // The per-object update with 512-bit vectors: the square roots and the
 // divisions by them, which would queue on the one slow unit, come from the
-// hardware reciprocal square root refined to full precision.
+// hardware reciprocal square root refined to full precision. The new states
+// go straight into the records from the registers that computed them.
 #include <immintrin.h>
 
 #include "engine/integrate.h"
+#include "engine/record_rows.h"
 
 namespace vantor {
 
@@ -31,6 +33,34 @@ inline __m512d dot(__m512d ax, __m512d ay, __m512d az, __m512d bx, __m512d by, _
     return _mm512_fmadd_pd(az, bz, _mm512_fmadd_pd(ay, by, _mm512_mul_pd(ax, bx)));
 }
 
+// The new states of eight objects into the records of the lanes in `take`:
+// position and first velocity component as one 32-byte row per record, the
+// other two velocity components as one 16-byte row (10 shuffles for the
+// eight, where whole record tails would take 24).
+inline __attribute__((always_inline)) void writeRecords(ObjectRecord* r, const __m512d (&state)[6], __mmask8 take) {
+    using namespace rows512;
+    const __m512d position[4] = {state[0], state[1], state[2], state[3]};
+    __m512d rows[4];
+    columnsToRows(position, rows);
+    // (vy vz) of records 0 2 4 6 and 1 3 5 7, a record per 128-bit lane.
+    const __m512d pairs[2] = {_mm512_maskz_unpacklo_pd(0xff, state[4], state[5]),
+                              _mm512_maskz_unpackhi_pd(0xff, state[4], state[5])};
+    auto taken = [take](int i) { return (take >> i & 1) != 0; };
+    for (int q = 0; q < 4; ++q) {
+        if (taken(kPaired[q][0])) _mm256_storeu_pd(&r[kPaired[q][0]].x, _mm512_maskz_extractf64x4_pd(0xf, rows[q], 0));
+        if (taken(kPaired[q][1])) _mm256_storeu_pd(&r[kPaired[q][1]].x, _mm512_maskz_extractf64x4_pd(0xf, rows[q], 1));
+    }
+    auto storePair = [&](int i, __m128d v) {
+        if (taken(i)) _mm_storeu_pd(&r[i].vy, v);
+    };
+    for (int h = 0; h < 2; ++h) {
+        storePair(h, _mm512_maskz_extractf64x2_pd(0x3, pairs[h], 0));
+        storePair(2 + h, _mm512_maskz_extractf64x2_pd(0x3, pairs[h], 1));
+        storePair(4 + h, _mm512_maskz_extractf64x2_pd(0x3, pairs[h], 2));
+        storePair(6 + h, _mm512_maskz_extractf64x2_pd(0x3, pairs[h], 3));
+    }
+}
+
 struct Lanes {
     int k;
     __mmask8 in;
@@ -40,7 +70,7 @@ struct Lanes {
 
 // The same update as the portable loop, eight objects at a time. Returns
 // the active lanes whose new state may not be finite.
-__mmask8 update(const IntegrateInput& in, const IntegrateOutput& out, const Lanes& l, __m512d dt) {
+inline __attribute__((always_inline)) __mmask8 update(const IntegrateInput& in, const IntegrateOutput& out, const Lanes& l, __m512d dt) {
     const __m512d zero = _mm512_setzero_pd();
     const __m512d vx = l.load(in.vx), vy = l.load(in.vy), vz = l.load(in.vz);
     const __m512d fx = l.load(in.fx), fy = l.load(in.fy), fz = l.load(in.fz);
@@ -77,17 +107,21 @@ __mmask8 update(const IntegrateInput& in, const IntegrateOutput& out, const Lane
         scale = _mm512_mask_mul_pd(scale, apart, _mm512_add_pd(speed, g), inverseSqrt(wsq, wNonzero));
     }
     const __m512d nvx = _mm512_mul_pd(wx, scale), nvy = _mm512_mul_pd(wy, scale), nvz = _mm512_mul_pd(wz, scale);
-    l.store(out.x, nx);
-    l.store(out.y, ny);
-    l.store(out.z, nz);
-    l.store(out.vx, nvx);
-    l.store(out.vy, nvy);
-    l.store(out.vz, nvz);
+    const __mmask8 active = _mm512_mask_cmp_pd_mask(l.in, l.load(in.active), zero, _CMP_NEQ_UQ);
+    if (out.records) {
+        writeRecords(out.records + l.k, {nx, ny, nz, nvx, nvy, nvz}, active);
+    } else {
+        l.store(out.x, nx);
+        l.store(out.y, ny);
+        l.store(out.z, nz);
+        l.store(out.vx, nvx);
+        l.store(out.vy, nvy);
+        l.store(out.vz, nvz);
+    }
     // The sum of the six is finite when they are (or overflows: the caller
     // checks each flagged object again).
     const __m512d sum = _mm512_add_pd(_mm512_add_pd(_mm512_add_pd(nx, ny), _mm512_add_pd(nz, nvx)),
                                       _mm512_add_pd(nvy, nvz));
-    const __mmask8 active = _mm512_mask_cmp_pd_mask(l.in, l.load(in.active), zero, _CMP_NEQ_UQ);
     constexpr int kNotFinite = 0x01 | 0x08 | 0x10 | 0x80;  // quiet and signalling not-a-number, +- infinity
     return _mm512_mask_fpclass_pd_mask(active, sum, kNotFinite);
 }

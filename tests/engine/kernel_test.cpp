@@ -157,29 +157,39 @@ double divergence(World& a, World& b) {
     return worst / 1e9;
 }
 
-// Both commits write the new states of the active objects only, whole
-// blocks and a last block of 5 alike, and nothing else of the records.
-TEST(Kernel, VectorCommitAgreesWithTheScalarOne) {
-    if (!kernelAvailable(KernelKind::Avx512)) GTEST_SKIP() << "no 512-bit vector unit";
+// Both updates, asked for records, write each active object's new state
+// (the one they give as columns) into its record, whole blocks and a last
+// block of 5 alike, and nothing else of the records.
+TEST(Kernel, UpdatesWriteTheActiveRecordsOnly) {
     constexpr int kN = 21, kSize = 32;
-    alignas(64) double state[6][kSize], active[kSize];
-    for (int c = 0; c < 6; ++c) {
-        for (int k = 0; k < kSize; ++k) state[c][k] = 100.0 * c + k + 0.5;
+    alignas(64) double in[10][kSize], active[kSize], columns[6][kSize];
+    for (int c = 0; c < 10; ++c) {
+        for (int k = 0; k < kSize; ++k) in[c][k] = (c == 6 ? 1e24 : c >= 7 ? 1e18 : 100.0) * (1.0 + 0.1 * c + 0.01 * k);
     }
     for (int k = 0; k < kSize; ++k) active[k] = k < kN && k % 3 != 1 ? 1.0 : 0.0;
-    const CommitColumns columns{{state[0], state[1], state[2], state[3], state[4], state[5]}, active};
-    World worlds[2];
-    for (int v = 0; v < 2; ++v) {
-        fillCluster(worlds[v], kSize, kSeed);
-        (v == 0 ? commitObjects : commitObjectsAvx512)(worlds[v].objects.get(), columns, 0, kN);
-    }
+    const IntegrateInput input{in[0], in[1], in[2], in[3], in[4], in[5], in[6], in[7], in[8], in[9], active};
+    std::vector<IntegrateFn> updates = {integrateObjects};
+    if (kernelAvailable(KernelKind::Avx512)) updates.push_back(integrateObjectsAvx512);
     World untouched;
     fillCluster(untouched, kSize, kSeed);
-    for (int k = 0; k < kSize; ++k) {
-        SCOPED_TRACE(k);
-        EXPECT_EQ(std::memcmp(&worlds[0].objects[k], &worlds[1].objects[k], sizeof(ObjectRecord)), 0);
-        const bool moved = worlds[0].objects[k].x != untouched.objects[k].x;
-        EXPECT_EQ(moved, active[k] != 0.0);
+    for (IntegrateFn update : updates) {
+        const IntegrateOutput toColumns{columns[0], columns[1], columns[2], columns[3], columns[4], columns[5]};
+        ASSERT_TRUE(update(input, toColumns, 0, kN, 60.0));
+        World w;
+        fillCluster(w, kSize, kSeed);
+        alignas(64) double scratch[6][kSize];
+        IntegrateOutput toRecords{scratch[0], scratch[1], scratch[2], scratch[3], scratch[4], scratch[5]};
+        toRecords.records = w.objects.get();
+        ASSERT_TRUE(update(input, toRecords, 0, kN, 60.0));
+        for (int k = 0; k < kSize; ++k) {
+            SCOPED_TRACE(k);
+            ObjectRecord expected = untouched.objects[k];
+            if (active[k] != 0.0) {
+                expected.x = columns[0][k], expected.y = columns[1][k], expected.z = columns[2][k];
+                expected.vx = columns[3][k], expected.vy = columns[4][k], expected.vz = columns[5][k];
+            }
+            EXPECT_EQ(std::memcmp(&expected, &w.objects[k], sizeof(ObjectRecord)), 0);
+        }
     }
 }
 
