@@ -24,8 +24,8 @@ namespace {
 // the series up to e^4. Computing e from the rounded y^2 makes that
 // rounding cancel to half in the result. The chain is short on purpose:
 // a long one keeps more passes waiting in the processor's scheduler.
-constexpr double kEstimateError = 0x1p-13;
-constexpr double kCubicE2 = 1.875 + 2.4609375 * 2 * (std::numbers::sqrt2 - 1) * kEstimateError * kEstimateError;
+constexpr double kLargestE = 0x1p-13;  // twice the estimate's largest relative error
+constexpr double kCubicE2 = 1.875 + 2.4609375 * 2 * (std::numbers::sqrt2 - 1) * kLargestE * kLargestE;
 
 inline __m512d forceFactor(__m512d r2, __m512d gm, __mmask8 keep) {
     const __m512d y = _mm512_maskz_rsqrt14_pd(0xff, r2);
@@ -327,6 +327,16 @@ void finishBlock(const RotatedBlock& own, int b, double* const (&f)[3]) {
     }
 }
 
+// The pairs of blocks b .. b+R-1 with all later blocks, with each other and
+// within each.
+template <int R, bool Masked>
+inline void groupPairs(const KernelArrays& a, RotatedBlock* own, int b, int blocks, double* const (&f)[3],
+                       bool fresh) {
+    againstBlocks<R, Masked>(a, own, b + R, blocks, f, fresh);
+    if constexpr (R == 2) againstBlocks<1, Masked>(a, own, b + 1, b + 2, f);
+    withinBlocks<R, Masked>(a, own, b, f);
+}
+
 // Blocks b .. b+R-1 against all later blocks and each other; then their
 // own sums go into their forces.
 template <int R>
@@ -341,14 +351,8 @@ void blockGroup(const KernelArrays& a, int b, int blocks, double* const (&f)[3])
         masked = masked || a.activeBits[b + k] != 0xff;
     }
     // Masks only where a block of the group has inactive objects.
-    if (masked) againstBlocks<R, true>(a, own, b + R, blocks, f, fresh);
-    else againstBlocks<R, false>(a, own, b + R, blocks, f, fresh);
-    if constexpr (R == 2) {
-        if (masked) againstBlocks<1, true>(a, own, b + 1, b + 2, f);
-        else againstBlocks<1, false>(a, own, b + 1, b + 2, f);
-    }
-    if (masked) withinBlocks<R, true>(a, own, b, f);
-    else withinBlocks<R, false>(a, own, b, f);
+    if (masked) groupPairs<R, true>(a, own, b, blocks, f, fresh);
+    else groupPairs<R, false>(a, own, b, blocks, f, fresh);
     for (int k = 0; k < R; ++k) finishBlock(own[k], b + k, f);
 }
 
