@@ -3,6 +3,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +17,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <unordered_map>
@@ -33,7 +38,8 @@ bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-size_t copyLineValue(std::string_view text, size_t keyEnd, char* value, size_t capacity) {
+// Both copies set *cut when the value was longer than the buffer holds.
+size_t copyLineValue(std::string_view text, size_t keyEnd, char* value, size_t capacity, bool* cut = nullptr) {
     // A key without its own "=" takes the value behind the next one.
     const size_t eq = text.find('=', keyEnd);
     if (eq == std::string_view::npos) {
@@ -42,13 +48,14 @@ size_t copyLineValue(std::string_view text, size_t keyEnd, char* value, size_t c
     }
     size_t end = eq + 1;
     while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
+    if (cut) *cut = end - eq - 1 > capacity;
     const size_t length = std::min(end - eq - 1, capacity);
     std::memcpy(value, text.data() + eq + 1, length);
     value[length] = '\0';
     return end;
 }
 
-size_t copyBlockValue(std::string_view text, size_t keyEnd, char* value, size_t capacity) {
+size_t copyBlockValue(std::string_view text, size_t keyEnd, char* value, size_t capacity, bool* cut = nullptr) {
     const size_t eq = text.find('=', keyEnd);
     if (eq == std::string_view::npos) {
         value[0] = '\0';
@@ -56,6 +63,7 @@ size_t copyBlockValue(std::string_view text, size_t keyEnd, char* value, size_t 
     }
     size_t end = text.find_first_of("[]", eq + 1);
     if (end == std::string_view::npos) end = text.size();
+    if (cut) *cut = end - eq - 1 > capacity;
     size_t length = std::min(end - eq - 1, capacity);
     std::memcpy(value, text.data() + eq + 1, length);
     while (length > 0 && (value[length - 1] == '\n' || value[length - 1] == '\r')) --length;
@@ -159,32 +167,119 @@ private:
     std::vector<uint32_t> positions_;  // key starts, grouped by key id
 };
 
+// How often one kind of thing happened during a read, and its first case.
+class Tally {
+public:
+    void add(std::string_view firstCase, long times = 1) {
+        if (count_ == 0) first_ = firstCase;
+        count_ += times;
+    }
+    long count() const { return count_; }
+    const std::string& first() const { return first_; }
+
+private:
+    long count_ = 0;
+    std::string first_;
+};
+
+// What a read did not take as it stood; turned into the report's sentences.
+struct ReadNotes {
+    std::string zeroByte;      // the sentence about a text cut short, if any
+    std::string counts;        // object counts above the limit
+    Tally cutValues;           // values longer than the buffer
+    Tally outOfRange;          // numbers that are no finite 64-bit value
+    Tally missingObjects[2];   // whole objects absent, initial and current
+    Tally missingValues[2];    // single values absent from present objects
+
+    void writeTo(ReadReport& report) const;
+};
+
+std::string plural(long n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+void ReadNotes::writeTo(ReadReport& report) const {
+    if (!zeroByte.empty()) report.notes.push_back(zeroByte);
+    if (!counts.empty()) report.notes.push_back(counts);
+    static const char* const tableName[2] = {"initial", "current"};
+    for (int t = 0; t < 2; ++t) {
+        if (missingObjects[t].count()) {
+            report.notes.push_back(plural(missingObjects[t].count(), "object", "objects") + " of the " +
+                                   tableName[t] + " configuration " +
+                                   (missingObjects[t].count() == 1 ? "is" : "are") +
+                                   " missing from the file (first: object " + missingObjects[t].first() +
+                                   "); given default values.");
+        }
+        if (missingValues[t].count()) {
+            report.notes.push_back(plural(missingValues[t].count(), "value", "values") + " of " + tableName[t] +
+                                   " objects " + (missingValues[t].count() == 1 ? "is" : "are") +
+                                   " missing (first: " + missingValues[t].first() + "); kept as after New.");
+        }
+    }
+    if (cutValues.count()) {
+        report.notes.push_back(plural(cutValues.count(), "value was", "values were") + " longer than " +
+                               std::to_string(VALUE_CAPACITY) + " characters and cut (first: " +
+                               cutValues.first() + ").");
+    }
+    if (outOfRange.count()) {
+        report.notes.push_back(plural(outOfRange.count(), "number is", "numbers are") +
+                               " too large for a 64-bit real and " + (outOfRange.count() == 1 ? "was" : "were") +
+                               " replaced (first: " + outOfRange.first() + ").");
+    }
+}
+
 // The text, the cursor and the value buffer of one read.
 class Lookup {
 public:
-    Lookup(std::string_view text, size_t budget, char* buffer)
-        : text_(text), finder_(text, budget), value_(buffer) {}
+    Lookup(std::string_view text, size_t budget, char* buffer, ReadNotes& notes)
+        : text_(text), finder_(text, budget), value_(buffer), notes_(notes) {}
 
     // The value of key, or nullptr when the key is absent (the cursor is then
     // gone and the next lookup starts at the beginning).
     const char* value(std::string_view key) {
         const size_t at = finder_.find(key, cursor_);
-        cursor_ = at == std::string_view::npos ? NO_CURSOR
-                                               : copyLineValue(text_, at + key.size(), value_, VALUE_CAPACITY);
-        return cursor_ == NO_CURSOR ? nullptr : value_;
+        bool cut = false;
+        cursor_ = at == std::string_view::npos
+                      ? NO_CURSOR
+                      : copyLineValue(text_, at + key.size(), value_, VALUE_CAPACITY, &cut);
+        return found(key, cut);
     }
 
     const char* block(std::string_view key) {
         const size_t at = finder_.find(key, cursor_);
-        cursor_ = at == std::string_view::npos ? NO_CURSOR
-                                               : copyBlockValue(text_, at + key.size(), value_, VALUE_CAPACITY);
-        return cursor_ == NO_CURSOR ? nullptr : value_;
+        bool cut = false;
+        cursor_ = at == std::string_view::npos
+                      ? NO_CURSOR
+                      : copyBlockValue(text_, at + key.size(), value_, VALUE_CAPACITY, &cut);
+        return found(key, cut);
     }
 
+    // A real as read; a number too large for a double is noted and gives
+    // nothing, so that the setting or field takes its fallback instead.
+    // *present tells a key that was there from one that was not.
+    std::optional<double> real(std::string_view key, const char** present = nullptr) {
+        const char* v = value(key);
+        if (present) *present = v;
+        if (!v) return std::nullopt;
+        const double parsed = parseReal(v);
+        if (std::isfinite(parsed)) return parsed;
+        notes_.outOfRange.add(std::string(key) + "=" + std::string(v, strnlen(v, 40)));
+        return std::nullopt;
+    }
+
+    ReadNotes& notes() { return notes_; }
+
 private:
+    const char* found(std::string_view key, bool cut) {
+        if (cursor_ == NO_CURSOR) return nullptr;
+        if (cut) notes_.cutValues.add(key);
+        return value_;
+    }
+
     std::string_view text_;
     KeyFinder finder_;
     char* value_;
+    ReadNotes& notes_;
     size_t cursor_ = NO_CURSOR;
 };
 
@@ -207,6 +302,8 @@ void readObjects(World& w, Lookup& lookup, bool initial) {
     ObjectRecord* table = initial ? w.initialObjects.get() : w.objects.get();
     const int count = initial ? w.INIT_OBJECTS_N : w.OBJECTS_N;
     const std::string_view prefix = initial ? "[INIT_OBJECT_" : "[OBJECT_";
+    Tally& missingObjects = lookup.notes().missingObjects[initial ? 0 : 1];
+    Tally& missingValues = lookup.notes().missingValues[initial ? 0 : 1];
 
     // Keys are built in place: the prefix and number once per object, then
     // each suffix behind them.
@@ -216,13 +313,28 @@ void readObjects(World& w, Lookup& lookup, bool initial) {
         ObjectRecord& o = table[n - 1];
         char* numberEnd = std::to_chars(key + prefix.size(), key + sizeof key, n).ptr;
         *numberEnd++ = '_';
-        auto value = [&](std::string_view suffix) {
+        int found = 0;
+        std::string firstMissing;
+        auto keyOf = [&](std::string_view suffix) {
             std::memcpy(numberEnd, suffix.data(), suffix.size());
-            return lookup.value(std::string_view(key, static_cast<size_t>(numberEnd - key) + suffix.size()));
+            return std::string_view(key, static_cast<size_t>(numberEnd - key) + suffix.size());
         };
-        auto real = [&](std::string_view suffix, double& field) {
-            if (const char* v = value(suffix)) field = parseReal(v);
+        auto counted = [&](std::string_view suffix, const char* v) {
+            if (v) ++found;
+            else if (firstMissing.empty()) firstMissing = keyOf(suffix);
+            return v;
         };
+        auto value = [&](std::string_view suffix) { return counted(suffix, lookup.value(keyOf(suffix))); };
+        // A number too large for a double leaves the field as it was.
+        auto real = [&](std::string_view suffix, double& field, double (*rule)(double)) {
+            const char* present = nullptr;
+            const std::optional<double> v = lookup.real(keyOf(suffix), &present);
+            counted(suffix, present);
+            if (v) field = rule(*v);
+            return v;
+        };
+        auto asRead = [](double v) { return v; };
+        auto absolute = [](double v) { return std::fabs(v); };
 
         if (const char* v = value("NAME]")) {
             setObjectName(o, v);
@@ -233,34 +345,54 @@ void readObjects(World& w, Lookup& lookup, bool initial) {
             std::snprintf(name, sizeof name, "Object %ld", static_cast<long>(n));
             setObjectName(o, name);
         }
-        if (const char* v = value("MASS]")) {
-            o.mass = std::fabs(parseReal(v));
-            if (o.mass == 0) o.disabled = 1;  // a DISABLED key below may override
-        }
-        if (const char* v = value("RADIUS]")) o.radius = std::fabs(parseReal(v));
-        real("X]", o.x);
-        real("Y]", o.y);
-        real("Z]", o.z);
-        real("VX]", o.vx);
-        real("VY]", o.vy);
-        real("VZ]", o.vz);
+        if (real("MASS]", o.mass, absolute) && o.mass == 0) o.disabled = 1;  // a DISABLED key below may override
+        real("RADIUS]", o.radius, absolute);
+        real("X]", o.x, asRead);
+        real("Y]", o.y, asRead);
+        real("Z]", o.z, asRead);
+        real("VX]", o.vx, asRead);
+        real("VY]", o.vy, asRead);
+        real("VZ]", o.vz, asRead);
         if (const char* v = value("COLOR]")) o.color = parseHexColor(v);
         if (const char* v = value("DISABLED]")) o.disabled = clampDisabled(parseInteger(v));
+
+        constexpr int KEYS_PER_OBJECT = 11;
+        if (found == 0) missingObjects.add(std::to_string(n));
+        else if (found < KEYS_PER_OBJECT) missingValues.add(firstMissing, KEYS_PER_OBJECT - found);
     }
 }
 
-void applyText(World& w, std::string_view text, size_t budget, char* buffer) {
+// The sentence for a text that a zero byte ends early.
+std::string zeroByteNote(std::string_view whole, size_t at) {
+    const std::string_view rest = whole.substr(at);
+    const long lines = static_cast<long>(std::count(rest.begin(), rest.end(), '\n'));
+    return "A zero byte at byte " + std::to_string(at + 1) + " ends the text: the rest (" +
+           plural(static_cast<long>(rest.size()), "byte", "bytes") + ", " + plural(lines, "line", "lines") +
+           ") was not read.";
+}
+
+void applyText(World& w, std::string_view text, size_t budget, char* buffer, ReadNotes& notes) {
     // Lookups work on the text as a C string would: up to its first zero byte.
     if (const void* zero = std::memchr(text.data(), 0, text.size())) {
-        text = text.substr(0, static_cast<size_t>(static_cast<const char*>(zero) - text.data()));
+        const size_t at = static_cast<size_t>(static_cast<const char*>(zero) - text.data());
+        notes.zeroByte = zeroByteNote(text, at);
+        text = text.substr(0, at);
     }
-    Lookup lookup(text, budget, buffer);
+    Lookup lookup(text, budget, buffer, notes);
 
     auto integer = [&](std::string_view key, int& field, auto rule) {
         if (const char* v = lookup.value(key)) field = rule(parseInteger(v));
     };
-    auto real = [&](std::string_view key, double& field, auto rule) {
-        if (const char* v = lookup.value(key)) field = rule(parseReal(v));
+    // A number too large for a double, or a rule's result that is not
+    // finite, gives the setting its value after New.
+    auto real = [&](std::string_view key, double& field, auto rule, double afterNew) {
+        const char* present = nullptr;
+        if (std::optional<double> v = lookup.real(key, &present)) {
+            const double ruled = rule(*v);
+            field = std::isfinite(ruled) ? ruled : afterNew;
+        } else if (present) {
+            field = afterNew;
+        }
     };
     auto asRead = [](double v) { return v; };
     auto flagKey = [&](std::string_view key, int& field) { integer(key, field, flag); };
@@ -286,9 +418,9 @@ void applyText(World& w, std::string_view text, size_t budget, char* buffer) {
     integer("[AUTOSTOP_MODE]", w.AUTOSTOP_MODE, zeroToThree);
     integer("[AUTOSTOP_RT_PERIOD]", w.AUTOSTOP_RT_PERIOD, clamped(0, THIRTY_DAYS));
     real("[AUTOSTOP_ST_PERIOD]", w.AUTOSTOP_ST_PERIOD,
-         [](double v) { return v < 0 ? 0.0 : v > 1e12 ? 1e12 : v; });
+         [](double v) { return v < 0 ? 0.0 : v > 1e12 ? 1e12 : v; }, 0);
     flagKey("[RESTART_AFTER_AUTOSTOP]", w.RESTART_AFTER_AUTOSTOP);
-    real("[VIEW_ROTATING_STEP]", w.VIEW_ROTATING_STEP, [](double v) { return v > 0 && v <= 10 ? v : 0.22; });
+    real("[VIEW_ROTATING_STEP]", w.VIEW_ROTATING_STEP, [](double v) { return v > 0 && v <= 10 ? v : 0.22; }, 0.22);
     integer("[COLLISION_COUNTER]", w.COLLISION_COUNTER, [](int32_t v) { return v < 0 ? 0 : v; });
     flagKey("[DISPLAY_STATIC_SCENERY]", w.DISPLAY_STATIC_SCENERY);
     // Only the count is stored; the rendering layer generates the points
@@ -297,35 +429,35 @@ void applyText(World& w, std::string_view text, size_t budget, char* buffer) {
 
     integer("[ORIGIN_MODE]", w.ORIGIN_MODE, oneOrTwo);
     integer("[ORIGIN_OBJECT]", w.ORIGIN_OBJECT, reference);
-    real("[ORIGIN_POSITION_X]", w.ORIGIN_POSITION_X, asRead);
-    real("[ORIGIN_POSITION_Y]", w.ORIGIN_POSITION_Y, asRead);
-    real("[ORIGIN_POSITION_Z]", w.ORIGIN_POSITION_Z, asRead);
-    real("[ORIGIN_OFFSET_X]", w.ORIGIN_OFFSET_X, asRead);
-    real("[ORIGIN_OFFSET_Y]", w.ORIGIN_OFFSET_Y, asRead);
-    real("[ORIGIN_OFFSET_Z]", w.ORIGIN_OFFSET_Z, asRead);
+    real("[ORIGIN_POSITION_X]", w.ORIGIN_POSITION_X, asRead, 0);
+    real("[ORIGIN_POSITION_Y]", w.ORIGIN_POSITION_Y, asRead, 0);
+    real("[ORIGIN_POSITION_Z]", w.ORIGIN_POSITION_Z, asRead, 0);
+    real("[ORIGIN_OFFSET_X]", w.ORIGIN_OFFSET_X, asRead, 0);
+    real("[ORIGIN_OFFSET_Y]", w.ORIGIN_OFFSET_Y, asRead, 0);
+    real("[ORIGIN_OFFSET_Z]", w.ORIGIN_OFFSET_Z, asRead, 0);
 
-    real("[VIEWPOINT_FOV]", w.VIEWPOINT_FOV, [](double v) { return v > 110 ? 110.0 : v > 0 ? v : 10.0; });
+    real("[VIEWPOINT_FOV]", w.VIEWPOINT_FOV, [](double v) { return v > 110 ? 110.0 : v > 0 ? v : 10.0; }, 10);
     integer("[VIEWPOINT_MODE]", w.VIEWPOINT_MODE, oneOrTwo);
     integer("[VIEWPOINT_OBJECT]", w.VIEWPOINT_OBJECT, reference);
-    real("[VIEWPOINT_DISTANCE]", w.VIEWPOINT_DISTANCE, [](double v) { return v == 0 ? 1e10 : std::fabs(v); });
-    real("[VIEWPOINT_THETA]", w.VIEWPOINT_THETA, [](double v) { return v < 0 ? 0.0 : v > 180 ? 180.0 : v; });
-    real("[VIEWPOINT_PHI]", w.VIEWPOINT_PHI, reduceAngle);
-    real("[VIEWPOINT_ALPHA]", w.VIEWPOINT_ALPHA, reduceAngle);
-    real("[VIEWPOINT_POSITION_X]", w.VIEWPOINT_POSITION_X, asRead);
-    real("[VIEWPOINT_POSITION_Y]", w.VIEWPOINT_POSITION_Y, asRead);
-    real("[VIEWPOINT_POSITION_Z]", w.VIEWPOINT_POSITION_Z, asRead);
+    real("[VIEWPOINT_DISTANCE]", w.VIEWPOINT_DISTANCE, [](double v) { return v == 0 ? 1e10 : std::fabs(v); }, 1e10);
+    real("[VIEWPOINT_THETA]", w.VIEWPOINT_THETA, [](double v) { return v < 0 ? 0.0 : v > 180 ? 180.0 : v; }, 0);
+    real("[VIEWPOINT_PHI]", w.VIEWPOINT_PHI, reduceAngle, 0);
+    real("[VIEWPOINT_ALPHA]", w.VIEWPOINT_ALPHA, reduceAngle, 0);
+    real("[VIEWPOINT_POSITION_X]", w.VIEWPOINT_POSITION_X, asRead, 0);
+    real("[VIEWPOINT_POSITION_Y]", w.VIEWPOINT_POSITION_Y, asRead, 0);
+    real("[VIEWPOINT_POSITION_Z]", w.VIEWPOINT_POSITION_Z, asRead, 1e10);
 
     integer("[SPACECRAFT_MODE]", w.SPACECRAFT_MODE, [](int32_t v) { return v < 0 ? 0 : v; });
     integer("[SPACECRAFT_OBJECT]", w.SPACECRAFT_OBJECT, reference);
     auto absolute = [](double v) { return std::fabs(v); };
-    real("[SPACECRAFT_THRUST_FORCE_MAX]", w.SPACECRAFT_THRUST_FORCE_MAX, absolute);
-    real("[SPACECRAFT_THRUST_FORCE]", w.SPACECRAFT_THRUST_FORCE, absolute);
+    real("[SPACECRAFT_THRUST_FORCE_MAX]", w.SPACECRAFT_THRUST_FORCE_MAX, absolute, 0);
+    real("[SPACECRAFT_THRUST_FORCE]", w.SPACECRAFT_THRUST_FORCE, absolute, 0);
     if (w.SPACECRAFT_THRUST_FORCE > w.SPACECRAFT_THRUST_FORCE_MAX) {
         w.SPACECRAFT_THRUST_FORCE = w.SPACECRAFT_THRUST_FORCE_MAX;
     }
-    real("[SPACECRAFT_DIRECTION_X]", w.SPACECRAFT_DIRECTION_X, asRead);
-    real("[SPACECRAFT_DIRECTION_Y]", w.SPACECRAFT_DIRECTION_Y, asRead);
-    real("[SPACECRAFT_DIRECTION_Z]", w.SPACECRAFT_DIRECTION_Z, asRead);
+    real("[SPACECRAFT_DIRECTION_X]", w.SPACECRAFT_DIRECTION_X, asRead, 0);
+    real("[SPACECRAFT_DIRECTION_Y]", w.SPACECRAFT_DIRECTION_Y, asRead, 0);
+    real("[SPACECRAFT_DIRECTION_Z]", w.SPACECRAFT_DIRECTION_Z, asRead, 0);
     {
         // The heading must be a unit vector. The sum runs from z as always,
         // since the order decides whether a stored unit vector measures
@@ -360,17 +492,25 @@ void applyText(World& w, std::string_view text, size_t budget, char* buffer) {
     integer("[SPACECRAFT_TRACKING_OBJECT]", w.SPACECRAFT_TRACKING_OBJECT, reference);
 
     real("[INIT_SIMULATION_TIME_STEP]", w.INIT_SIMULATION_TIME_STEP,
-         [&](double v) { return acceptPositiveUpTo(w.INIT_SIMULATION_TIME_STEP, v, 1e10); });
+         [&](double v) { return acceptPositiveUpTo(w.INIT_SIMULATION_TIME_STEP, v, 1e10); },
+         w.INIT_SIMULATION_TIME_STEP);
     real("[SIMULATION_TIME_STEP]", w.SIMULATION_TIME_STEP,
-         [&](double v) { return acceptPositiveUpTo(w.SIMULATION_TIME_STEP, v, 1e10); });
-    real("[SIMULATION_TIME]", w.SIMULATION_TIME, [](double v) { return v < 0 ? 0.0 : v; });
+         [&](double v) { return acceptPositiveUpTo(w.SIMULATION_TIME_STEP, v, 1e10); }, w.SIMULATION_TIME_STEP);
+    real("[SIMULATION_TIME]", w.SIMULATION_TIME, [](double v) { return v < 0 ? 0.0 : v; }, 0);
 
     // Counts are capped whether read or not.
     auto notNegative = [](int32_t v) { return v < 0 ? 0 : v; };
-    integer("[INIT_OBJECTS_N]", w.INIT_OBJECTS_N, notNegative);
-    w.INIT_OBJECTS_N = std::min(w.INIT_OBJECTS_N, MAX_OBJECTS);
-    integer("[OBJECTS_N]", w.OBJECTS_N, notNegative);
-    w.OBJECTS_N = std::min(w.OBJECTS_N, MAX_OBJECTS);
+    auto objectCount = [&](std::string_view key, int& field) {
+        integer(key, field, notNegative);
+        if (field <= MAX_OBJECTS) return;
+        if (!notes.counts.empty()) notes.counts += " ";
+        notes.counts += std::string(key) + " " + std::to_string(field) + " is above the limit of " +
+                        std::to_string(MAX_OBJECTS) + " objects: only the first " + std::to_string(MAX_OBJECTS) +
+                        " were read.";
+        field = MAX_OBJECTS;
+    };
+    objectCount("[INIT_OBJECTS_N]", w.INIT_OBJECTS_N);
+    objectCount("[OBJECTS_N]", w.OBJECTS_N);
     integer("[GROUP_N]", w.GROUP_N, notNegative);
     w.GROUP_N = std::min(w.GROUP_N, 100);
 
@@ -388,66 +528,82 @@ size_t defaultBudget(std::string_view text) {
     return 8 * text.size() + (size_t{1} << 20);
 }
 
-struct FreeDeleter {
-    void operator()(char* p) const { std::free(p); }
-};
-using TextBuffer = std::unique_ptr<char, FreeDeleter>;
-
 std::string reason(int err) { return std::generic_category().message(err); }
 
-// Reads the whole file. 0 on success; -1 or -2 as readScenery returns them.
-int readWholeFile(const char* path, TextBuffer& text, size_t& size, std::string* error) {
+// What a file that is not a regular one is, for the message that refuses it.
+std::string notRegular(mode_t mode) {
+    const char* kind = S_ISFIFO(mode)   ? "a FIFO"
+                       : S_ISCHR(mode)  ? "a character device"
+                       : S_ISBLK(mode)  ? "a block device"
+                       : S_ISSOCK(mode) ? "a socket"
+                                        : "not a file";
+    return std::string("not a regular file (") + kind + ")";
+}
+
+// Files of the kernel's own file systems announce sizes they do not have
+// and may block on reading (/proc/kmsg): they are no sceneries.
+bool onKernelFileSystem(int fd) {
+#ifdef __linux__
+    struct statfs fs;
+    if (::fstatfs(fd, &fs) != 0) return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+        case PROC_SUPER_MAGIC:
+        case SYSFS_MAGIC:
+        case DEBUGFS_MAGIC:
+        case SECURITYFS_MAGIC:
+        case CGROUP_SUPER_MAGIC:
+        case CGROUP2_SUPER_MAGIC:
+        case TRACEFS_MAGIC:
+            return true;
+        default:
+            return false;
+    }
+#else
+    (void)fd;
+    return false;
+#endif
+}
+
+struct FdCloser {
+    int fd;
+    ~FdCloser() { ::close(fd); }
+};
+
+// Reads what the file holds into text, growing it if the file grew.
+int readAll(int fd, size_t expected, std::string& text, std::string* error, const ReadProgress& progress) {
+    constexpr size_t CHUNK = size_t{4} << 20;
     auto fail = [&](int code, const std::string& why) {
         if (error) *error = why;
         return code;
     };
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return fail(-1, reason(errno));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-
-    struct stat st;
-    if (::fstat(fd, &st) != 0) return fail(-1, reason(errno));
-    if (S_ISDIR(st.st_mode)) return fail(-1, reason(EISDIR));
-    // Regular files announce their size; pipes and devices are read until
-    // their end, growing the buffer as needed.
-    size_t capacity = S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) : 65536;
-    if (capacity > MAX_FILE_SIZE) return fail(-2, "file too large (over 2 GiB)");
-    TextBuffer buffer(static_cast<char*>(std::malloc(capacity + 1)));
-    if (!buffer) return fail(-2, reason(ENOMEM));
-
-    size = 0;
-    for (;;) {
-        if (size == capacity) {
-            // Full: a one-byte probe tells the end from a file that grew,
-            // without doubling the buffer for nothing.
-            char probe;
-            const ssize_t n = ::read(fd, &probe, 1);
+    size_t size = 0;
+    try {
+        text.resize(expected);
+        for (;;) {
+            if (size == text.size()) {
+                // Full: a one-byte probe tells the end from a file that grew,
+                // without growing the buffer for nothing.
+                char probe;
+                const ssize_t n = ::read(fd, &probe, 1);
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0) return fail(-1, reason(errno));
+                if (n == 0) break;
+                if (size >= MAX_FILE_SIZE) return fail(-2, "file too large (over 2 GiB)");
+                text.resize(std::min(std::max(size * 2, CHUNK), MAX_FILE_SIZE));
+                text[size++] = probe;
+                continue;
+            }
+            const ssize_t n = ::read(fd, text.data() + size, std::min(CHUNK, text.size() - size));
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) return fail(-1, reason(errno));
             if (n == 0) break;
-            if (capacity >= MAX_FILE_SIZE) return fail(-2, "file too large (over 2 GiB)");
-            const size_t grown = std::min(std::max(capacity * 2, size_t{65536}), MAX_FILE_SIZE);
-            char* bigger = static_cast<char*>(std::realloc(buffer.get(), grown + 1));
-            if (!bigger) return fail(-2, reason(ENOMEM));
-            buffer.release();
-            buffer.reset(bigger);
-            capacity = grown;
-            buffer.get()[size++] = probe;
-            continue;
+            size += static_cast<size_t>(n);
+            if (progress) progress(size, std::max(size, expected));
         }
-        const ssize_t n = ::read(fd, buffer.get() + size, capacity - size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail(-1, reason(errno));
-        }
-        if (n == 0) break;
-        size += static_cast<size_t>(n);
+        text.resize(size);
+    } catch (const std::bad_alloc&) {
+        return fail(-2, reason(ENOMEM));
     }
-    buffer.get()[size] = '\0';
-    text = std::move(buffer);
     return 0;
 }
 
@@ -500,19 +656,54 @@ size_t findKeyText(std::string_view text, size_t cursor, std::string_view key, c
     return copyBlockValue(text, at + key.size(), value, capacity);
 }
 
-void readSceneryText(World& world, std::string_view text, size_t searchBudget) {
+std::string ReadReport::text() const {
+    std::string joined;
+    for (const std::string& note : notes) {
+        if (!joined.empty()) joined += '\n';
+        joined += note;
+    }
+    return joined;
+}
+
+int readSceneryFile(const char* path, std::string& text, std::string* error, const ReadProgress& progress) {
+    auto fail = [&](int code, const std::string& why) {
+        if (error) *error = why;
+        return code;
+    };
+    // Not blocking: a FIFO opens at once and is refused below instead of
+    // waiting for a writer.
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return fail(-1, reason(errno));
+    FdCloser closer{fd};
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return fail(-1, reason(errno));
+    if (S_ISDIR(st.st_mode)) return fail(-1, reason(EISDIR));
+    if (!S_ISREG(st.st_mode)) return fail(-1, notRegular(st.st_mode));
+    if (onKernelFileSystem(fd)) return fail(-1, "a system file, not a regular file");
+    if (static_cast<uintmax_t>(st.st_size) > MAX_FILE_SIZE) return fail(-2, "file too large (over 2 GiB)");
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return readAll(fd, static_cast<size_t>(st.st_size), text, error, progress);
+}
+
+void readSceneryText(World& world, std::string_view text, size_t searchBudget, ReadReport* report) {
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[VALUE_CAPACITY + 1]);
     if (!buffer) return;
-    applyText(world, text, searchBudget, buffer.get());
+    ReadNotes notes;
+    applyText(world, text, searchBudget, buffer.get(), notes);
+    if (report) notes.writeTo(*report);
 }
 
 void readSceneryText(World& world, std::string_view text) {
     readSceneryText(world, text, defaultBudget(text));
 }
 
-int readScenery(World& world, int exampleNumber, const char* path, std::string* error) {
+void readSceneryText(World& world, std::string_view text, ReadReport& report) {
+    readSceneryText(world, text, defaultBudget(text), &report);
+}
+
+int readScenery(World& world, int exampleNumber, const char* path, std::string* error, ReadReport* report) {
     std::string_view text;
-    TextBuffer fileText;
+    std::string fileText;
     if (exampleNumber != 0) {
         const ExampleScenery* example = findExample(exampleNumber);
         if (!example) {
@@ -521,9 +712,8 @@ int readScenery(World& world, int exampleNumber, const char* path, std::string* 
         }
         text = std::string_view(reinterpret_cast<const char*>(example->data), example->size);
     } else if (path) {
-        size_t size = 0;
-        if (const int result = readWholeFile(path, fileText, size, error); result != 0) return result;
-        text = std::string_view(fileText.get(), size);
+        if (const int result = readSceneryFile(path, fileText, error); result != 0) return result;
+        text = fileText;
     } else {
         return 0;
     }
@@ -533,7 +723,9 @@ int readScenery(World& world, int exampleNumber, const char* path, std::string* 
         if (error) *error = reason(ENOMEM);
         return -1;
     }
-    applyText(world, text, defaultBudget(text), buffer.get());
+    ReadNotes notes;
+    applyText(world, text, defaultBudget(text), buffer.get(), notes);
+    if (report) notes.writeTo(*report);
     return 1;
 }
 

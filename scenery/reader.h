@@ -3,29 +3,53 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/world.h"
 
 namespace vantor {
+
+// What a read did not take as the text stood: a text cut short by a zero
+// byte, objects or values missing, counts above the limit, values cut or
+// numbers out of range. Empty when the whole text was taken.
+struct ReadReport {
+    std::vector<std::string> notes;  // one sentence each, in the order found
+    bool complete() const { return notes.empty(); }
+    std::string text() const;  // the notes, one per line
+};
+
+// Called now and then while a file is read: bytes read so far, of total.
+using ReadProgress = std::function<void(size_t done, size_t total)>;
+
+// Reads the whole file at path into text. Only regular files are read: a
+// folder, FIFO, device, socket or kernel pseudo file (/proc, /sys) is refused
+// at once, without waiting on it. 0 on success; -1 the file cannot be opened,
+// is not a regular file or cannot be read; -2 too large or no memory. On
+// failure *error gets the reason.
+int readSceneryFile(const char* path, std::string& text, std::string* error = nullptr,
+                    const ReadProgress& progress = {});
 
 // Reads built-in example `exampleNumber` (when nonzero) or the file at path.
 // 1 read and applied; 0 neither given; -1 the file cannot be opened or read
 // (*error gets the reason); -2 no such example, or no memory for the text.
 // On failure nothing of the scenery changes. The caller resets the scenery
 // (newScenery) before and repartitions the work after.
-int readScenery(World& world, int exampleNumber, const char* path, std::string* error = nullptr);
+int readScenery(World& world, int exampleNumber, const char* path, std::string* error = nullptr,
+                ReadReport* report = nullptr);
 
 // Applies a scenery text already in memory (never fails on content). Like a
 // C string, the text ends at its first zero byte.
 void readSceneryText(World& world, std::string_view text);
+void readSceneryText(World& world, std::string_view text, ReadReport& report);
 
 // The same, with the search budget made explicit: lookups that miss the
 // cursor rescan the text; once they have scanned this many bytes in all, an
 // index of every key in the text answers the rest (0: index at once,
 // SIZE_MAX: never). The result is the same either way; only time differs.
-void readSceneryText(World& world, std::string_view text, size_t searchBudget);
+void readSceneryText(World& world, std::string_view text, size_t searchBudget, ReadReport* report = nullptr);
 
 // Reads a colour value: hexadecimal digits scanned from the end.
 uint32_t parseHexColor(const char* value);

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "scenery/examples.h"
 #include "scenery/realtext.h"
 #include "scenery/writer.h"
 #include "scenery_samples.h"
@@ -370,6 +371,89 @@ TEST_F(ReaderTest, TextEndsAtAZeroByte) {
     EXPECT_EQ(w.DIM_DISTANT_OBJECTS, 1);
 }
 
+// ---- What a read reports ------------------------------------------------
+
+// A scenery of three objects in both tables, as the program writes it.
+std::string threeObjectText() {
+    World source;
+    newScenery(source);
+    source.INIT_OBJECTS_N = source.OBJECTS_N = 3;
+    for (int i = 0; i < 3; ++i) {
+        samples::setObject(source.initialObjects[i], "Body", i + 1.0, 1, i, 0, 0, 0, 0, 0, 0, 0);
+        samples::setObject(source.objects[i], "Body", i + 1.0, 1, i, 0, 0, 0, 0, 0, 0, 0);
+    }
+    return sceneryText(source);
+}
+
+TEST_F(ReaderTest, WholeTextsReportNothing) {
+    ReadReport report;
+    readSceneryText(w, SMALL_SCENERY_TEXT, report);
+    EXPECT_TRUE(report.complete()) << report.text();
+    for (const ExampleScenery& example : allExamples()) {
+        ReadReport exampleReport;
+        newScenery(w);
+        ASSERT_EQ(readScenery(w, example.number, nullptr, nullptr, &exampleReport), 1);
+        EXPECT_TRUE(exampleReport.complete()) << example.itemText << ": " << exampleReport.text();
+    }
+}
+
+TEST_F(ReaderTest, ReportsWhatItDidNotTakeAsItStood) {
+    const std::string three = threeObjectText();
+    const std::string truncated = three.substr(0, three.find("[OBJECT_2_RADIUS]"));
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<std::string> notes;  // each must appear in the report, in this order
+    };
+    const Case cases[] = {
+        {"zero byte", std::string("[FPS_DESIRED]=30\n\0[DIM_DISTANT_OBJECTS]=0\n", 42),
+         {"A zero byte at byte 18 ends the text: the rest (25 bytes, 1 line) was not read."}},
+        {"truncated object table", truncated,
+         {"1 object of the current configuration is missing from the file (first: object 3); given default values.",
+          "9 values of current objects are missing (first: [OBJECT_2_RADIUS]); kept as after New."}},
+        {"count above the limit", "[OBJECTS_N]=60000\n",
+         {"[OBJECTS_N] 60000 is above the limit of 50000 objects: only the first 50000 were read.",
+          "50000 objects of the current configuration are missing"}},
+        {"numbers out of range",
+         "[SIMULATION_TIME]=1e400\n[OBJECTS_N]=1\n[OBJECT_1_X]=-2e999\n",
+         {"2 numbers are too large for a 64-bit real and were replaced (first: [SIMULATION_TIME]=1e400)."}},
+        {"over-long values",
+         "[SCENERY_NAME]=" + std::string(60000, 'n') + "\n[SCENERY_DESCRIPTION]=" + std::string(50001, 'd'),
+         {"2 values were longer than 50000 characters and cut (first: [SCENERY_NAME])."}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        newScenery(w);
+        ReadReport report;
+        readSceneryText(w, c.text, report);
+        const std::string text = report.text();
+        size_t from = 0;
+        for (const std::string& note : c.notes) {
+            const size_t at = text.find(note, from);
+            EXPECT_NE(at, std::string::npos) << "missing: " << note << "\nin: " << text;
+            if (at != std::string::npos) from = at + note.size();
+        }
+    }
+}
+
+TEST_F(ReaderTest, NumbersOutOfRangeTakeTheValueAfterNew) {
+    // Without this, an infinite time or distance went on into the view and
+    // every later step.
+    read("[ORIGIN_POSITION_X]=1e400\n[VIEWPOINT_DISTANCE]=-1e999\n[VIEWPOINT_THETA]=1e400\n"
+         "[VIEWPOINT_POSITION_Z]=1e999\n[SPACECRAFT_THRUST_FORCE_MAX]=1e999\n[SIMULATION_TIME_STEP]=1e999\n"
+         "[SIMULATION_TIME]=1e400\n[OBJECTS_N]=1\n[OBJECT_1_MASS]=1e999\n[OBJECT_1_X]=5\n[OBJECT_1_VY]=-1e999\n");
+    EXPECT_EQ(w.ORIGIN_POSITION_X, 0);
+    EXPECT_EQ(w.VIEWPOINT_DISTANCE, 1e10);
+    EXPECT_EQ(w.VIEWPOINT_THETA, 0);
+    EXPECT_EQ(w.VIEWPOINT_POSITION_Z, 1e10);
+    EXPECT_EQ(w.SPACECRAFT_THRUST_FORCE_MAX, 0);
+    EXPECT_EQ(w.SIMULATION_TIME_STEP, 10);
+    EXPECT_EQ(w.SIMULATION_TIME, 0);
+    EXPECT_EQ(w.objects[0].mass, 0);
+    EXPECT_EQ(w.objects[0].x, 5);
+    EXPECT_EQ(w.objects[0].vy, 0);
+}
+
 TEST(FindKeyValue, CopiesTheLineAndMovesTheCursor) {
     char value[VALUE_CAPACITY + 1];
     const std::string_view text = "[A]=1\n[B]=2\r\n[A]=3\n[INIT_OBJECT_1_X]=4\n";
@@ -516,25 +600,57 @@ TEST_F(ReaderFileTest, FailuresLeaveTheSceneryAlone) {
     }
 }
 
-TEST_F(ReaderFileTest, ReadsFromAPipeOfUnknownLength) {
-    // Larger than the first buffer for a stream, so the buffer has to grow.
+TEST_F(ReaderFileTest, RefusesWhatIsNotARegularFileAtOnce) {
+    // Each of these blocked in open() or read() for ever, or read a kernel
+    // file as a scenery; now each is refused without waiting.
+    const std::string fifo = dir + "/pipe.nbx";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string link = dir + "/link.nbx";
+    ASSERT_EQ(::symlink(fifo.c_str(), link.c_str()), 0);
+    struct Case {
+        std::string path;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {fifo, "not a regular file (a FIFO)"},
+        {link, "not a regular file (a FIFO)"},
+        {"/dev/null", "not a regular file (a character device)"},
+        {"/proc/version", "a system file, not a regular file"},
+        {"/proc/kmsg", nullptr},  // as root readable and blocking; otherwise unreadable
+        {"/sys/kernel/mm/transparent_hugepage/enabled", nullptr},
+    };
+    for (const auto& c : cases) {
+        if (!fs::exists(c.path) && !fs::is_fifo(c.path)) continue;
+        newScenery(w);
+        std::string error;
+        EXPECT_EQ(readScenery(w, 0, c.path.c_str(), &error), -1) << c.path;
+        if (c.reason) {
+            EXPECT_EQ(error, c.reason) << c.path;
+        }
+        EXPECT_FALSE(error.empty()) << c.path;
+        EXPECT_EQ(w.sceneryOnDisk, 0) << c.path;
+    }
+}
+
+TEST_F(ReaderFileTest, ReportsTheBytesItReads) {
     World source;
     newScenery(source);
-    source.SPACECRAFT_DIRECTION_Z = -1;
-    source.OBJECTS_N = 1000;
+    source.OBJECTS_N = 20000;
     for (int i = 0; i < source.OBJECTS_N; ++i) {
         samples::setObject(source.objects[i], "Body", i + 1.0, 1, i, 0, 0, 0, 0, 0, 0, 0);
     }
-    const std::string text = sceneryText(source);
-    ASSERT_GT(text.size(), 65536u * 2);
-
-    const std::string path = dir + "/pipe.nbx";
-    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-    std::thread writer([&] { std::ofstream(path, std::ios::binary) << text; });
-    const int result = readScenery(w, 0, path.c_str());
-    writer.join();
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(sceneryText(w), text);
+    const std::string path = file("big.nbx", sceneryText(source));
+    const size_t size = fs::file_size(path);
+    std::vector<std::pair<size_t, size_t>> calls;
+    std::string text;
+    ASSERT_EQ(readSceneryFile(path.c_str(), text, nullptr, [&](size_t done, size_t total) {
+                  calls.emplace_back(done, total);
+              }),
+              0);
+    EXPECT_EQ(text.size(), size);
+    ASSERT_GE(calls.size(), 2u) << "a file of " << size << " bytes";
+    for (size_t k = 1; k < calls.size(); ++k) EXPECT_GT(calls[k].first, calls[k - 1].first);
+    EXPECT_EQ(calls.back(), std::make_pair(size, size));
 }
 
 TEST_F(ReaderFileTest, UnreadableFileFails) {
