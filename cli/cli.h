@@ -14,6 +14,7 @@ enum ExitStatus {
     EXIT_FILE = 2,       // a file that cannot be read or written
     EXIT_COLLISION = 3,  // a run stopped by a collision
     EXIT_BENCHMARK = 4,  // a benchmark that did not complete
+    EXIT_STUCK = 1,      // a run whose simulated time no longer advances, so --until cannot be reached
 };
 
 // Prints the message and the usage; returns EXIT_USAGE.

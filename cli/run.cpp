@@ -23,6 +23,7 @@ struct RunOptions {
     std::string scenery;
     std::optional<long long> steps;
     std::optional<double> until;
+    std::string untilText;  // as given, for messages
     std::optional<long long> threads;
     std::string outFile;
     bool quiet = false;
@@ -45,6 +46,7 @@ std::optional<std::string> parseRunOptions(const std::vector<std::string>& args,
                 o.outFile = *v;
             } else if (a == "--until") {
                 o.until = parseNumber(*v);
+                o.untilText = *v;
                 if (!o.until || *o.until < 0) return "--until needs a number of seconds, 0 or more";
             } else {
                 std::optional<long long> n = parseWholeNumber(*v);
@@ -94,6 +96,7 @@ struct RunResult {
     long long steps = 0;
     double wallSeconds = 0;
     bool collision = false;
+    bool stuck = false;  // the simulated time stopped advancing before --until
 };
 
 RunResult stepScenery(World& world, WorkerPool& pool, const RunOptions& o, bool showProgress) {
@@ -106,10 +109,17 @@ RunResult stepScenery(World& world, WorkerPool& pool, const RunOptions& o, bool 
         if (stepLimit >= 0 && r.steps >= stepLimit) break;
         if (o.until && world.SIMULATION_TIME >= *o.until) break;
         if (world.OBJECTS_N < 2) break;
+        const double before = world.SIMULATION_TIME;
         simulationStep(world, pool);
         ++r.steps;
         if (world.collisionDetected) {
             r.collision = true;
+            break;
+        }
+        // Far enough out, a step is below the time's precision (t + dt == t):
+        // --until would never be reached.
+        if (o.until && !(world.SIMULATION_TIME > before)) {
+            r.stuck = true;
             break;
         }
         double byTime = o.until ? (world.SIMULATION_TIME - startTime) / (*o.until - startTime) : 0;
@@ -158,6 +168,12 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     const double startTime = world.SIMULATION_TIME;
     const RunResult r = stepScenery(world, pool, o, showProgress);
     if (r.collision) err << "A collision has been detected. Simulation stopped.\n";
+    if (r.stuck) {
+        err << "vantor-cli: the simulated time no longer advances (SIMULATION_TIME "
+            << formatReal(world.SIMULATION_TIME) << " s, time step " << formatReal(world.SIMULATION_TIME_STEP)
+            << " s): --until " << o.untilText << " cannot be reached\n";
+        return EXIT_STUCK;
+    }
 
     if (!o.outFile.empty()) {
         std::string reason;

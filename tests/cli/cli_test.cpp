@@ -2,6 +2,8 @@
 #include "cli_support.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -82,6 +84,42 @@ TEST_F(CliTest, UntilStopsAtTheSimulatedTime) {
     World w;
     ASSERT_EQ(readScenery(w, 0, path("out.nbx").c_str()), 1);
     EXPECT_EQ(w.SIMULATION_TIME, 1100.0);
+}
+
+// Runs vantor-cli in a child process that an alarm ends should it hang;
+// the status is -1 when it did not finish. Only the messages come back.
+Result cliInChild(const std::vector<std::string>& args) {
+    int fds[2];
+    if (::pipe(fds) != 0) return {-1, "", "pipe failed"};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        ::alarm(30);
+        const Result r = cli(args);
+        const bool sent = ::write(fds[1], r.err.data(), r.err.size()) == static_cast<ssize_t>(r.err.size());
+        ::_exit(sent ? r.status : 99);
+    }
+    ::close(fds[1]);
+    std::string err;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) err.append(buffer, static_cast<size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return {-1, "", err};
+    return {WEXITSTATUS(status), "", err};
+}
+
+TEST_F(CliTest, UntilBeyondWhereTheTimeStopsAdvancingFails) {
+    // At 1e20 s a step of 1 s is below the time's precision: t + dt == t.
+    const std::string scenery = file("stuck.nbx",
+        "[SIMULATION_TIME_STEP]=1.e+000\n[SIMULATION_TIME]=1.e+020\n[OBJECTS_N]=2\n"
+        "[OBJECT_1_MASS]=1.e+000\n[OBJECT_2_MASS]=1.e+000\n[OBJECT_2_X]=1.e+009\n");
+    const Result r = cliInChild({"run", scenery, "--until", "2e20", "--out", path("after.nbx")});
+    ASSERT_NE(r.status, -1) << "the run did not end";
+    EXPECT_EQ(r.status, EXIT_STUCK);
+    EXPECT_EQ(r.err, "vantor-cli: the simulated time no longer advances (SIMULATION_TIME 1.e+020 s, time step "
+                     "1.e+000 s): --until 2e20 cannot be reached\n");
+    EXPECT_FALSE(fs::exists(path("after.nbx")));
 }
 
 TEST_F(CliTest, ZeroStepsWritesTheSceneryBack) {

@@ -1,14 +1,17 @@
 #include "scenery/writer.h"
 
 #include <gtest/gtest.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <grp.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -228,10 +231,17 @@ TEST(WriteSceneryFile, FailuresChangeNothing) {
              fs::create_directory(d / "x.nbx");
              return d / "x.nbx";
          }},
-        {"read-only folder", true,
+        {"new file in a read-only folder", true,
+         [](const TempDir& d) {
+             fs::create_directory(d / "locked");
+             ::chmod((d / "locked").c_str(), 0555);
+             return d / "locked/x.nbx";
+         }},
+        {"read-only file in a read-only folder", true,
          [](const TempDir& d) {
              fs::create_directory(d / "locked");
              writeFile(d / "locked/x.nbx", "previous content");
+             ::chmod((d / "locked/x.nbx").c_str(), 0444);
              ::chmod((d / "locked").c_str(), 0555);
              return d / "locked/x.nbx";
          }},
@@ -385,12 +395,15 @@ TEST(WriteSceneryFile, KilledInTheMiddleOfASaveLeavesThePreviousFile) {
     EXPECT_EQ(readFile(path), SMALL_SCENERY_TEXT);
     const std::vector<std::string> others = leftOvers(dir, "kept.nbx");
     ASSERT_EQ(others.size(), 1u);
-    EXPECT_EQ(others[0].rfind("kept.nbx", 0), 0u) << others[0];
+    const std::string mark = "kept.nbx.vantor-save-" + std::to_string(child) + "-";
+    EXPECT_EQ(others[0].rfind(mark, 0), 0u) << others[0];
+    EXPECT_EQ(others[0].size(), mark.size() + 6) << others[0];
     EXPECT_EQ(fs::file_size(dir / others[0]), kStop);  // killed with its bytes half out
 
-    // The next save goes through as usual.
+    // The next save goes through as usual, and removes the dead save's leftover.
     ASSERT_EQ(writeSceneryFile(large, path), 0);
     EXPECT_EQ(readFile(path), sceneryText(large));
+    EXPECT_EQ(dir.names(), std::set<std::string>{"kept.nbx"});
 }
 
 TEST(WriteSceneryFile, KilledAtAnyMomentLeavesTheOldOrTheNewFileWhole) {
@@ -429,13 +442,17 @@ TEST(WriteSceneryFile, KilledAtAnyMomentLeavesTheOldOrTheNewFileWhole) {
     }
 }
 
+constexpr uid_t kNobody = 65534;
+
 // Runs `save` in a child process that has given up root for the nobody
-// user; returns its exit status, or -1 when root could not be given up.
-int asNobody(const std::function<int()>& save) {
+// user, with the supplementary `groups`; returns its exit status, or -1 when
+// root could not be given up.
+int asNobody(const std::function<int()>& save, const std::vector<gid_t>& groups = {}) {
     const pid_t child = ::fork();
     if (child == 0) {
-        constexpr uid_t kNobody = 65534;
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(99);
+        if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+            ::_exit(99);
+        }
         ::_exit(save());
     }
     int status = 0;
@@ -443,42 +460,304 @@ int asNobody(const std::function<int()>& save) {
     return WEXITSTATUS(status) == 99 ? -1 : WEXITSTATUS(status);
 }
 
-TEST(WriteSceneryFile, ReadOnlyFolderAndFileStopAnUnprivilegedUser) {
+// A folder and a file in it that the nobody user owns, with the given rights.
+struct NobodysFile {
+    NobodysFile(const TempDir& dir, mode_t folderMode, mode_t fileMode, const std::string& content)
+        : folder(dir / "owned"), path(folder + "/x.nbx") {
+        ::chmod(dir.path().c_str(), 0755);
+        fs::create_directory(folder);
+        writeFile(path, content);
+        EXPECT_EQ(::chown(folder.c_str(), kNobody, kNobody), 0);
+        EXPECT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+        ::chmod(path.c_str(), fileMode);
+        ::chmod(folder.c_str(), folderMode);
+    }
+    std::set<std::string> names() const {
+        std::set<std::string> result;
+        for (const auto& entry : fs::directory_iterator(folder)) result.insert(entry.path().filename().string());
+        return result;
+    }
+    std::string folder, path;
+};
+
+TEST(WriteSceneryFile, UnprivilegedUserInAReadOnlyFolderOrOverAReadOnlyFile) {
     // Permission bits do not stop root, so root saves as the nobody user,
-    // in a folder and over a file that nobody owns; the same cases without
-    // root are in FailuresChangeNothing.
-    if (::geteuid() != 0) GTEST_SKIP() << "covered by FailuresChangeNothing";
-    constexpr uid_t kNobody = 65534;
+    // in a folder and over a file that nobody owns; the failing cases
+    // without root are in FailuresChangeNothing. A writable file in a
+    // read-only folder is written in place: the old text, longer than the
+    // new one, must be gone to the last byte.
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a folder and a file that nobody owns";
     struct Case {
         const char* what;
         mode_t folderMode, fileMode;
+        bool saved;
     };
     const Case cases[] = {
-        {"read-only folder", 0555, 0644},
-        {"read-only file", 0755, 0444},
+        {"read-only folder", 0555, 0644, true},
+        {"read-only file", 0755, 0444, false},
+        {"read-only folder and file", 0555, 0444, false},
+    };
+    const std::string previous(100000, 'p');
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const NobodysFile file(dir, c.folderMode, c.fileMode, previous);
+
+        World w;
+        samples::makeSmallScenery(w);
+        const int result = asNobody([&] { return writeSceneryFile(w, file.path) == 0 ? 0 : 1; });
+        if (result == -1) GTEST_SKIP() << "root could not give up its rights";
+        EXPECT_EQ(result, c.saved ? 0 : 1);
+        const std::string after = readFile(file.path);
+        EXPECT_TRUE(after == (c.saved ? SMALL_SCENERY_TEXT : previous)) << after.size() << " bytes";
+        EXPECT_EQ(modeOf(file.path), c.fileMode);
+        EXPECT_EQ(file.names(), std::set<std::string>{"x.nbx"});
+    }
+}
+
+TEST(WriteSceneryFile, WriteErrorInPlaceIsReported) {
+    // Written in place (a read-only folder), the file has no second copy; a
+    // write that fails part way must still fail the save with its reason.
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a file that nobody owns";
+    TempDir dir;
+    const NobodysFile file(dir, 0555, 0644, "previous content");
+    World w;
+    newScenery(w);
+    w.OBJECTS_N = 200;  // about 80 kB, beyond the limit below
+    for (int i = 0; i < w.OBJECTS_N; ++i) setObjectName(w.objects[i], "Body");
+    w.sceneryModified = 1;
+
+    // Exit status 0: failed with the file-size limit's reason, flags kept.
+    const int result = asNobody([&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 16384;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::string error;
+        if (writeSceneryFile(w, file.path, &error) == 0) return 1;
+        if (error != "File too large") return 2;
+        return w.sceneryModified == 1 && w.sceneryOnDisk == 0 ? 0 : 3;
+    });
+    if (result == -1) GTEST_SKIP() << "root could not give up its rights";
+    EXPECT_EQ(result, 0) << "1: saved, 2: another reason, 3: flags changed";
+    EXPECT_EQ(file.names(), std::set<std::string>{"x.nbx"});
+}
+
+struct stat statOf(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st;
+}
+
+TEST(WriteSceneryFile, RootKeepsTheReplacedFilesOwnerAndGroup) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root saves over files of other users";
+    TempDir dir;
+    const std::string path = dir / "theirs.nbx";
+    writeFile(path, "previous content");
+    ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+    ::chmod(path.c_str(), 0640);
+    World w;
+    samples::makeSmallScenery(w);
+    ASSERT_EQ(writeSceneryFile(w, path), 0);
+    const struct stat st = statOf(path);
+    EXPECT_EQ(st.st_uid, kNobody);
+    EXPECT_EQ(st.st_gid, kNobody);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(readFile(path), SMALL_SCENERY_TEXT);
+    EXPECT_EQ(dir.names(), std::set<std::string>{"theirs.nbx"});
+}
+
+TEST(WriteSceneryFile, UnprivilegedUserKeepsTheFilesGroupWhereTheyBelongToIt) {
+    // nobody saves its own file of another group; the new file gets that
+    // group back only where nobody is one of its members, and the save goes
+    // through either way.
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a file of another group";
+    constexpr gid_t kOtherGroup = 4321;
+    struct Case {
+        const char* what;
+        std::vector<gid_t> groups;
+        gid_t expected;
+    };
+    const Case cases[] = {
+        {"member of the file's group", {kOtherGroup}, kOtherGroup},
+        {"not a member", {}, kNobody},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;
-        ::chmod(dir.path().c_str(), 0755);
-        const std::string folder = dir / "owned";
-        fs::create_directory(folder);
-        const std::string path = folder + "/x.nbx";
-        writeFile(path, "previous content");
-        ASSERT_EQ(::chown(folder.c_str(), kNobody, kNobody), 0);
-        ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
-        ::chmod(path.c_str(), c.fileMode);
-        ::chmod(folder.c_str(), c.folderMode);
-
+        const NobodysFile file(dir, 0755, 0660, "previous content");
+        ASSERT_EQ(::chown(file.path.c_str(), kNobody, kOtherGroup), 0);
         World w;
         samples::makeSmallScenery(w);
-        const int result = asNobody([&] { return writeSceneryFile(w, path) == -1 ? 0 : 1; });
+        const int result = asNobody([&] { return writeSceneryFile(w, file.path) == 0 ? 0 : 1; }, c.groups);
         if (result == -1) GTEST_SKIP() << "root could not give up its rights";
-        EXPECT_EQ(result, 0) << "the save went through";
-        EXPECT_EQ(readFile(path), "previous content");
-        EXPECT_EQ(fs::directory_iterator(folder)->path().filename(), "x.nbx");
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+        EXPECT_EQ(result, 0);
+        const struct stat st = statOf(file.path);
+        EXPECT_EQ(st.st_uid, kNobody);
+        EXPECT_EQ(st.st_gid, c.expected);
+        EXPECT_EQ(st.st_mode & 07777, 0660u);
+        EXPECT_EQ(readFile(file.path), SMALL_SCENERY_TEXT);
     }
+}
+
+// The outcome of a save of the small scenery (marked modified, not on disk)
+// in a child process, which a watchdog alarm ends should the save block.
+struct ChildSave {
+    bool finished = false;
+    int result = 0, modified = 0, onDisk = 0;
+    std::string error;
+};
+
+ChildSave saveInChild(const std::string& path) {
+    int fds[2];
+    if (::pipe(fds) != 0) return {};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        ::alarm(30);
+        World w;
+        samples::makeSmallScenery(w);
+        w.sceneryModified = 1;
+        w.sceneryOnDisk = 0;
+        std::string error;
+        const int result = writeSceneryFile(w, path, &error);
+        const std::string report = std::to_string(result) + ' ' + std::to_string(w.sceneryModified) + ' ' +
+                                   std::to_string(w.sceneryOnDisk) + ' ' + error;
+        ::_exit(::write(fds[1], report.data(), report.size()) == static_cast<ssize_t>(report.size()) ? 0 : 1);
+    }
+    ::close(fds[1]);
+    std::string report;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ChildSave outcome;
+    if (child < 0 || ::waitpid(child, &status, 0) != child) return outcome;
+    outcome.finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    std::istringstream in(report);
+    in >> outcome.result >> outcome.modified >> outcome.onDisk;
+    in.get();
+    std::getline(in, outcome.error);
+    return outcome;
+}
+
+void makeSocket(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    struct sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+}
+
+TEST(WriteSceneryFile, RefusesWhatIsNotARegularFileAtOnce) {
+    // Nothing is opened: a FIFO would block the save for ever, /dev/null
+    // would swallow the scenery and report success, a kernel file would
+    // fail with the temporary file's error instead of the true reason.
+    const char* const fifo = "not a regular file (a FIFO)";
+    const char* const system = "a system file, not a regular file";
+    struct Case {
+        const char* what;
+        std::function<std::string(const TempDir&)> prepare;  // returns the target path
+        const char* error;
+    };
+    const Case cases[] = {
+        {"FIFO",
+         [](const TempDir& d) {
+             ::mkfifo((d / "pipe.nbx").c_str(), 0644);
+             return d / "pipe.nbx";
+         },
+         fifo},
+        {"link to a FIFO",
+         [](const TempDir& d) {
+             ::mkfifo((d / "pipe").c_str(), 0644);
+             fs::create_symlink(d / "pipe", d / "link.nbx");
+             return d / "link.nbx";
+         },
+         fifo},
+        {"link to a device",
+         [](const TempDir& d) {
+             fs::create_symlink("/dev/null", d / "null.nbx");
+             return d / "null.nbx";
+         },
+         "not a regular file (a device)"},
+        {"socket",
+         [](const TempDir& d) {
+             makeSocket(d / "socket.nbx");
+             return d / "socket.nbx";
+         },
+         "not a regular file (a socket)"},
+        {"kernel file", [](const TempDir&) { return std::string("/proc/version"); }, system},
+        {"link to a kernel file",
+         [](const TempDir& d) {
+             fs::create_symlink("/proc/version", d / "version.nbx");
+             return d / "version.nbx";
+         },
+         system},
+        {"new file in /proc", [](const TempDir&) { return std::string("/proc/vantor-test.nbx"); }, system},
+        {"new file in /sys", [](const TempDir&) { return std::string("/sys/vantor-test.nbx"); }, system},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string target = c.prepare(dir);
+        if (target.rfind("/sys/", 0) == 0 && !fs::exists("/sys/kernel")) continue;  // no sysfs here
+        const std::set<std::string> namesBefore = dir.names();
+        const std::string kernelText = target == "/proc/version" ? readFile(target) : "";
+
+        const ChildSave save = saveInChild(target);
+        ASSERT_TRUE(save.finished) << "the save blocked";
+        EXPECT_EQ(save.result, -1);
+        EXPECT_EQ(save.error, c.error);
+        EXPECT_EQ(save.modified, 1);
+        EXPECT_EQ(save.onDisk, 0);
+        EXPECT_EQ(dir.names(), namesBefore);
+        EXPECT_FALSE(fs::exists("/proc/vantor-test.nbx"));
+        if (!kernelText.empty()) {
+            EXPECT_EQ(readFile(target), kernelText);
+        }
+    }
+    EXPECT_FALSE(fs::exists("/sys/vantor-test.nbx"));
+}
+
+// A process id that no process has: pids stay below the kernel's pid_max.
+pid_t missingPid() {
+    std::ifstream in("/proc/sys/kernel/pid_max");
+    long pidMax = 0;
+    in >> pidMax;
+    return pidMax > 1 ? static_cast<pid_t>(pidMax) : 4194304;
+}
+
+TEST(WriteSceneryFile, RemovesTheTargetsTemporariesOfSavesThatAreGone) {
+    // Leftovers of killed saves, as large as a scenery, would stay for ever.
+    // Only the target's whose process is gone may go: the others may belong
+    // to a save in progress, another target or someone else.
+    TempDir dir;
+    const std::string dead = std::to_string(missingPid());
+    const std::string alive = std::to_string(::getpid());
+    const std::string gone = "x.nbx.vantor-save-" + dead + "-a1B2c3";
+    const std::set<std::string> kept = {
+        "x.nbx.vantor-save-" + alive + "-a1B2c3",  // a save of this process, still running
+        "y.nbx.vantor-save-" + dead + "-a1B2c3",   // another target's
+        "x.nbx.tmp-a1B2c3",                        // not this program's name
+        "x.nbx.vantor-save--a1B2c3",               // no process id
+        "x.nbx.vantor-save-" + dead,               // no separator after the process id
+        "y.x.nbx.vantor-save-" + dead + "-a1B2c3", // ends like one, named for another target
+    };
+    writeFile(dir / gone, "left over");
+    for (const std::string& name : kept) writeFile(dir / name, "left over");
+    fs::create_directory(dir / ("x.nbx.vantor-save-" + dead + "-folder"));  // only files are removed
+
+    World w;
+    samples::makeSmallScenery(w);
+    ASSERT_EQ(writeSceneryFile(w, dir / "x.nbx"), 0);
+    std::set<std::string> expected = kept;
+    expected.insert("x.nbx");
+    expected.insert("x.nbx.vantor-save-" + dead + "-folder");
+    EXPECT_EQ(dir.names(), expected);
+    EXPECT_EQ(readFile(dir / "x.nbx"), SMALL_SCENERY_TEXT);
 }
 
 TEST(SanitizeUserText, ReplacesBracketsAndTrimsTheEnd) {
