@@ -107,7 +107,7 @@ int infoCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     if (args.size() != 1) return usageError(err, "info takes one SCENERY");
     World w;
     std::string message;
-    if (!loadScenery(w, args[0], message)) {
+    if (!loadScenery(w, args[0], message, &err)) {
         err << "vantor-cli: " << message << "\n";
         return EXIT_FILE;
     }

@@ -24,7 +24,7 @@ std::optional<double> parseNumber(const std::string& text) {
     return value;
 }
 
-bool loadScenery(World& world, const std::string& name, std::string& message) {
+bool loadScenery(World& world, const std::string& name, std::string& message, std::ostream* warnings) {
     newScenery(world);
     static const std::string prefix = "example:";
     if (name.rfind(prefix, 0) == 0) {
@@ -39,9 +39,14 @@ bool loadScenery(World& world, const std::string& name, std::string& message) {
         return true;
     }
     std::string reason;
-    if (readScenery(world, 0, name.c_str(), &reason) != 1) {
+    ReadReport report;
+    if (readScenery(world, 0, name.c_str(), &reason, &report) != 1) {
         message = "cannot read '" + name + "': " + reason;
         return false;
+    }
+    if (warnings && !report.complete()) {
+        *warnings << "vantor-cli: warning: '" << name << "' was read only in part:\n";
+        for (const std::string& note : report.notes) *warnings << "  " << note << "\n";
     }
     world.currentFileName = name;
     return true;
@@ -49,7 +54,7 @@ bool loadScenery(World& world, const std::string& name, std::string& message) {
 
 bool loadForStepping(World& world, WorkerPool& pool, const std::string& name, std::ostream& err) {
     std::string message;
-    if (!loadScenery(world, name, message)) {
+    if (!loadScenery(world, name, message, &err)) {
         err << "vantor-cli: " << message << "\n";
         return false;
     }

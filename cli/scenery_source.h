@@ -11,8 +11,9 @@
 namespace vantor::cli {
 
 // Resets the world and reads the scenery as opening it does. On failure
-// returns false with a message naming the scenery and the reason.
-bool loadScenery(World& world, const std::string& name, std::string& message);
+// returns false with a message naming the scenery and the reason. A file read
+// only in part still loads; what was left out goes to *warnings.
+bool loadScenery(World& world, const std::string& name, std::string& message, std::ostream* warnings = nullptr);
 
 // Loads the scenery and makes the worker pool for it, as opening does.
 // False after a message on err (the caller exits with EXIT_FILE).

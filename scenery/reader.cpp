@@ -190,6 +190,7 @@ struct ReadNotes {
     Tally outOfRange;          // numbers that are no finite 64-bit value
     Tally missingObjects[2];   // whole objects absent, initial and current
     Tally missingValues[2];    // single values absent from present objects
+    bool cutShort = false;     // the text ends inside a line or at a zero byte
 
     void writeTo(ReadReport& report) const;
 };
@@ -210,7 +211,10 @@ void ReadNotes::writeTo(ReadReport& report) const {
                                    " missing from the file (first: object " + missingObjects[t].first() +
                                    "); given default values.");
         }
-        if (missingValues[t].count()) {
+        // Files written by hand often leave out keys that have defaults;
+        // missing values only tell of damage in a text that was cut short.
+        const bool damaged = cutShort || missingObjects[t].count() > 0;
+        if (damaged && missingValues[t].count()) {
             report.notes.push_back(plural(missingValues[t].count(), "value", "values") + " of " + tableName[t] +
                                    " objects " + (missingValues[t].count() == 1 ? "is" : "are") +
                                    " missing (first: " + missingValues[t].first() + "); kept as after New.");
@@ -376,8 +380,10 @@ void applyText(World& w, std::string_view text, size_t budget, char* buffer, Rea
     if (const void* zero = std::memchr(text.data(), 0, text.size())) {
         const size_t at = static_cast<size_t>(static_cast<const char*>(zero) - text.data());
         notes.zeroByte = zeroByteNote(text, at);
+        notes.cutShort = true;
         text = text.substr(0, at);
     }
+    if (!text.empty() && text.back() != '\n') notes.cutShort = true;
     Lookup lookup(text, budget, buffer, notes);
 
     auto integer = [&](std::string_view key, int& field, auto rule) {

@@ -62,6 +62,7 @@ struct Hostile {
     int status;                          // of `info`
     std::vector<std::string> expected;   // in the output, or in the message for status 2
     bool alsoRun = true;                 // `run` too (not where one step of it takes long)
+    std::vector<std::string> warnings = {};  // on standard error when a file is read only in part
 };
 
 std::string sparse(const TempDir& d, const std::string& name, const std::string& head, uintmax_t size) {
@@ -102,7 +103,9 @@ const Hostile kCases[] = {
          return d.file("truncated.nbx", text.substr(0, text.find("[OBJECT_5_X]=") + 16));
      },
      EXIT_DONE,
-     {infoLine("Name:", "Solar system - heliocentric"), infoLine("Objects:", "10 initial, 10 current")}},
+     {infoLine("Name:", "Solar system - heliocentric"), infoLine("Objects:", "10 initial, 10 current")}, true,
+     {"was read only in part:\n", "  5 objects of the current configuration are missing from the file (first: object 6)",
+      "  7 values of current objects are missing (first: [OBJECT_5_Y])"}},
 
     {"MillionCharacterValues",
      [](const TempDir& d) {
@@ -115,7 +118,8 @@ const Hostile kCases[] = {
 
     {"ObjectCountsAboveTheMaximum",
      [](const TempDir& d) { return d.file("counts.nbx", "[INIT_OBJECTS_N]=50001\n[OBJECTS_N]=99999999999\n"); },
-     EXIT_DONE, {infoLine("Objects:", "50000 initial, 50000 current")}, false},
+     EXIT_DONE, {infoLine("Objects:", "50000 initial, 50000 current")}, false,
+     {"  [INIT_OBJECTS_N] 50001 is above the limit of 50000 objects"}},
 
     {"NegativeNumbers",
      [](const TempDir& d) {
@@ -145,7 +149,8 @@ const Hostile kCases[] = {
       infoLine("Automatic stop:", "at simulated time 1.e+012 s"), infoLine("Field of view:", "1.1e+002 degrees"),
       infoLine("Viewpoint:", "distance 1.e+308 m, theta 1.8e+002, phi 0.e+000, alpha 0.e+000 degrees"),
       infoLine("Time step:", "1.e+001 s initial, 1.e+001 s current"), infoLine("Simulated time:", "1.0000000000000001e+300 s"),
-      infoLine("Objects:", "0 initial, 2 current")}},
+      infoLine("Objects:", "0 initial, 2 current")},
+     true, {"  1 number is too large for a 64-bit real and was replaced (first: [SIMULATION_TIME_STEP]=1e999)."}},
 
     {"NanAndInfinitySpelledOut",
      [](const TempDir& d) {
@@ -175,18 +180,32 @@ const Hostile kCases[] = {
      [](const TempDir& d) {
          return d.file("wide.nbx", "[SCENERY_NAME]=" + std::string(10 << 20, 'w') + "\n[OBJECTS_N]=2\n");
      },
-     EXIT_DONE, {infoLine("Name:", std::string(50000, 'w')), infoLine("Objects:", "0 initial, 2 current")}},
+     EXIT_DONE, {infoLine("Name:", std::string(50000, 'w')), infoLine("Objects:", "0 initial, 2 current")}, true,
+     {"  1 value was longer than 50000 characters and cut (first: [SCENERY_NAME])."}},
 
     {"OneGigabyteFile",
      [](const TempDir& d) {
          // Read whole into memory; the text ends at the first zero byte.
          return sparse(d, "huge.nbx", "[OBJECTS_N]=2\n", uintmax_t{1} << 30);
      },
-     EXIT_DONE, {infoLine("Objects:", "0 initial, 2 current")}, false},
+     EXIT_DONE, {infoLine("Objects:", "0 initial, 2 current")}, false,
+     {"  A zero byte at byte 15 ends the text"}},
 
     {"FileOverTwoGigabytes",
      [](const TempDir& d) { return sparse(d, "larger.nbx", "[OBJECTS_N]=2\n", (uintmax_t{1} << 31) + 1); },
      EXIT_FILE, {"file too large"}},
+
+    {"Fifo",
+     [](const TempDir& d) {
+         // Blocked in open() for ever, waiting for a writer.
+         const std::string p = d.path("pipe.nbx");
+         ::mkfifo(p.c_str(), 0600);
+         return p;
+     },
+     EXIT_FILE, {"not a regular file (a FIFO)"}},
+
+    {"KernelFile", [](const TempDir&) { return std::string("/proc/self/status"); }, EXIT_FILE,
+     {"a system file, not a regular file"}},
 };
 
 void PrintTo(const Hostile& c, std::ostream* os) { *os << c.name; }
@@ -207,6 +226,9 @@ TEST_P(HostileInput, GetsTheRulesOrAClearError) {
     const std::string& text = c.status == EXIT_DONE ? info.out : info.err;
     for (const std::string& e : c.expected) {
         EXPECT_NE(text.find(e), std::string::npos) << "expected: " << e.substr(0, 200);
+    }
+    for (const std::string& warning : c.warnings) {
+        EXPECT_NE(info.err.find(warning), std::string::npos) << "expected: " << warning << "\nin: " << info.err;
     }
 
     // Stepping what was read: it runs, stops at a collision (objects left
