@@ -17,6 +17,7 @@
 #include "dialogs/examples_dialog.h"
 #include "dialogs/spin_field.h"
 #include "dialogs/threads_dialog.h"
+#include "dialogs/world_text.h"
 #include "engine/runcontrol.h"
 #include "render/camera.h"
 #include "render/navigation.h"
@@ -365,7 +366,7 @@ void MainWindow::updateObjectTooltip(QPoint viewPos, QPoint global) {
         return;
     }
     const ObjectRecord& o = world_.objects[i];
-    const QString name = o.name ? QString::fromLocal8Bit(o.name) : QString();
+    const QString name = o.name ? fromWorldText(o.name) : QString();
     const QString tip = QString("%1\nMass: %2\nRadius: %3")
                             .arg(name, QString::fromStdString(formatReal(o.mass)),
                                  QString::fromStdString(formatReal(o.radius)))

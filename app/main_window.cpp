@@ -189,6 +189,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     setWindowIcon(icon("app"));
     newScenery(world_);
 
+    surface_.setTextRenderer(&viewText_);
     viewWidget_ = new ViewWidget(*this, surface_);
     setCentralWidget(viewWidget_);
     view_.present = [this] { viewWidget_->present(); };

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/qt_text_renderer.h"
 #include "dialogs/context.h"
 #include "engine/gravity.h"
 #include "engine/world.h"
@@ -135,6 +136,7 @@ private:
     World world_;
     WorkerPool pool_;
     render::View view_;
+    QtTextRenderer viewText_;  // the surface draws its text with it
     render::Surface surface_;
 
     ViewWidget* viewWidget_ = nullptr;

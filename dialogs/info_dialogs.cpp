@@ -17,6 +17,7 @@
 #include "benchmark/submission.h"
 #include "dialogs/context.h"
 #include "dialogs/two_step_keys.h"
+#include "dialogs/world_text.h"
 #include "engine/world.h"
 #include "scenery/realtext.h"
 #include "scenery/writer.h"
@@ -30,11 +31,11 @@ constexpr int kInfoTextLimit = 50'000;  // characters of each text
 // The scenery keeps a typed line break as a carriage return and line feed;
 // the text box shows plain line feeds.
 QString descriptionForShow(const std::string& text) {
-    return QString::fromLocal8Bit(text.c_str()).replace("\r\n", "\n");
+    return fromWorldText(text).replace("\r\n", "\n");
 }
 
 std::string descriptionForStore(QString text) {
-    return text.replace("\n", "\r\n").toLocal8Bit().toStdString();
+    return toWorldText(text.replace("\n", "\r\n"));
 }
 
 }  // namespace
@@ -48,9 +49,11 @@ SceneryInfoDialog::SceneryInfoDialog(AppContext& app, QWidget* parent) : QDialog
     name_ = new QLineEdit(this);
     name_->setObjectName("1017");
     name_->setAlignment(Qt::AlignCenter);
+    limitToWorldText(name_);
     description_ = new QPlainTextEdit(this);
     description_->setObjectName("1092");
     description_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    limitToWorldText(description_);
     editing_ = new QCheckBox("Enable info editing", this);
     editing_->setObjectName("1093");
     ok_ = new QPushButton("OK", this);
@@ -65,7 +68,7 @@ SceneryInfoDialog::SceneryInfoDialog(AppContext& app, QWidget* parent) : QDialog
     connect(description_, &QPlainTextEdit::textChanged, this, [this] {
         if (description_->document()->characterCount() - 1 <= kInfoTextLimit) return;
         const QSignalBlocker blocker(description_);
-        description_->setPlainText(description_->toPlainText().left(kInfoTextLimit));
+        description_->setPlainText(plainTextOf(description_).left(kInfoTextLimit));
         description_->moveCursor(QTextCursor::End);
     });
 
@@ -96,7 +99,7 @@ void SceneryInfoDialog::fillSceneryInfo() {
     editing_->setChecked(false);
     name_->setReadOnly(true);
     description_->setReadOnly(true);
-    name_->setText(QString::fromLocal8Bit(w.SCENERY_NAME.c_str()));
+    name_->setText(fromWorldText(w.SCENERY_NAME));
     shownDescription_ = descriptionForShow(w.SCENERY_DESCRIPTION);
     description_->setPlainText(shownDescription_);
 }
@@ -118,12 +121,12 @@ bool SceneryInfoDialog::focusOnDialogOr(std::initializer_list<const QWidget*> bu
 
 void SceneryInfoDialog::applyTexts() {
     World& w = app_.world();
-    std::string name = name_->text().left(kInfoTextLimit).toLocal8Bit().toStdString();
+    std::string name = toWorldText(name_->text().left(kInfoTextLimit));
     sanitizeUserText(name);
     setIfChanged(w, w.SCENERY_NAME, name);
     // An untouched description is read back byte for byte, whatever its line
     // breaks.
-    const QString shown = description_->toPlainText();
+    const QString shown = plainTextOf(description_);
     std::string description =
         shown == shownDescription_ ? w.SCENERY_DESCRIPTION : descriptionForStore(shown.left(kInfoTextLimit));
     sanitizeUserText(description);

@@ -16,6 +16,7 @@
 #include "dialogs/dialog_keys.h"
 #include "dialogs/object_lists.h"
 #include "dialogs/run_hold.h"
+#include "dialogs/world_text.h"
 
 namespace vantor {
 
@@ -68,6 +69,7 @@ ObjectEditorDialog::ObjectEditorDialog(AppContext& app, bool atSelected, QWidget
     objectList_->setMaxVisibleItems(20);
     name_ = makeField(this, 1017);
     name_->setMaxLength(static_cast<int>(dialogs::EDITOR_TEXT_MAX));
+    limitToWorldText(name_);
     for (int k = 0; k < 8; ++k) numbers_[k] = makeField(this, 1006 + k);
     auto* byteValidator = new QRegularExpressionValidator(QRegularExpression("[0-9]*"), this);
     for (int k = 0; k < 3; ++k) {

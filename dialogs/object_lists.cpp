@@ -4,10 +4,12 @@
 #include <QSignalBlocker>
 #include <QStringListModel>
 
+#include "dialogs/world_text.h"
+
 namespace vantor {
 
 QString objectEntry(int index, const char* name) {
-    return QString("[%1] ").arg(static_cast<long>(index) + 1) + QString::fromLocal8Bit(name ? name : "").left(500);
+    return QString("[%1] ").arg(static_cast<long>(index) + 1) + fromWorldText(name ? name : "").left(500);
 }
 
 QStringList objectEntries(const ObjectRecord* table, int count) {

@@ -18,8 +18,4 @@ QStringList objectEntries(const ObjectRecord* table, int count);
 // list's signals quiet. Selects `selected` (none when out of range).
 void fillObjectList(QComboBox* list, const QStringList& entries, int selected);
 
-// QString <-> the 8-bit texts of the world.
-inline QString fromWorldText(const std::string& text) { return QString::fromLocal8Bit(text.c_str()); }
-inline std::string toWorldText(const QString& text) { return text.toLocal8Bit().toStdString(); }
-
 }  // namespace vantor

@@ -20,6 +20,7 @@
 #include "dialogs/object_lists.h"
 #include "dialogs/randomizer_model.h"
 #include "dialogs/run_hold.h"
+#include "dialogs/world_text.h"
 #include "scenery/realtext.h"
 
 namespace vantor {

@@ -19,6 +19,7 @@
 #include "dialogs/field_text.h"
 #include "dialogs/object_editor.h"
 #include "dialogs/object_lists.h"
+#include "dialogs/world_text.h"
 #include "render/camera.h"
 #include "scenery/realtext.h"
 #include "spacecraft/spacecraft.h"

@@ -9,8 +9,8 @@
 
 #include "dialogs/context.h"
 #include "dialogs/field_text.h"
-#include "dialogs/object_lists.h"
 #include "dialogs/two_step_keys.h"
+#include "dialogs/world_text.h"
 #include "render/static_scenery.h"
 #include "render/view.h"
 

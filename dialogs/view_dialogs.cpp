@@ -15,6 +15,7 @@
 #include "dialogs/context.h"
 #include "dialogs/settings_widgets.h"
 #include "dialogs/two_step_keys.h"
+#include "dialogs/world_text.h"
 #include "render/camera.h"
 #include "render/navigation.h"
 #include "scenery/realtext.h"
@@ -25,7 +26,7 @@ namespace {
 
 QString objectLine(int index, const char* name) {
     QString line = QString("[%1] ").arg(index + 1);
-    if (name) line += QString::fromLocal8Bit(name, static_cast<qsizetype>(strnlen(name, 500)));
+    if (name) line += fromWorldText(std::string_view(name, strnlen(name, 500)));
     return line;
 }
 

@@ -13,6 +13,7 @@
 #include "dialogs/period_dialogs.h"
 #include "dialogs/small_settings_dialogs.h"
 #include "dialogs/spin_field.h"
+#include "dialogs/world_text.h"
 #include "render/camera.h"
 #include "scenery/realtext.h"
 #include "settings_test_support.h"
@@ -380,7 +381,7 @@ private slots:
         QVERIFY(dialog);
         QVERIFY(waitActive(dialog));
         QCOMPARE(dialog->windowTitle(), QString("Scenery info"));
-        QCOMPARE(text(field(dialog, "1017")), QString::fromLocal8Bit(world().SCENERY_NAME.c_str()));
+        QCOMPARE(text(field(dialog, "1017")), fromWorldText(world().SCENERY_NAME));
         QVERIFY(editOf(field(dialog, "1017"))->isReadOnly());
         QVERIFY(static_cast<QPlainTextEdit*>(field(dialog, "1092"))->isReadOnly());
         QTest::keyClick(w().viewWidget(), Qt::Key_I);
@@ -433,7 +434,7 @@ private slots:
         QVERIFY(dialog);
         clickBox(field(dialog, "1093"));
         QVERIFY(openExample(w(), "Solar_system-heliocentric.nbx"));
-        QCOMPARE(text(field(dialog, "1017")), QString::fromLocal8Bit(world().SCENERY_NAME.c_str()));
+        QCOMPARE(text(field(dialog, "1017")), fromWorldText(world().SCENERY_NAME));
         QVERIFY(!static_cast<QCheckBox*>(field(dialog, "1093"))->isChecked());
         QVERIFY(editOf(field(dialog, "1017"))->isReadOnly());
         // Esc on OK closes without applying.
