@@ -7,10 +7,13 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QVBoxLayout>
+#include <filesystem>
 
+#include "app/file_dialogs.h"
 #include "app/main_window.h"
 #include "app/view_widget.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/world_text.h"
 #include "render/camera.h"
 #include "render/painter.h"
 #include "render/static_scenery.h"
@@ -29,30 +32,20 @@ int askYesNoCancel(QWidget* parent, const QString& title, const QString& text) {
     return answer == QMessageBox::Yes ? 6 : answer == QMessageBox::No ? 7 : 2;
 }
 
-// "Processing NBX file, please wait...": a small window without a caption,
-// shown while a scenery is read.
-class ProcessingIndicator {
-public:
-    explicit ProcessingIndicator(QWidget* owner) {
-        window_ = new QWidget(owner, Qt::Tool | Qt::FramelessWindowHint);
-        window_->setObjectName("processing");
-        auto* layout = new QVBoxLayout(window_);
-        auto* text = new QLabel("Processing NBX file, please wait...", window_);
-        text->setAlignment(Qt::AlignCenter);
-        layout->addWidget(text);
-        window_->resize(260, 60);
-        if (owner) {
-            const QPoint centre = owner->geometry().center();
-            window_->move(centre.x() - 130, centre.y() - 30);
-        }
-        window_->show();
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    ~ProcessingIndicator() { delete window_; }
+// Where a file named by a relative path lies, so that the scenery knows its
+// file wherever the program's folder goes. Paths are bytes: nothing is
+// decoded on the way.
+std::string absolutePath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
 
-private:
-    QWidget* window_;
-};
+QString reportText(const QString& file, const ReadReport& report) {
+    QString text = file + "\nwas read only in part:\n";
+    for (const std::string& note : report.notes) text += "\n- " + fromWorldText(note);
+    return text;
+}
 
 }  // namespace
 
@@ -75,42 +68,71 @@ int MainWindow::saveSceneryAs() {
                                           "This file is opened as read-only!\nDo you really want to save it?");
         if (answer != 6) return answer;
     }
-    QFileDialog dialog(activeWindow(), "Save as");
+    SceneryFileDialog dialog(activeWindow(), "Save as", QFileDialog::AcceptSave);
     dialog.setObjectName("saveDialog");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter("NBX (*.nbx)");
     dialog.setDefaultSuffix("nbx");
-    dialog.selectFile(QString::fromStdString(world_.currentFileName).left(260));
+    // A scenery from a file proposes that file, in its own folder; an
+    // example proposes its item text.
+    const std::string& proposed = world_.currentFileName;
+    const QFileInfo proposedInfo(pathForDisplay(proposed));
+    if (proposed.find('/') != std::string::npos) dialog.setDirectory(proposedInfo.absolutePath());
+    dialog.selectFile(proposedInfo.fileName().left(260));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return 2;
-    const QString path = dialog.selectedFiles().first();
+    const std::string path = pathFromDialog(dialog.selectedFiles().first(), proposed);
     std::string reason;
-    if (writeSceneryFile(world_, path.toStdString(), &reason) != 0) {
+    if (writeSceneryFile(world_, path, &reason) != 0) {
         QMessageBox::warning(activeWindow(), "Error",
-                             "Scenery could not be saved!\n" + QString::fromStdString(reason));
+                             "Scenery could not be saved!\n\n" + pathForDisplay(path) + "\n" +
+                                 QString::fromStdString(reason));
         return 2;
     }
-    world_.currentFileName = path.toStdString();
+    world_.currentFileName = path;
     updateTitle();
     refreshMenus();
     return 6;
 }
 
 int MainWindow::openScenery(int exampleNumber, const QString& name, bool showProcessing) {
+    if (exampleNumber != 0) return openSceneryText(exampleNumber, name.toStdString(), showProcessing);
+    return openSceneryFile(QFile::encodeName(name).toStdString(), showProcessing);
+}
+
+int MainWindow::openSceneryFile(const std::string& path, bool showProcessing) {
+    return openSceneryText(0, absolutePath(path), showProcessing);
+}
+
+// The open sequence. The file is read whole before anything changes, so a
+// file that cannot be read leaves the scenery as it was, with a word why.
+int MainWindow::openSceneryText(int exampleNumber, const std::string& name, bool showProcessing) {
     const int answer = confirmSaveChanges();
     if (answer != 6 && answer != 7) return 2;
     setRunning(0);
     std::unique_ptr<ProcessingIndicator> indicator;
     if (showProcessing) indicator = std::make_unique<ProcessingIndicator>(activeWindow());
+    std::string text, reason;
+    if (exampleNumber == 0) {
+        const int read = readSceneryFile(name.c_str(), text, &reason, [&](size_t done, size_t total) {
+            if (indicator) indicator->progress(done, total);
+        });
+        if (read != 0) {
+            indicator.reset();
+            QMessageBox::critical(activeWindow(), "Error",
+                                  "The scenery file could not be opened:\n\n" + pathForDisplay(name) + "\n" +
+                                      QString::fromStdString(reason));
+            return 2;
+        }
+    }
     newScenery(world_);
     refreshMenus();
-    const std::string path = name.toStdString();
-    // A file that cannot be read leaves the empty scenery; the open completes.
-    readScenery(world_, exampleNumber, exampleNumber ? nullptr : path.c_str());
+    ReadReport report;
+    if (exampleNumber != 0) readScenery(world_, exampleNumber, nullptr, nullptr, &report);
+    else readSceneryText(world_, text, report);
+    std::string().swap(text);  // a large file's text is not kept meanwhile
     render::afterSceneryLoaded(world_, view_);
     partitionWork(pool_, world_);
-    if (!world_.isEmpty()) world_.currentFileName = path;
+    if (!world_.isEmpty()) world_.currentFileName = name;
     indicator.reset();
     refreshMenus();
     updateStatusLine();
@@ -120,14 +142,15 @@ int MainWindow::openScenery(int exampleNumber, const QString& name, bool showPro
         const QString hint = "Press 'I' to view scenery description/info";
         updateStatusLine(&hint);
     }
+    if (!report.complete()) {
+        QMessageBox::warning(activeWindow(), "Warning", reportText(pathForDisplay(name), report));
+    }
     return 6;
 }
 
 void MainWindow::openCommand() {
-    QFileDialog dialog(activeWindow(), "Open");
+    SceneryFileDialog dialog(activeWindow(), "Open", QFileDialog::AcceptOpen);
     dialog.setObjectName("openDialog");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({"NBX (*.nbx)", "All (*)"});
     auto* readOnly = new QCheckBox("Open as &read-only", &dialog);
@@ -158,7 +181,7 @@ int MainWindow::fileNewCommand() {
 void MainWindow::updateTitle() {
     QString title = "Vantor";
     if (!world_.isEmpty() && !world_.currentFileName.empty()) {
-        QString name = QFileInfo(QString::fromStdString(world_.currentFileName)).fileName();
+        QString name = QFileInfo(pathForDisplay(world_.currentFileName)).fileName();
         // A name written entirely in capitals is shown in lower case.
         if (name == name.toUpper() && name != name.toLower()) name = name.toLower();
         title = name + (world_.sceneryModified ? "*" : "") + " - Vantor";

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <string>
 
 #include "app/main_window.h"
 
@@ -11,11 +12,12 @@ int main(int argc, char** argv) {
     window.fitMainWindow();
     window.centreOnScreen();
     window.show();
-    const QStringList args = QApplication::arguments();
-    if (args.size() > 1 && !args.at(1).isEmpty()) {
-        QString path = args.at(1);
-        if (path.size() >= 2 && path.startsWith('"') && path.endsWith('"')) path = path.mid(1, path.size() - 2);
-        window.openScenery(0, path, true);
+    // The path as the system gave it, bytes unchanged: a name in any
+    // encoding opens (Qt's arguments() would decode it as UTF-8).
+    if (argc > 1 && argv[1][0] != '\0') {
+        std::string path = argv[1];
+        if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
+        window.openSceneryFile(path, true);
     }
     const QString hint = "Press F9 for computer benchmark";
     window.updateStatusLine(&hint);

@@ -54,6 +54,9 @@ public:
     void setStatusText(const QString& text) override { updateStatusLine(&text); }
     void setRunning(int mode) override;
     int openScenery(int exampleNumber, const QString& name, bool showProcessing) override;
+    // Opens the file at path, a byte string as the system names it (a
+    // relative path is taken from the working folder).
+    int openSceneryFile(const std::string& path, bool showProcessing);
     void objectsChanged() override;
     void refreshViewDialogs() override;
     // The benchmark's needs (app/benchmark_host.cpp).
@@ -108,6 +111,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    int openSceneryText(int exampleNumber, const std::string& name, bool showProcessing);
     void createActions();
     void createMenus();
     void createToolbars();

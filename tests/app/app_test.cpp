@@ -418,19 +418,37 @@ private slots:
         QByteArray garbage(65536, 0);
         for (int k = 0; k < garbage.size(); ++k) garbage[k] = static_cast<char>((k * 7919) ^ (k >> 3));
         QDir(dir.path()).mkdir("folder.nbx");
-        const struct { QString path; int objects; } cases[] = {
-            {write("empty.nbx", ""), 0},
-            {write("garbage.nbx", garbage), 0},
-            {dir.filePath("folder.nbx"), 0},
-            {dir.filePath("missing.nbx"), 0},
-            {write("huge.nbx", "[OBJECTS_N]=99999999999\n"), 50000},
-            {write("words.nbx", "[OBJECTS_N]=2\n[OBJECT_1_X]=nan\n[OBJECT_2_X]=-infinity\n[VIEWPOINT_FOV]=inf\n"), 2},
-            {write("longline.nbx", "[SCENERY_NAME]=" + QByteArray(10 << 20, 'x') + "\n[OBJECTS_N]=3\n"), 3},
+        // A file that cannot be read leaves the scenery as it was and says
+        // why; one read in part opens and says what was left out.
+        enum Outcome { Opened, OpenedInPart, Refused };
+        const struct { QString path; Outcome outcome; int objects; } cases[] = {
+            {dir.filePath("folder.nbx"), Refused, 10},
+            {dir.filePath("missing.nbx"), Refused, 10},
+            {write("empty.nbx", ""), Opened, 0},
+            {write("garbage.nbx", garbage), OpenedInPart, 0},  // its zero bytes end the text
+            {write("huge.nbx", "[OBJECTS_N]=99999999999\n"), OpenedInPart, 50000},
+            {write("words.nbx", "[OBJECTS_N]=2\n[OBJECT_1_X]=nan\n[OBJECT_2_X]=-infinity\n[VIEWPOINT_FOV]=inf\n"),
+             Opened, 2},
+            {write("longline.nbx", "[SCENERY_NAME]=" + QByteArray(10 << 20, 'x') + "\n[OBJECTS_N]=3\n"), OpenedInPart,
+             3},
         };
+        openExample("Solar_system-heliocentric.nbx");
         for (const auto& c : cases) {
-            QCOMPARE(w().openScenery(0, c.path, false), 6);
+            QString text, title;
+            if (c.outcome != Opened) answerBox(QMessageBox::Ok, &text, &title);
+            QCOMPARE(w().openScenery(0, c.path, false), c.outcome == Refused ? 2 : 6);
             QCOMPARE(w().world().OBJECTS_N, c.objects);
-            QCOMPARE(w().world().VIEWPOINT_FOV, 10.0);  // "inf" reads as 0, which the rule turns into 10
+            if (c.outcome == Refused) {
+                QCOMPARE(title, QString("Error"));
+                QVERIFY2(text.contains(c.path), qPrintable(text));
+                QCOMPARE(w().windowTitle(), QString("Solar_system-heliocentric.nbx - Vantor"));
+            } else {
+                QCOMPARE(w().world().VIEWPOINT_FOV, 10.0);  // "inf" reads as 0, which the rule turns into 10
+            }
+            if (c.outcome == OpenedInPart) {
+                QCOMPARE(title, QString("Warning"));
+                QVERIFY2(text.contains("was read only in part"), qPrintable(text));
+            }
             w().paintView();  // drawing whatever was read must not fail either
         }
     }
