@@ -117,9 +117,11 @@ private:
 
     void runPump();
     void endPass();
+    void changeRunState(int mode, bool keepAutosavePeriod);
     void measureTick();
     void toolbarRepeatTick();
-    void updateAutosaveTimer();
+    // keepPeriod: a timer already counting the same period runs on.
+    void updateAutosaveTimer(bool keepPeriod = false);
     void updateAutostopTimer();
     void toggleWithShiftLock(int key, int& setting, bool held, bool shift);
     void setPriorityCommand(int priority);
@@ -154,6 +156,7 @@ private:
     // present batch of steps, and the frame at the batch's end.
     QTimer pumpTimer_;
     bool inPump_ = false;
+    double runBaseTime_ = 0;  // SIMULATION_TIME when the present run started
     bool pendingCollisionMessage_ = false;
     QElapsedTimer speedClock_, fpsClock_;
 

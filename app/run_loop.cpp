@@ -49,10 +49,12 @@ void MainWindow::createTimers() {
     fpsClock_.start();
 }
 
-void MainWindow::setRunning(int mode) {
+void MainWindow::setRunning(int mode) { changeRunState(mode, false); }
+
+void MainWindow::changeRunState(int mode, bool keepAutosavePeriod) {
     const int before = world_.simulationRunning;
     world_.simulationRunning = mode > 0 ? 1 : mode == 0 ? 0 : !world_.simulationRunning;
-    updateAutosaveTimer();
+    updateAutosaveTimer(keepAutosavePeriod);
     updateAutostopTimer();
     updateStatusLine();
     if (world_.simulationRunning) {
@@ -62,6 +64,7 @@ void MainWindow::setRunning(int mode) {
             world_.simTimeAtLastMeasure = world_.SIMULATION_TIME;
             speedClock_.restart();
             world_.batchStepCounter = 0;
+            runBaseTime_ = world_.SIMULATION_TIME;
         }
         setProcessPriority(pool_, world_.PROCESS_PRIORITY);  // a refused raise is not fatal
         pumpTimer_.start();
@@ -69,6 +72,8 @@ void MainWindow::setRunning(int mode) {
         pumpTimer_.stop();
         world_.batchStepCounter = 0;
         restoreNormalPriority(pool_);
+        // A run stopped inside its first batch has not been marked yet.
+        if (before) markModifiedIfTimeMoved(world_, runBaseTime_);
     }
     dialogs::refreshOpenDialogs(*this, dialogs::Refresh::RunState);
     refreshMenus();
@@ -140,9 +145,11 @@ void MainWindow::measureTick() {
     if (measureFpsAndAdapt(world_, static_cast<double>(fpsClock_.nsecsElapsed()) * 1e-9)) fpsClock_.restart();
 }
 
-void MainWindow::updateAutosaveTimer() {
+void MainWindow::updateAutosaveTimer(bool keepPeriod) {
     if (world_.AUTOSAVE_ENABLED && world_.simulationRunning && world_.AUTOSAVE_PERIOD > 0) {
-        autosaveTimer_->start(static_cast<uint64_t>(world_.AUTOSAVE_PERIOD) * 1000);
+        const uint64_t period = static_cast<uint64_t>(world_.AUTOSAVE_PERIOD) * 1000;
+        if (keepPeriod && autosaveTimer_->isActive() && autosaveTimer_->period() == period) return;
+        autosaveTimer_->start(period);
     } else {
         autosaveTimer_->stop();
     }
@@ -194,13 +201,28 @@ void MainWindow::autosaveTick() {
 }
 
 void MainWindow::autostopAction() {
-    if (world_.RESTART_AFTER_AUTOSTOP) {
-        reinitializeWorld(world_, pool_);
-        render::updateProjection(world_, view_);
-        rebuildAndPaint();
-        setRunning(1);
-    } else {
-        setRunning(0);
+    switch (autostopOutcome(world_)) {
+        case AutostopOutcome::Restart: {
+            // Going back to the initial configuration clears the modified
+            // mark, which the run before it (or an earlier change) set.
+            markModifiedIfTimeMoved(world_, runBaseTime_);
+            const int modified = world_.sceneryModified;
+            reinitializeWorld(world_, pool_);
+            world_.sceneryModified = modified;
+            render::updateProjection(world_, view_);
+            rebuildAndPaint();
+            // The autosave period runs on across restarts, so that a restart
+            // period shorter than it does not put off every save.
+            changeRunState(1, true);
+            break;
+        }
+        case AutostopOutcome::RestartSkipped: {
+            setRunning(0);
+            const QString why = AUTOSTOP_RESTART_SKIPPED_TEXT;
+            updateStatusLine(&why);
+            break;
+        }
+        case AutostopOutcome::Stop: setRunning(0); break;
     }
     refreshMenus();
     paintView();
