@@ -200,6 +200,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     fullscreenWindow_->installEventFilter(this);
     auto* fullscreenLayout = new QVBoxLayout(fullscreenWindow_);
     fullscreenLayout->setContentsMargins(0, 0, 0, 0);
+    // Fullscreen has no status bar: a failed autosave shows over the view.
+    autosaveAlertLabel_ = new QLabel(fullscreenWindow_);
+    autosaveAlertLabel_->setObjectName("autosaveAlert");
+    autosaveAlertLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    autosaveAlertLabel_->setStyleSheet(
+        "QLabel { color: #ffffff; background: #b00020; font-weight: bold; padding: 4px 10px; }");
+    autosaveAlertLabel_->hide();
 
     createActions();
     createMenus();
@@ -369,7 +376,19 @@ void MainWindow::updateStatusLine(const QString* text) {
         const QString shown = value.startsWith('\t') ? value.mid(1) : value;
         if (statusParts_[part]->text() != shown) statusParts_[part]->setText(shown);
     };
-    if (text) setPart(0, *text);
+    if (text) {
+        // A failed autosave stays in front of whatever else is shown. Its
+        // reason shows when it stands alone; before another text only the
+        // words that say it, so that the other text still fits. The tooltip
+        // has it all.
+        QString first = *text, whole = *text;
+        if (!autosaveAlert_.isEmpty()) {
+            first = text->isEmpty() ? autosaveAlert_ : QString(AUTOSAVE_FAILED_TEXT) + " - " + *text;
+            whole = text->isEmpty() ? autosaveAlert_ : autosaveAlert_ + " - " + *text;
+        }
+        setPart(0, first);
+        statusParts_[0]->setToolTip(whole);
+    }
     // Every frame of a run comes here: rebuild the texts only when what they
     // show has changed, so that a frame allocates nothing.
     const std::array<int, 5> shown = {world_.simulationRunning, world_.INIT_OBJECTS_N, world_.OBJECTS_N,
@@ -464,6 +483,7 @@ void MainWindow::toggleFullscreen() {
     }
     viewWidget_->show();
     viewWidget_->setFocus();
+    showAutosaveAlert();
     rebuildAndPaint();
     refreshMenus();
 }
@@ -476,6 +496,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         onCommand(cmd::Exit);
         return true;
     }
+    if (watched == fullscreenWindow_ && event->type() == QEvent::Resize) placeAutosaveAlert();
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -1,6 +1,7 @@
 // The run loop's safety nets through the desktop program: a run always
-// leaves its mark, an automatic restart never throws objects away, and
-// autosave keeps its period across restarts.
+// leaves its mark, an automatic restart never throws objects away, autosave
+// never overwrites a read-only scenery, keeps its period across restarts,
+// and a failed autosave stays in sight until one succeeds.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,8 @@ using namespace vantor;
 using modal_test::answerBox;
 
 namespace {
+
+const char* const kFailed = "Last Autosave was unsuccessful";
 
 void place(ObjectRecord& o, const char* name, double x) {
     setObjectName(o, name);
@@ -48,6 +51,17 @@ QString writeTwoBodies(const QString& path, const std::function<void(World&)>& a
     return path;
 }
 
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QLabel* autosaveAlertLabel() {
+    for (QWidget* widget : QApplication::allWidgets())
+        if (widget->objectName() == "autosaveAlert") return qobject_cast<QLabel*>(widget);
+    return nullptr;
+}
+
 }  // namespace
 
 class RunSafetyTest : public QObject {
@@ -66,6 +80,16 @@ private:
         QCOMPARE(w().world().sceneryModified, 0);
         QCOMPARE(w().world().sceneryOnDisk, 1);
         w().paintView();
+    }
+
+    // Where an object is drawn in the view, or (-1, -1).
+    QPoint drawnAt(const char* name) {
+        const render::View& view = w().view();
+        for (int k = 0; k < w().world().OBJECTS_N; ++k) {
+            const render::DrawEntry& e = view.depthOrder[k];
+            if (e.visible && QString(w().world().objects[e.index].name) == name) return {e.x, e.y};
+        }
+        return {-1, -1};
     }
 
 private slots:
@@ -139,6 +163,23 @@ private slots:
         }
     }
 
+    // What an autosave wrote into the scenery's own file is what the run
+    // has: pausing straight after it leaves nothing unsaved.
+    void aPauseRightAfterAnAutosaveIntoItsOwnFileLeavesItSaved() {
+        const QString path = writeTwoBodies(dir.filePath("own.nbx"), [](World& s) {
+            s.AUTOSAVE_ENABLED = 1;
+            s.AUTOSAVE_PERIOD = 60;
+        });
+        open(path);
+        QTest::keyClick(w().viewWidget(), Qt::Key_Space);
+        QTRY_VERIFY(w().world().SIMULATION_TIME > 0);
+        w().autosaveTick();
+        QCOMPARE(w().world().sceneryModified, 0);
+        QTest::keyClick(w().viewWidget(), Qt::Key_Escape);  // no event between: no step
+        QCOMPARE(w().world().sceneryModified, 0);  // closing asks nothing
+        QCOMPARE(w().windowTitle(), QString("own.nbx - Vantor"));
+    }
+
     // Restarting a scenery without an initial configuration would delete
     // every object: the run stops instead, keeps its objects and says why.
     void automaticRestartWithoutInitialObjectsStopsAndKeepsThem() {
@@ -177,6 +218,110 @@ private slots:
             QVERIFY(w().windowTitle().endsWith("* - Vantor"));
             w().world().sceneryModified = 0;
         }
+    }
+
+    // A read-only scenery's file keeps its bytes; the autosave goes to one
+    // time-stamped file beside it and the status line names it.
+    void autosaveOfAReadOnlySceneryWritesASeparateFile() {
+        const QString path = writeTwoBodies(dir.filePath("kept.nbx"), [](World& s) {
+            s.FILE_READ_ONLY = 1;
+            s.AUTOSAVE_ENABLED = 1;
+            s.AUTOSAVE_PERIOD = 60;
+            s.AUTOSAVE_INTO_SEPARATE_FILES = 0;
+        });
+        const QByteArray original = bytesOf(path);
+        open(path);
+        QCOMPARE(w().world().FILE_READ_ONLY, 1);
+        QTest::keyClick(w().viewWidget(), Qt::Key_Space);
+        QTRY_VERIFY(w().world().SIMULATION_TIME > 0);  // the save would differ from the file
+        QTRY_VERIFY(w().world().sceneryModified);
+        w().autosaveTick();
+        QTest::keyClick(w().viewWidget(), Qt::Key_Escape);
+
+        QCOMPARE(bytesOf(path), original);
+        const QStringList copies = QDir(dir.path()).entryList({"kept_*.nbx"});
+        QCOMPARE(copies.size(), 1);
+        QVERIFY(QRegularExpression("^kept_\\d{8}-\\d{6}\\.nbx$").match(copies.first()).hasMatch());
+        QVERIFY(bytesOf(dir.filePath(copies.first())) != original);
+        QVERIFY2(QRegularExpression("^Autosave timestamp: \\d+:\\d+h, \\d+-\\d+-\\d+ \\(read-only: saved as " +
+                                    QRegularExpression::escape(copies.first()) + "\\)$")
+                     .match(part0())
+                     .hasMatch(),
+                 qPrintable(part0()));
+        // The scenery itself was not saved.
+        QCOMPARE(w().world().currentFileName, path.toStdString());
+        QCOMPARE(w().world().sceneryModified, 1);
+        QCOMPARE(w().windowTitle(), QString("kept.nbx* - Vantor"));
+        QCOMPARE(w().world().AUTOSAVE_ENABLED, 1);
+    }
+
+    // The failure and its reason stay in front of the status line's first
+    // part, and over the fullscreen view, until an autosave succeeds.
+    void failedAutosaveStaysShownUntilTheNextSuccess() {
+        QVERIFY(QDir(dir.path()).mkdir("sims"));
+        const QString path = writeTwoBodies(dir.filePath("sims/lost.nbx"), [](World& s) {
+            s.AUTOSAVE_ENABLED = 1;
+            s.AUTOSAVE_PERIOD = 60;
+        });
+        open(path);
+        QVERIFY(QDir(dir.filePath("sims")).removeRecursively());  // nowhere to save, even for root
+        QTest::keyClick(w().viewWidget(), Qt::Key_Space);
+        w().autosaveTick();
+        const QString failure = part0();
+        QVERIFY2(QRegularExpression("^Last Autosave was unsuccessful \\(.+\\)$").match(failure).hasMatch(),
+                 qPrintable(failure));
+        QTest::keyClick(w().viewWidget(), Qt::Key_Escape);
+
+        // Hovering an object names it after the failure (the reason stays in
+        // the tooltip, so that the name fits); moving off leaves the failure
+        // alone.
+        const QPoint earth = drawnAt("Earth");
+        QVERIFY(earth.x() >= 0);
+        QTest::mouseMove(w().viewWidget(), earth);
+        QTRY_COMPARE(part0(), QString("Last Autosave was unsuccessful - Earth"));
+        QCOMPARE(w().statusPart(0)->toolTip(), failure + " - Earth");
+        QTest::mouseMove(w().viewWidget(), QPoint(w().viewWidget()->width() / 2, 2));
+        QTRY_COMPARE(part0(), failure);
+        w().setStatusText("Press 'I' to view scenery description/info");
+        QCOMPARE(part0(), QString("Last Autosave was unsuccessful - Press 'I' to view scenery description/info"));
+
+        // Fullscreen has no status bar: the failure shows over the view, and
+        // only there.
+        QLabel* alert = autosaveAlertLabel();
+        QVERIFY(alert);
+        QVERIFY(!alert->isVisible());
+        QTest::keyClick(w().viewWidget(), Qt::Key_F11);
+        QVERIFY(w().fullscreenMode());
+        QVERIFY(alert->isVisible());
+        QCOMPARE(alert->text(), failure);
+        QVERIFY(alert->window() == w().viewWidget()->window());
+        QTRY_VERIFY2(alert->geometry().intersects(w().viewWidget()->geometry()) &&
+                         alert->geometry().center().x() == w().viewWidget()->geometry().center().x(),
+                     qPrintable(QString("alert %1,%2 %3x%4 over a %5x%6 view")
+                                    .arg(alert->x()).arg(alert->y()).arg(alert->width()).arg(alert->height())
+                                    .arg(w().viewWidget()->width()).arg(w().viewWidget()->height())));
+        QTest::keyClick(w().viewWidget(), Qt::Key_F11);
+        QVERIFY(!w().fullscreenMode());
+        QVERIFY(!alert->isVisible());
+        QTest::keyClick(w().viewWidget(), Qt::Key_F11);
+        QVERIFY(alert->isVisible());
+
+        // The next save succeeds: both go.
+        QVERIFY(QDir(dir.path()).mkdir("sims"));
+        QTest::keyClick(w().viewWidget(), Qt::Key_Space);
+        w().autosaveTick();
+        QTest::keyClick(w().viewWidget(), Qt::Key_Escape);
+        QVERIFY(QFile::exists(path));
+        QVERIFY2(part0().startsWith("Autosave timestamp: "), qPrintable(part0()));
+        QVERIFY(!alert->isVisible());
+        QTest::keyClick(w().viewWidget(), Qt::Key_F11);
+        QVERIFY(!w().fullscreenMode());
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QTRY_COMPARE(w().viewWidget()->size(), QSize(600, 350));
+        w().paintView();
+        QTest::mouseMove(w().viewWidget(), drawnAt("Earth"));
+        QTRY_COMPARE(part0(), QString("Earth"));
+        QVERIFY(!part0().contains(kFailed));
     }
 
     // With a restart every second and an autosave every two, the autosave
