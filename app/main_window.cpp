@@ -5,8 +5,10 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -158,6 +160,21 @@ const ToolbarEntry kToolbar[] = {
 };
 
 QIcon icon(const char* name) { return QIcon(QString(":/icons/%1.svg").arg(name)); }
+
+// The status bar's first part: a text too long for it ends in an ellipsis
+// rather than being cut off anywhere (a cut-off date reads as a wrong one).
+class ElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        style()->drawItemText(&painter, area, static_cast<int>(alignment()), palette(), isEnabled(),
+                              fontMetrics().elidedText(text(), Qt::ElideRight, area.width()), foregroundRole());
+    }
+};
 
 // Which settings the check marks of the menu show.
 struct CheckMark {
@@ -344,11 +361,15 @@ void MainWindow::createStatusBar() {
     statusBar()->setObjectName("666");
     statusBar()->setSizeGripEnabled(true);
     for (int part = 0; part < 6; ++part) {
-        auto* label = new QLabel(statusBar());
+        auto* label = part == 0 ? new ElidedLabel(statusBar()) : new QLabel(statusBar());
         label->setObjectName(QString("status%1").arg(part));
         label->setAlignment(part == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
         statusParts_[part] = label;
-        statusBar()->addWidget(label, 0);
+        // The first part takes the room the others leave (the bar's own
+        // spacing included), so that a long text is cut off at its edge
+        // instead of running under "Running"; its tooltip shows it whole.
+        if (part == 0) label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        statusBar()->addWidget(label, part == 0 ? 1 : 0);
     }
     layoutStatusParts();
 }
@@ -363,8 +384,8 @@ void MainWindow::layoutStatusParts() {
         const int q = h / 5;
         edges = {h, h + q, h + 2 * q, h + 3 * q, h + 4 * q, h + 5 * q};
     }
-    int left = 0;
-    for (int part = 0; part < 6; ++part) {
+    int left = edges[0];
+    for (int part = 1; part < 6; ++part) {
         statusParts_[part]->setFixedWidth(std::max(0, edges[part] - left));
         left = edges[part];
     }

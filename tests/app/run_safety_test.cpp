@@ -324,6 +324,23 @@ private slots:
         QVERIFY(!part0().contains(kFailed));
     }
 
+    // The status texts each keep their own box: a long first part ends in an
+    // ellipsis before "Running" instead of running under it, and its tooltip
+    // shows it whole.
+    void statusPartsNeverOverlap() {
+        const QString text = "Autosave timestamp: 13:24h, 2026-12-10 (read-only: saved as "
+                             "solar_system_20261210-132456.nbx)";
+        w().setStatusText(text);
+        for (int part = 0; part < 5; ++part) {
+            const QRect here = w().statusPart(part)->geometry(), next = w().statusPart(part + 1)->geometry();
+            QVERIFY2(here.right() < next.left(), qPrintable(QString("part %1 ends at %2, part %3 starts at %4")
+                                                                .arg(part).arg(here.right()).arg(part + 1)
+                                                                .arg(next.left())));
+        }
+        QCOMPARE(part0(), text);
+        QCOMPARE(w().statusPart(0)->toolTip(), text);
+    }
+
     // With a restart every second and an autosave every two, the autosave
     // still comes: an automatic restart does not start its period again.
     void autosavePeriodRunsOnAcrossAutomaticRestarts() {
