@@ -5,8 +5,10 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -159,6 +161,21 @@ const ToolbarEntry kToolbar[] = {
 
 QIcon icon(const char* name) { return QIcon(QString(":/icons/%1.svg").arg(name)); }
 
+// The status bar's first part: a text too long for it ends in an ellipsis
+// rather than being cut off anywhere (a cut-off date reads as a wrong one).
+class ElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        style()->drawItemText(&painter, area, static_cast<int>(alignment()), palette(), isEnabled(),
+                              fontMetrics().elidedText(text(), Qt::ElideRight, area.width()), foregroundRole());
+    }
+};
+
 // Which settings the check marks of the menu show.
 struct CheckMark {
     int id;
@@ -200,6 +217,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     fullscreenWindow_->installEventFilter(this);
     auto* fullscreenLayout = new QVBoxLayout(fullscreenWindow_);
     fullscreenLayout->setContentsMargins(0, 0, 0, 0);
+    // Fullscreen has no status bar: a failed autosave shows over the view.
+    autosaveAlertLabel_ = new QLabel(fullscreenWindow_);
+    autosaveAlertLabel_->setObjectName("autosaveAlert");
+    autosaveAlertLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    autosaveAlertLabel_->setStyleSheet(
+        "QLabel { color: #ffffff; background: #b00020; font-weight: bold; padding: 4px 10px; }");
+    autosaveAlertLabel_->hide();
 
     createActions();
     createMenus();
@@ -337,11 +361,15 @@ void MainWindow::createStatusBar() {
     statusBar()->setObjectName("666");
     statusBar()->setSizeGripEnabled(true);
     for (int part = 0; part < 6; ++part) {
-        auto* label = new QLabel(statusBar());
+        auto* label = part == 0 ? new ElidedLabel(statusBar()) : new QLabel(statusBar());
         label->setObjectName(QString("status%1").arg(part));
         label->setAlignment(part == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
         statusParts_[part] = label;
-        statusBar()->addWidget(label, 0);
+        // The first part takes the room the others leave (the bar's own
+        // spacing included), so that a long text is cut off at its edge
+        // instead of running under "Running"; its tooltip shows it whole.
+        if (part == 0) label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        statusBar()->addWidget(label, part == 0 ? 1 : 0);
     }
     layoutStatusParts();
 }
@@ -356,8 +384,8 @@ void MainWindow::layoutStatusParts() {
         const int q = h / 5;
         edges = {h, h + q, h + 2 * q, h + 3 * q, h + 4 * q, h + 5 * q};
     }
-    int left = 0;
-    for (int part = 0; part < 6; ++part) {
+    int left = edges[0];
+    for (int part = 1; part < 6; ++part) {
         statusParts_[part]->setFixedWidth(std::max(0, edges[part] - left));
         left = edges[part];
     }
@@ -369,7 +397,19 @@ void MainWindow::updateStatusLine(const QString* text) {
         const QString shown = value.startsWith('\t') ? value.mid(1) : value;
         if (statusParts_[part]->text() != shown) statusParts_[part]->setText(shown);
     };
-    if (text) setPart(0, *text);
+    if (text) {
+        // A failed autosave stays in front of whatever else is shown. Its
+        // reason shows when it stands alone; before another text only the
+        // words that say it, so that the other text still fits. The tooltip
+        // has it all.
+        QString first = *text, whole = *text;
+        if (!autosaveAlert_.isEmpty()) {
+            first = text->isEmpty() ? autosaveAlert_ : QString(AUTOSAVE_FAILED_TEXT) + " - " + *text;
+            whole = text->isEmpty() ? autosaveAlert_ : autosaveAlert_ + " - " + *text;
+        }
+        setPart(0, first);
+        statusParts_[0]->setToolTip(whole);
+    }
     // Every frame of a run comes here: rebuild the texts only when what they
     // show has changed, so that a frame allocates nothing.
     const std::array<int, 5> shown = {world_.simulationRunning, world_.INIT_OBJECTS_N, world_.OBJECTS_N,
@@ -464,6 +504,7 @@ void MainWindow::toggleFullscreen() {
     }
     viewWidget_->show();
     viewWidget_->setFocus();
+    showAutosaveAlert();
     rebuildAndPaint();
     refreshMenus();
 }
@@ -476,6 +517,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         onCommand(cmd::Exit);
         return true;
     }
+    if (watched == fullscreenWindow_ && event->type() == QEvent::Resize) placeAutosaveAlert();
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -121,9 +121,13 @@ private:
 
     void runPump();
     void endPass();
+    void changeRunState(int mode, bool keepAutosavePeriod);
     void measureTick();
     void toolbarRepeatTick();
-    void updateAutosaveTimer();
+    // keepPeriod: a timer already counting the same period runs on.
+    void updateAutosaveTimer(bool keepPeriod = false);
+    void showAutosaveAlert();
+    void placeAutosaveAlert();
     void updateAutostopTimer();
     void toggleWithShiftLock(int key, int& setting, bool held, bool shift);
     void setPriorityCommand(int priority);
@@ -158,11 +162,18 @@ private:
     // present batch of steps, and the frame at the batch's end.
     QTimer pumpTimer_;
     bool inPump_ = false;
+    // SIMULATION_TIME when the present run started or autosaved the scenery
+    // into its own file: a run that ends at another time changed the scenery.
+    double runBaseTime_ = 0;
     bool pendingCollisionMessage_ = false;
     QElapsedTimer speedClock_, fpsClock_;
 
     QTimer measureTimer_, repeatTimer_, blinkTimer_;
     std::unique_ptr<LongTimer> autosaveTimer_, autostopTimer_;
+    // The last autosave's failure, empty after a success: it leads the status
+    // bar's first part and shows over the fullscreen view.
+    QString autosaveAlert_;
+    QLabel* autosaveAlertLabel_ = nullptr;
     int repeatTicks_ = 0;
     bool repeatActive_ = false;
 

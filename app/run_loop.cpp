@@ -3,7 +3,9 @@
 // is handled between them, and paints one frame when the batch is complete.
 #include <QApplication>
 #include <QDateTime>
+#include <QLabel>
 #include <QMessageBox>
+#include <algorithm>
 
 #include "app/long_timer.h"
 #include "app/main_window.h"
@@ -20,6 +22,18 @@ namespace {
 
 // Input waits at most this long for a batch of steps.
 constexpr qint64 kSliceNanoseconds = 12'000'000;
+
+std::tm localTimeNow() {
+    const QDateTime now = QDateTime::currentDateTime();
+    std::tm local{};
+    local.tm_year = now.date().year() - 1900;
+    local.tm_mon = now.date().month() - 1;
+    local.tm_mday = now.date().day();
+    local.tm_hour = now.time().hour();
+    local.tm_min = now.time().minute();
+    local.tm_sec = now.time().second();
+    return local;
+}
 
 }  // namespace
 
@@ -49,10 +63,12 @@ void MainWindow::createTimers() {
     fpsClock_.start();
 }
 
-void MainWindow::setRunning(int mode) {
+void MainWindow::setRunning(int mode) { changeRunState(mode, false); }
+
+void MainWindow::changeRunState(int mode, bool keepAutosavePeriod) {
     const int before = world_.simulationRunning;
     world_.simulationRunning = mode > 0 ? 1 : mode == 0 ? 0 : !world_.simulationRunning;
-    updateAutosaveTimer();
+    updateAutosaveTimer(keepAutosavePeriod);
     updateAutostopTimer();
     updateStatusLine();
     if (world_.simulationRunning) {
@@ -62,6 +78,7 @@ void MainWindow::setRunning(int mode) {
             world_.simTimeAtLastMeasure = world_.SIMULATION_TIME;
             speedClock_.restart();
             world_.batchStepCounter = 0;
+            runBaseTime_ = world_.SIMULATION_TIME;
         }
         setProcessPriority(pool_, world_.PROCESS_PRIORITY);  // a refused raise is not fatal
         pumpTimer_.start();
@@ -69,6 +86,8 @@ void MainWindow::setRunning(int mode) {
         pumpTimer_.stop();
         world_.batchStepCounter = 0;
         restoreNormalPriority(pool_);
+        // A run stopped inside its first batch has not been marked yet.
+        if (before) markModifiedIfTimeMoved(world_, runBaseTime_);
     }
     dialogs::refreshOpenDialogs(*this, dialogs::Refresh::RunState);
     refreshMenus();
@@ -140,9 +159,11 @@ void MainWindow::measureTick() {
     if (measureFpsAndAdapt(world_, static_cast<double>(fpsClock_.nsecsElapsed()) * 1e-9)) fpsClock_.restart();
 }
 
-void MainWindow::updateAutosaveTimer() {
+void MainWindow::updateAutosaveTimer(bool keepPeriod) {
     if (world_.AUTOSAVE_ENABLED && world_.simulationRunning && world_.AUTOSAVE_PERIOD > 0) {
-        autosaveTimer_->start(static_cast<uint64_t>(world_.AUTOSAVE_PERIOD) * 1000);
+        const uint64_t period = static_cast<uint64_t>(world_.AUTOSAVE_PERIOD) * 1000;
+        if (keepPeriod && autosaveTimer_->isActive() && autosaveTimer_->period() == period) return;
+        autosaveTimer_->start(period);
     } else {
         autosaveTimer_->stop();
     }
@@ -160,47 +181,77 @@ void MainWindow::autosaveTick() {
     if (!world_.AUTOSAVE_ENABLED || !world_.simulationRunning) return;
     world_.AUTOSAVE_ENABLED = 0;  // no second save from the timer meanwhile
     bool saved = false;
-    const QDateTime now = QDateTime::currentDateTime();
-    std::tm local{};
-    local.tm_year = now.date().year() - 1900;
-    local.tm_mon = now.date().month() - 1;
-    local.tm_mday = now.date().day();
-    local.tm_hour = now.time().hour();
-    local.tm_min = now.time().minute();
-    local.tm_sec = now.time().second();
+    std::string reason;
+    QString text;
+    const std::tm local = localTimeNow();
     if (world_.currentFileName.empty() || world_.currentFileName.find('/') == std::string::npos) {
         // Never saved (an example has only its item text): ask where.
         saved = saveSceneryAs() == 6;
+        if (saved) {
+            text = QString::fromStdString(autosaveTimestampText(local));
+            runBaseTime_ = world_.SIMULATION_TIME;
+        }
     } else {
-        const std::string target = world_.AUTOSAVE_INTO_SEPARATE_FILES
-                                       ? separateAutosaveName(world_.currentFileName, local)
-                                       : world_.currentFileName;
+        const AutosaveTarget target = autosaveTarget(world_, local);
         // The scenery's own state flags stay as they were when the copy goes
         // to a separate file: the scenery itself was not saved.
         const int modified = world_.sceneryModified, onDisk = world_.sceneryOnDisk;
         world_.AUTOSAVE_ENABLED = 1;  // written as enabled
-        saved = writeSceneryFile(world_, target) == 0;
+        saved = writeSceneryFile(world_, target.path, &reason) == 0;
         world_.AUTOSAVE_ENABLED = 0;
-        if (world_.AUTOSAVE_INTO_SEPARATE_FILES) {
+        if (target.separate) {
             world_.sceneryModified = modified;
             world_.sceneryOnDisk = onDisk;
         }
+        if (saved) text = QString::fromStdString(autosaveSuccessText(target, local));
+        if (saved && !target.separate) runBaseTime_ = world_.SIMULATION_TIME;
     }
-    const QString text = saved ? QString::fromStdString(autosaveTimestampText(local))
-                               : QString("Last Autosave was unsuccessful");
     world_.AUTOSAVE_ENABLED = 1;
+    // A failure stays in the status line (and over the fullscreen view) until
+    // an autosave succeeds again.
+    autosaveAlert_ = saved ? QString() : QString::fromStdString(autosaveFailureText(reason));
+    showAutosaveAlert();
     updateStatusLine(&text);
     refreshMenus();
 }
 
+void MainWindow::showAutosaveAlert() {
+    autosaveAlertLabel_->setText(autosaveAlert_);
+    autosaveAlertLabel_->adjustSize();
+    placeAutosaveAlert();
+    autosaveAlertLabel_->setVisible(view_.fullscreenMode && !autosaveAlert_.isEmpty());
+    autosaveAlertLabel_->raise();
+}
+
+void MainWindow::placeAutosaveAlert() {
+    // Centred at the top, clear of the status figures in the view's corners.
+    const int x = std::max(0, (fullscreenWindow_->width() - autosaveAlertLabel_->width()) / 2);
+    autosaveAlertLabel_->move(x, 24);
+}
+
 void MainWindow::autostopAction() {
-    if (world_.RESTART_AFTER_AUTOSTOP) {
-        reinitializeWorld(world_, pool_);
-        render::updateProjection(world_, view_);
-        rebuildAndPaint();
-        setRunning(1);
-    } else {
-        setRunning(0);
+    switch (autostopOutcome(world_)) {
+        case AutostopOutcome::Restart: {
+            // Going back to the initial configuration clears the modified
+            // mark, which the run before it (or an earlier change) set.
+            markModifiedIfTimeMoved(world_, runBaseTime_);
+            const int modified = world_.sceneryModified;
+            reinitializeWorld(world_, pool_);
+            world_.sceneryModified = modified;
+            render::updateProjection(world_, view_);
+            rebuildAndPaint();
+            // The autosave period runs on across restarts, so that a restart
+            // period shorter than it does not put off every save.
+            changeRunState(1, true);
+            break;
+        }
+        case AutostopOutcome::RestartSkipped: {
+            setRunning(0);
+            const QString why = AUTOSTOP_RESTART_SKIPPED_TEXT;
+            updateStatusLine(&why);
+            break;
+        }
+        case AutostopOutcome::Stop: setRunning(0); break;
     }
     refreshMenus();
     paintView();

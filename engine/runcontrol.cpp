@@ -25,6 +25,29 @@ std::string autosaveTimestampText(const std::tm& t) {
     return text;
 }
 
+AutosaveTarget autosaveTarget(const World& world, const std::tm& t) {
+    AutosaveTarget target;
+    target.separate = world.AUTOSAVE_INTO_SEPARATE_FILES || world.FILE_READ_ONLY;
+    target.readOnly = world.FILE_READ_ONLY && !world.AUTOSAVE_INTO_SEPARATE_FILES;
+    target.path = target.separate ? separateAutosaveName(world.currentFileName, t) : world.currentFileName;
+    return target;
+}
+
+std::string autosaveSuccessText(const AutosaveTarget& target, const std::tm& t) {
+    std::string text = autosaveTimestampText(t);
+    if (target.readOnly) {
+        const size_t slash = target.path.find_last_of('/');
+        text += " (read-only: saved as " + target.path.substr(slash == std::string::npos ? 0 : slash + 1) + ")";
+    }
+    return text;
+}
+
+std::string autosaveFailureText(const std::string& reason) {
+    std::string text = AUTOSAVE_FAILED_TEXT;
+    if (!reason.empty()) text += " (" + reason + ")";
+    return text;
+}
+
 std::array<std::string, 5> statusRunParts(const World& world, const WorkerPool& pool) {
     char threads[32], initial[32], current[32], collisions[32];
     if (pool.workerCount > 1) std::snprintf(threads, sizeof threads, "\t%d threads", pool.workerCount);
@@ -103,6 +126,18 @@ void reinitializeWorld(World& world, WorkerPool& pool) {
 
 bool simulatedTimeStopDue(const World& world) {
     return (world.AUTOSTOP_MODE & 2) != 0 && world.SIMULATION_TIME >= world.AUTOSTOP_ST_PERIOD;
+}
+
+AutostopOutcome autostopOutcome(const World& world) {
+    if (!world.RESTART_AFTER_AUTOSTOP) return AutostopOutcome::Stop;
+    return world.INIT_OBJECTS_N >= 1 ? AutostopOutcome::Restart : AutostopOutcome::RestartSkipped;
+}
+
+bool markModifiedIfTimeMoved(World& world, double timeAtStart) {
+    // A time that became NaN compares unequal too: it moved.
+    if (world.sceneryModified || world.SIMULATION_TIME == timeAtStart) return false;
+    world.sceneryModified = 1;
+    return true;
 }
 
 }  // namespace vantor

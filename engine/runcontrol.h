@@ -20,6 +20,27 @@ std::string separateAutosaveName(const std::string& path, const std::tm& t);
 // "Autosave timestamp: 14:30h, 2006-5-15" (minutes without a leading zero).
 std::string autosaveTimestampText(const std::tm& t);
 
+// Where an autosave at local time `t` writes the scenery's file
+// (currentFileName): its own file, or a separate time-stamped one when
+// AUTOSAVE_INTO_SEPARATE_FILES is set or when the scenery is read-only
+// (FILE_READ_ONLY), whose file an autosave never overwrites.
+struct AutosaveTarget {
+    std::string path;
+    bool separate = false;   // the scenery itself stays unsaved
+    bool readOnly = false;   // separate only because the scenery is read-only
+};
+AutosaveTarget autosaveTarget(const World& world, const std::tm& t);
+
+// The status text after a successful autosave: the timestamp, and where the
+// copy went when the read-only flag sent it to a separate file
+// ("... (read-only: saved as orbit_20060515-143005.nbx)").
+std::string autosaveSuccessText(const AutosaveTarget& target, const std::tm& t);
+
+// "Last Autosave was unsuccessful", with the writer's reason in brackets
+// when there is one.
+constexpr const char* AUTOSAVE_FAILED_TEXT = "Last Autosave was unsuccessful";
+std::string autosaveFailureText(const std::string& reason);
+
 // Parts 1 to 5 of the status bar: "\tRunning" or "\tPaused", "\tNi=..",
 // "\tN=..", "\t2 threads" or "\t1 thread", "CC=..". A leading tab centres.
 std::array<std::string, 5> statusRunParts(const World& world, const WorkerPool& pool);
@@ -49,5 +70,18 @@ void reinitializeWorld(World& world, WorkerPool& pool);
 
 // Whether the automatic stop by simulated time is due after a step.
 bool simulatedTimeStopDue(const World& world);
+
+// What an automatic stop does. A restart goes back to the initial
+// configuration; without one (INIT_OBJECTS_N 0) it would delete every
+// object, so the run stops and keeps what it has.
+enum class AutostopOutcome { Stop, Restart, RestartSkipped };
+AutostopOutcome autostopOutcome(const World& world);
+
+constexpr const char* AUTOSTOP_RESTART_SKIPPED_TEXT =
+    "Automatic restart skipped: the scenery has no initial configuration";
+
+// A run that moved the simulated time from `timeAtStart` changed the
+// scenery: marks it modified. True when the mark was newly set.
+bool markModifiedIfTimeMoved(World& world, double timeAtStart);
 
 }  // namespace vantor

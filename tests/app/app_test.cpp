@@ -463,7 +463,7 @@ private slots:
         world.AUTOSAVE_PERIOD = 60;
         w().setRunning(1);
         w().autosaveTick();
-        QCOMPARE(w().statusPart(0)->text(), QString("Last Autosave was unsuccessful"));
+        QVERIFY(w().statusPart(0)->text().startsWith("Last Autosave was unsuccessful ("));  // then the reason
         QVERIFY(world.simulationRunning);
         QCOMPARE(world.AUTOSAVE_ENABLED, 1);  // tried again at the next tick
         QVERIFY(QFileInfo(dir.filePath("taken.nbx")).isDir());

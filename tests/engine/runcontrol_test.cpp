@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace vantor {
 namespace {
 
@@ -31,6 +33,41 @@ TEST(RunControl, SeparateAutosaveNamesSplitTheFileNameOnly) {
 TEST(RunControl, AutosaveTimestampText) {
     EXPECT_EQ(autosaveTimestampText(at(2006, 5, 15, 14, 30, 5)), "Autosave timestamp: 14:30h, 2006-5-15");
     EXPECT_EQ(autosaveTimestampText(at(2026, 12, 9, 9, 5, 0)), "Autosave timestamp: 9:5h, 2026-12-9");
+}
+
+// A read-only scenery's own file is never the target; the status text says
+// where the copy went only when the read-only flag chose the separate file.
+TEST(RunControl, AutosaveTargetKeepsReadOnlyFilesUntouched) {
+    const std::tm t = at(2006, 5, 15, 14, 30, 5);
+    const struct {
+        int separateFiles, readOnly;
+        const char* path;
+        bool separate;
+        const char* status;
+    } cases[] = {
+        {0, 0, "/sims/orbit.nbx", false, "Autosave timestamp: 14:30h, 2006-5-15"},
+        {1, 0, "/sims/orbit_20060515-143005.nbx", true, "Autosave timestamp: 14:30h, 2006-5-15"},
+        {0, 1, "/sims/orbit_20060515-143005.nbx", true,
+         "Autosave timestamp: 14:30h, 2006-5-15 (read-only: saved as orbit_20060515-143005.nbx)"},
+        {1, 1, "/sims/orbit_20060515-143005.nbx", true, "Autosave timestamp: 14:30h, 2006-5-15"},
+    };
+    for (auto c : cases) {
+        World w;
+        w.currentFileName = "/sims/orbit.nbx";
+        w.AUTOSAVE_INTO_SEPARATE_FILES = c.separateFiles;
+        w.FILE_READ_ONLY = c.readOnly;
+        const AutosaveTarget target = autosaveTarget(w, t);
+        SCOPED_TRACE(testing::Message() << "separate " << c.separateFiles << ", read-only " << c.readOnly);
+        EXPECT_EQ(target.path, c.path);
+        EXPECT_EQ(target.separate, c.separate);
+        EXPECT_EQ(autosaveSuccessText(target, t), c.status);
+    }
+}
+
+TEST(RunControl, AutosaveFailureTextCarriesTheReason) {
+    EXPECT_EQ(autosaveFailureText(""), "Last Autosave was unsuccessful");
+    EXPECT_EQ(autosaveFailureText("No such file or directory"),
+              "Last Autosave was unsuccessful (No such file or directory)");
 }
 
 }  // namespace
@@ -131,6 +168,44 @@ TEST(RunControl, ReinitializeReturnsToTheInitialConfiguration) {
     EXPECT_EQ(w.SIMULATION_TIME, 0.0);
     EXPECT_EQ(w.COLLISION_COUNTER, 0);
     EXPECT_EQ(w.sceneryModified, 0);
+}
+
+
+// Restarting needs an initial configuration to go back to; without one the
+// current objects would all be deleted.
+TEST(RunControl, AutostopOutcome) {
+    const struct { int restart, initialObjects; AutostopOutcome outcome; } cases[] = {
+        {0, 0, AutostopOutcome::Stop},
+        {0, 3, AutostopOutcome::Stop},
+        {1, 3, AutostopOutcome::Restart},
+        {1, 1, AutostopOutcome::Restart},
+        {1, 0, AutostopOutcome::RestartSkipped},
+    };
+    for (auto c : cases) {
+        World w;
+        w.RESTART_AFTER_AUTOSTOP = c.restart;
+        w.INIT_OBJECTS_N = c.initialObjects;
+        w.OBJECTS_N = 3;
+        EXPECT_EQ(autostopOutcome(w), c.outcome) << c.restart << " " << c.initialObjects;
+    }
+}
+
+TEST(RunControl, ARunThatMovedTheTimeMarksTheSceneryModified) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct { double start, now; int modifiedBefore; bool newlyMarked; int modifiedAfter; } cases[] = {
+        {0, 0, 0, false, 0},      // stopped before its first step
+        {0, 300, 0, true, 1},     // one step
+        {500, 200, 0, true, 1},   // back in time (a negative step)
+        {0, 300, 1, false, 1},    // already marked
+        {0, nan, 0, true, 1},     // the time itself broke
+    };
+    for (auto c : cases) {
+        World w;
+        w.SIMULATION_TIME = c.now;
+        w.sceneryModified = c.modifiedBefore;
+        EXPECT_EQ(markModifiedIfTimeMoved(w, c.start), c.newlyMarked) << c.start << " -> " << c.now;
+        EXPECT_EQ(w.sceneryModified, c.modifiedAfter) << c.start << " -> " << c.now;
+    }
 }
 
 }  // namespace
