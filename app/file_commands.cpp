@@ -143,6 +143,7 @@ int MainWindow::openSceneryText(int exampleNumber, const std::string& name, bool
         updateStatusLine(&hint);
     }
     if (!report.complete()) {
+        viewWidget_->repaint();  // the scenery behind the box, as it was read
         QMessageBox::warning(activeWindow(), "Warning", reportText(pathForDisplay(name), report));
     }
     return 6;
