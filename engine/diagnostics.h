@@ -2,6 +2,8 @@
 // angular momentum. Plain computation on demand, never part of a step.
 #pragma once
 
+#include <algorithm>
+
 #include "engine/world.h"
 
 namespace vantor {
@@ -34,5 +36,19 @@ double relativeDrift(double value, double reference);
 
 // |a - a0| / scale for vectors, 0 when the scale is 0.
 double relativeDrift(Vec3 value, Vec3 reference, double scale);
+
+// When a live display may take its next figures: the pair sum stops the
+// simulation while it runs, so after a sample that cost `cost` seconds the
+// next waits until that cost is at most `budget` of the time in between
+// (4 %: large sceneries are sampled less often), and never sooner than
+// `minimumInterval` seconds.
+struct SampleSchedule {
+    double budget = 0.04;
+    double minimumInterval = 0.25;
+    double nextAt = 0;  // s on the caller's clock; 0: at once
+
+    bool due(double now) const { return now >= nextAt; }
+    void sampled(double now, double cost) { nextAt = now + std::max(minimumInterval, cost / budget); }
+};
 
 }  // namespace vantor
