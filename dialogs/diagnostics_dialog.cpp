@@ -50,10 +50,10 @@ DiagnosticsDialog::DiagnosticsDialog(AppContext& app, QWidget* parent) : QDialog
 
     chart_ = new QChart();
     chart_->setTitle("Drift since the reference");
-    const char* names[3] = {"Energy (E - E0) / |E0|", "Momentum |p - p0| / sum m|v|",
-                            "Angular momentum |L - L0| / sum m|r x v|"};
+    const char* names[3] = {"Energy", "Momentum", "Angular momentum"};
     timeAxis_ = new QValueAxis();
     timeAxis_->setTitleText("Simulated time since the reference (s)");
+    timeAxis_->setLabelFormat("%.3g");
     driftAxis_ = new QValueAxis();
     driftAxis_->setTitleText("Relative drift");
     driftAxis_->setLabelFormat("%.3g");
@@ -69,7 +69,7 @@ DiagnosticsDialog::DiagnosticsDialog(AppContext& app, QWidget* parent) : QDialog
     auto* view = new QChartView(chart_, this);
     view->setObjectName("chart");
     view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumSize(560, 320);
+    view->setMinimumSize(640, 340);
 
     auto* restart = new QPushButton("&Restart reference", this);
     restart->setObjectName("restartReference");
@@ -163,6 +163,8 @@ void DiagnosticsDialog::showFigures() {
         QString("Active objects: %1    Simulated time: %2 s\n"
                 "Kinetic energy: %3 J\nPotential energy: %4 J\nTotal energy: %5 J    drift %6\n"
                 "Momentum: %7 kg m/s\nAngular momentum (about the origin): %8 kg m^2/s\n"
+                "Drifts: energy (E - E0) / |E0|, momentum |p - p0| / sum m|v|, "
+                "angular momentum |L - L0| / sum m|r x v|, against the reference.\n"
                 "Rest masses and Newtonian energies, also with relativistic masses on.")
             .arg(f.objects)
             .arg(real(sampleTime_), real(f.kineticEnergy), real(f.potentialEnergy), real(f.totalEnergy),
@@ -173,10 +175,10 @@ void DiagnosticsDialog::showFigures() {
 void DiagnosticsDialog::showAge() {
     if (!haveSample_) return;
     const double age = secondsSinceOpen() - sampledAt_;
-    age_->setText(QString("Figures %1 s old (took %2 s; taken at most every %3 s)")
+    age_->setText(QString("Figures %1 s old (they took %2 ms; taken at most every %3 s)")
                       .arg(age, 0, 'f', 1)
-                      .arg(lastCost_, 0, 'f', 3)
-                      .arg(std::max(schedule_.minimumInterval, lastCost_ / schedule_.budget), 0, 'f', 1));
+                      .arg(lastCost_ * 1e3, 0, 'g', 3)
+                      .arg(std::max(schedule_.minimumInterval, lastCost_ / schedule_.budget), 0, 'g', 3));
 }
 
 void DiagnosticsDialog::updateChart() {

@@ -118,7 +118,9 @@ double pairSum(const Packed& p, WorkerPool& pool) {
     PairJob job;
     job.packed = &p;
     cutIntoChunks(job, p.n);
-    runOnWorkers(pool, runPairChunks, &job);
+    // A single chunk is not worth waking the workers for.
+    if (job.sums.size() == 1) runPairChunks(&job, 0);
+    else runOnWorkers(pool, runPairChunks, &job);
     double total = 0;
     for (double s : job.sums) total += s;
     return total;
