@@ -14,6 +14,7 @@
 #include "benchmark/submission.h"
 #include "app/view_widget.h"
 #include "dialogs/command_ids.h"
+#include "dialogs/diagnostics_dialog.h"
 #include "dialogs/examples_dialog.h"
 #include "dialogs/spin_field.h"
 #include "dialogs/threads_dialog.h"
@@ -159,6 +160,14 @@ void MainWindow::onCommand(int id) {
             examplesDialog_->raise();
             examplesDialog_->activateWindow();
             break;
+        case cmd::Diagnostics:
+            if (!diagnosticsDialog_) {
+                diagnosticsDialog_ = new DiagnosticsDialog(*this, activeWindow());
+                diagnosticsDialog_->show();
+            }
+            diagnosticsDialog_->raise();
+            diagnosticsDialog_->activateWindow();
+            break;
         case cmd::AboutMcsFps: showMessage("About MCS and FPS", kAboutMcsFps); break;
         case cmd::KeyShortcuts: showMessage("Keyboard and Mouse Shortcuts", kKeyShortcuts); break;
         case cmd::Website: QDesktopServices::openUrl(QUrl(kWebSite)); break;
@@ -258,6 +267,7 @@ void MainWindow::keyDown(int key, Qt::KeyboardModifiers modifiers) {
         case Qt::Key_D: onCommand(cmd::DimDistant); break;
         case Qt::Key_E: onCommand(cmd::ObjectEditor); break;
         case Qt::Key_F: onCommand(cmd::FieldOfView); break;
+        case Qt::Key_G: onCommand(cmd::Diagnostics); break;
         case Qt::Key_I: onCommand(cmd::SceneryInfo); break;
         case Qt::Key_N: onCommand(cmd::DisplayNames); break;
         case Qt::Key_O: onCommand(cmd::Origin); break;

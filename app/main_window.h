@@ -184,6 +184,7 @@ private:
     std::array<int, 3> shiftLocks_{};  // F6, F7, F8
 
     QPointer<QDialog> examplesDialog_;
+    QPointer<QDialog> diagnosticsDialog_;
 };
 
 }  // namespace vantor

@@ -9,6 +9,7 @@ const char* const kUsage =
     "  vantor-cli examples\n"
     "  vantor-cli info SCENERY\n"
     "  vantor-cli run SCENERY [--steps N] [--until SECONDS] [--threads W] [--out FILE] [--quiet]\n"
+    "                 [--diagnostics FILE.csv [--every M]]\n"
     "  vantor-cli bench [--rounds R] [--seconds S] [--threads W] [--json] [--print-submission [--comment TEXT]]\n"
     "  vantor-cli render SCENERY --out FILE.png [--size WxH] [--steps N] [--frames K --every M]\n"
     "\n"

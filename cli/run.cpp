@@ -2,11 +2,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <optional>
 
 #include "cli/cli.h"
+#include "cli/diagnostics_csv.h"
 #include "cli/scenery_source.h"
 #include "engine/gravity.h"
 #include "engine/speed.h"
@@ -26,6 +28,8 @@ struct RunOptions {
     std::string untilText;  // as given, for messages
     std::optional<long long> threads;
     std::string outFile;
+    std::string diagnosticsFile;
+    std::optional<long long> every;  // steps between diagnostics rows
     bool quiet = false;
 };
 
@@ -39,11 +43,18 @@ std::optional<std::string> parseRunOptions(const std::vector<std::string>& args,
         };
         if (a == "--quiet") {
             o.quiet = true;
-        } else if (a == "--steps" || a == "--until" || a == "--threads" || a == "--out") {
+        } else if (a == "--steps" || a == "--until" || a == "--threads" || a == "--out" || a == "--diagnostics" ||
+                   a == "--every") {
             std::optional<std::string> v = value();
             if (!v) return a + " needs a value";
             if (a == "--out") {
                 o.outFile = *v;
+            } else if (a == "--diagnostics") {
+                if (v->empty()) return "--diagnostics needs a file name";
+                o.diagnosticsFile = *v;
+            } else if (a == "--every") {
+                o.every = parseWholeNumber(*v);
+                if (!o.every || *o.every < 1) return "--every needs a whole number of steps, 1 or more";
             } else if (a == "--until") {
                 o.until = parseNumber(*v);
                 o.untilText = *v;
@@ -62,6 +73,7 @@ std::optional<std::string> parseRunOptions(const std::vector<std::string>& args,
         }
     }
     if (o.scenery.empty()) return "run needs a SCENERY";
+    if (o.every && o.diagnosticsFile.empty()) return "--every needs --diagnostics FILE.csv";
     return std::nullopt;
 }
 
@@ -99,12 +111,33 @@ struct RunResult {
     bool stuck = false;  // the simulated time stopped advancing before --until
 };
 
-RunResult stepScenery(World& world, WorkerPool& pool, const RunOptions& o, bool showProgress) {
+// The steps a run will take, as far as known before it starts.
+long long plannedSteps(const World& world, const RunOptions& o) {
+    if (o.steps) return *o.steps;
+    if (!o.until) return 1;
+    const double dt = world.SIMULATION_TIME_STEP, left = *o.until - world.SIMULATION_TIME;
+    if (!(dt > 0) || !(left > 0)) return 0;
+    return left / dt < 1e15 ? static_cast<long long>(std::ceil(left / dt)) : 1000000000000000LL;
+}
+
+// A row before the first step, every `every` steps and after the last.
+struct DiagnosticsRows {
+    DiagnosticsCsv* csv = nullptr;
+    long long every = 1;
+    void at(const World& world, WorkerPool& pool, long long steps, bool last = false) {
+        if (!csv || (!last && steps % every != 0) || csv->lastRowSteps() == steps) return;
+        csv->addRow(world, pool, steps);
+    }
+};
+
+RunResult stepScenery(World& world, WorkerPool& pool, const RunOptions& o, bool showProgress,
+                      DiagnosticsRows rows = {}) {
     const long long stepLimit = o.steps ? *o.steps : (o.until ? -1 : 1);
     const double startTime = world.SIMULATION_TIME;
     ProgressBar bar(showProgress);
     RunResult r;
     const Clock::time_point t0 = Clock::now();
+    rows.at(world, pool, 0);
     for (;;) {
         if (stepLimit >= 0 && r.steps >= stepLimit) break;
         if (o.until && world.SIMULATION_TIME >= *o.until) break;
@@ -112,6 +145,7 @@ RunResult stepScenery(World& world, WorkerPool& pool, const RunOptions& o, bool 
         const double before = world.SIMULATION_TIME;
         simulationStep(world, pool);
         ++r.steps;
+        if (!world.collisionDetected) rows.at(world, pool, r.steps);
         if (world.collisionDetected) {
             r.collision = true;
             break;
@@ -127,6 +161,7 @@ RunResult stepScenery(World& world, WorkerPool& pool, const RunOptions& o, bool 
         bar.update(std::max(byTime, bySteps));
     }
     r.wallSeconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    rows.at(world, pool, r.steps, true);
     return r;
 }
 
@@ -166,7 +201,20 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
 
     const bool showProgress = &err == &std::cerr && isatty(STDERR_FILENO);
     const double startTime = world.SIMULATION_TIME;
-    const RunResult r = stepScenery(world, pool, o, showProgress);
+    DiagnosticsCsv csv;
+    DiagnosticsRows rows;
+    if (!o.diagnosticsFile.empty()) {
+        rows.csv = &csv;
+        rows.every = o.every ? *o.every : defaultRowInterval(plannedSteps(world, o));
+    }
+    const RunResult r = stepScenery(world, pool, o, showProgress, rows);
+    if (rows.csv) {
+        std::string reason;
+        if (writeFileSafely(o.diagnosticsFile, csv.text(), &reason) != 0) {
+            err << "vantor-cli: cannot write '" << o.diagnosticsFile << "': " << reason << "\n";
+            return EXIT_FILE;
+        }
+    }
     if (r.collision) err << "A collision has been detected. Simulation stopped.\n";
     if (r.stuck) {
         err << "vantor-cli: the simulated time no longer advances (SIMULATION_TIME "

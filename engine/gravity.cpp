@@ -153,6 +153,8 @@ struct PoolState {
     std::atomic<bool> quit{false};
     std::vector<std::thread> threads;
     std::vector<std::atomic<int64_t>> threadIds;
+    WorkerJob job = nullptr;  // set while runOnWorkers runs one instead of a step
+    void* jobData = nullptr;
 
     void stopThreads() {
         if (threads.empty()) return;
@@ -427,7 +429,8 @@ void workerThread(PoolState* s, int t) {
         if (s->quit.load(std::memory_order_acquire)) return;
         const uint64_t stepWorkers = seen & ((uint64_t{1} << PoolState::kCountBits) - 1);
         if (static_cast<uint64_t>(t) < stepWorkers) {
-            runWorker(*s, t);
+            if (s->job) s->job(s->jobData, t);
+            else runWorker(*s, t);
             s->epochs[t].value.store(s->stepEpoch + 3, std::memory_order_release);
         }
     }
@@ -557,6 +560,31 @@ int setWorkerPriority(WorkerPool& pool, int nice) {
         if (platform::setThreadNice(s.threadIds[t].load(std::memory_order_relaxed), nice) != 0) result = -1;
     }
     return result;
+}
+
+// The start signal and done marks of a step, with the job in place of the
+// step's work.
+int runOnWorkers(WorkerPool& pool, WorkerJob job, void* data) {
+    PoolState& s = *pool.state;
+    const int workers = static_cast<int>(s.threads.size()) + 1;
+    if (workers == 1) {
+        job(data, 0);
+        return 1;
+    }
+    s.job = job;
+    s.jobData = data;
+    s.stepEpoch += 3;
+    const uint64_t signal = (s.startSignal.load(std::memory_order_relaxed) >> PoolState::kCountBits) + 1;
+    s.startSignal.store(signal << PoolState::kCountBits | static_cast<uint64_t>(workers), std::memory_order_release);
+    s.startSignal.notify_all();
+    job(data, 0);
+    const uint64_t done = s.stepEpoch + 3;
+    for (int u = 1; u < workers; ++u) {
+        waitUntil([&] { return s.epochs[u].value.load(std::memory_order_acquire) >= done; });
+    }
+    s.job = nullptr;
+    s.jobData = nullptr;
+    return workers;
 }
 
 }  // namespace vantor

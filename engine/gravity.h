@@ -66,6 +66,13 @@ void simulationStep(World& world, WorkerPool& pool);
 // the calling thread when the pool has none. 0 on success, -1 if refused.
 int setWorkerPriority(WorkerPool& pool, int priority);
 
+// Runs job(data, t) once on each of the pool's workers t = 0..P-1 (worker 0
+// is the calling thread) and returns when all have finished; for work
+// beside the step, such as the diagnostics' pair sum, never during a step.
+// Returns the number of workers that ran it.
+using WorkerJob = void (*)(void* data, int worker);
+int runOnWorkers(WorkerPool& pool, WorkerJob job, void* data);
+
 // The pair that follows (i, j) in row order for N objects.
 inline void nextPair(int& i, int& j, int n) {
     if (++j >= n) {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -215,6 +216,21 @@ int writeScenery(const World& world, int fd, off_t& length) {
     return err;
 }
 
+// What a save writes: streams its bytes to fd, returns 0 or the errno of the
+// write that failed, and sets `length` to the number of bytes written.
+using Content = std::function<int(int fd, off_t& length)>;
+
+Content sceneryContent(const World& world) {
+    return [&world](int fd, off_t& length) { return writeScenery(world, fd, length); };
+}
+
+Content bytesContent(const std::string& bytes) {
+    return [&bytes](int fd, off_t& length) {
+        length = static_cast<off_t>(bytes.size());
+        return writeAll(fd, bytes.data(), bytes.size());
+    };
+}
+
 // The folder part of a path, with its slash ("./" for a bare name), and the
 // name within it.
 std::string folderOf(const std::string& path) {
@@ -353,13 +369,13 @@ void syncFolder(const std::string& target) {
     }
 }
 
-// Writes the scenery into the temporary file fd and renames it over the
+// Writes the content into the temporary file fd and renames it over the
 // target; on failure removes it. Returns the reason of a failure or "".
-std::string replaceTarget(const World& world, int fd, const std::string& tempPath, const std::string& target,
+std::string replaceTarget(const Content& content, int fd, const std::string& tempPath, const std::string& target,
                           const struct stat* existing) {
     int err = keepOwnerAndMode(fd, existing);
     off_t length = 0;
-    if (!err) err = writeScenery(world, fd, length);
+    if (!err) err = content(fd, length);
     // Bytes still in the kernel's cache may fail to reach the disk; fsync
     // reports that here instead of losing the scenery silently.
     if (!err && ::fsync(fd) != 0) err = errno;
@@ -379,7 +395,7 @@ std::string replaceTarget(const World& world, int fd, const std::string& tempPat
 // copy to fall back on. It is worth it because the user could otherwise not
 // save over a file they are allowed to change at all. Returns the reason of
 // a failure or "".
-std::string writeInPlace(const World& world, const std::string& target) {
+std::string writeInPlace(const Content& content, const std::string& target) {
     // O_NONBLOCK: should a FIFO have taken the file's place since it was
     // checked, open does not wait for a reader.
     const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
@@ -391,7 +407,7 @@ std::string writeInPlace(const World& world, const std::string& target) {
         return "not a regular file";
     }
     off_t length = 0;
-    if (!err) err = writeScenery(world, fd, length);
+    if (!err) err = content(fd, length);
     if (!err && ::ftruncate(fd, length) != 0) err = errno;
     if (!err && ::fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && !err) err = errno;
@@ -399,7 +415,7 @@ std::string writeInPlace(const World& world, const std::string& target) {
 }
 
 // Saves to the resolved target; returns the reason of a failure or "".
-std::string saveTo(const World& world, const std::string& target) {
+std::string saveTo(const Content& content, const std::string& target) {
     // Refuse what could not be written before writing anything: a folder or
     // something other than a regular file in the file's place, or an
     // existing file without write access.
@@ -412,10 +428,10 @@ std::string saveTo(const World& world, const std::string& target) {
     removeStaleTemporaries(target);
     std::string tempPath;
     const int fd = createTemporary(target, tempPath);
-    if (fd >= 0) return replaceTarget(world, fd, tempPath, target, exists ? &existing : nullptr);
+    if (fd >= 0) return replaceTarget(content, fd, tempPath, target, exists ? &existing : nullptr);
     const int err = errno;
     // The folder refuses a new file, but the file itself is writable.
-    if ((err == EACCES || err == EPERM) && exists) return writeInPlace(world, target);
+    if ((err == EACCES || err == EPERM) && exists) return writeInPlace(content, target);
     return reason(err);
 }
 
@@ -445,7 +461,7 @@ std::string sceneryText(const World& world) {
 }
 
 int writeSceneryFile(World& world, const std::string& path, std::string* error) {
-    const std::string why = saveTo(world, resolveTarget(path));
+    const std::string why = saveTo(sceneryContent(world), resolveTarget(path));
     if (!why.empty()) {
         if (error) *error = why;
         return -1;
@@ -453,6 +469,12 @@ int writeSceneryFile(World& world, const std::string& path, std::string* error) 
     world.sceneryModified = 0;
     world.sceneryOnDisk = 1;
     return 0;
+}
+
+int writeFileSafely(const std::string& path, const std::string& bytes, std::string* error) {
+    const std::string why = saveTo(bytesContent(bytes), resolveTarget(path));
+    if (!why.empty() && error) *error = why;
+    return why.empty() ? 0 : -1;
 }
 
 void sanitizeUserText(std::string& text) {

@@ -28,6 +28,12 @@ std::string sceneryText(const World& world);
 // "Permission denied" or "not a regular file (a FIFO)".
 int writeSceneryFile(World& world, const std::string& path, std::string* error = nullptr);
 
+// Writes bytes to path by the same rules as writeSceneryFile (regular files
+// only, a temporary file synced and renamed over the target, the old file's
+// owner and mode kept); for the other files the program writes. Returns 0,
+// or -1 with the reason in *error.
+int writeFileSafely(const std::string& path, const std::string& bytes, std::string* error = nullptr);
+
 // Replaces "[" and "]" by "(" and ")" and removes trailing blanks and line
 // breaks; for every name and description a user types.
 void sanitizeUserText(std::string& text);

@@ -760,6 +760,36 @@ TEST(WriteSceneryFile, RemovesTheTargetsTemporariesOfSavesThatAreGone) {
     EXPECT_EQ(readFile(dir / "x.nbx"), SMALL_SCENERY_TEXT);
 }
 
+// Other files go through the same rules: the bytes replace a file whole,
+// keeping its mode, through a link, and a target that is not a regular file
+// is refused with the reason and left as it was.
+TEST(WriteFileSafely, WritesBytesByTheSceneryRules) {
+    TempDir dir;
+    const std::string bytes = std::string("a,b\n1,2\n") + std::string(3, '\0') + "end";
+    ASSERT_EQ(writeFileSafely(dir / "new.csv", bytes), 0);
+    EXPECT_EQ(readFile(dir / "new.csv"), bytes);
+    EXPECT_EQ(modeOf(dir / "new.csv"), 0666 & ~currentUmask());
+
+    writeFile(dir / "old.csv", std::string(100000, 'x'));
+    ::chmod((dir / "old.csv").c_str(), 0640);
+    fs::create_symlink(dir / "old.csv", dir / "link.csv");
+    ASSERT_EQ(writeFileSafely(dir / "link.csv", "short"), 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.csv"));
+    EXPECT_EQ(readFile(dir / "old.csv"), "short");
+    EXPECT_EQ(modeOf(dir / "old.csv"), 0640u);
+    EXPECT_EQ(dir.names(), (std::set<std::string>{"new.csv", "old.csv", "link.csv"}));
+
+    ::mkfifo((dir / "pipe.csv").c_str(), 0644);
+    std::string error;
+    EXPECT_EQ(writeFileSafely(dir / "pipe.csv", bytes, &error), -1);
+    EXPECT_EQ(error, "not a regular file (a FIFO)");
+    fs::create_directory(dir / "folder.csv");
+    EXPECT_EQ(writeFileSafely(dir / "folder.csv", bytes, &error), -1);
+    EXPECT_EQ(error, "Is a directory");
+    EXPECT_EQ(writeFileSafely(dir / "missing/x.csv", bytes, &error), -1);
+    EXPECT_EQ(error, "No such file or directory");
+}
+
 TEST(SanitizeUserText, ReplacesBracketsAndTrimsTheEnd) {
     struct Case {
         const char* in;

@@ -1,0 +1,124 @@
+// The diagnostics window driven from the main window: opening by menu and
+// key, the figures it shows, the chart growing while the simulation runs,
+// and the reference started again by its button or by a fresh scenery.
+#include <QLabel>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+
+#include "dialogs/diagnostics_dialog.h"
+#include "engine/gravity.h"
+#include "scenery/realtext.h"
+#include "settings_test_support.h"
+
+using namespace vantor;
+using namespace settings_test;
+
+class DiagnosticsDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MainWindow> window;
+    MainWindow& w() { return *window; }
+    World& world() { return window->world(); }
+
+    DiagnosticsDialog* open() {
+        w().onCommand(cmd::Diagnostics);
+        return w().findChild<DiagnosticsDialog*>();
+    }
+
+private slots:
+    void init() {
+        window = shownMainWindow();
+        QVERIFY(window);
+        QVERIFY(openExample(w(), "Solar_system-heliocentric.nbx"));
+        QTRY_VERIFY(world().OBJECTS_N > 2);
+    }
+
+    void cleanup() {
+        w().setRunning(0);
+        world().sceneryModified = 0;
+        world().sceneryOnDisk = 1;
+        window.reset();
+    }
+
+    // The last item of the Action menu and the key G open one modeless
+    // window; a second press only brings it forward.
+    void openByMenuAndKeyOnce() {
+        QMenu* action = w().menuBar()->actions().at(3)->menu();
+        QCOMPARE(action->actions().last()->text(), QString("Dia&gnostics...\tG"));
+        action->actions().last()->trigger();
+        QPointer<DiagnosticsDialog> dialog = w().findChild<DiagnosticsDialog*>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QString("Diagnostics"));
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!dialog->isModal());
+        w().activateWindow();
+        QTRY_VERIFY(QApplication::activeWindow() == &w());
+        QTest::keyClick(w().viewWidget(), Qt::Key_G);
+        QCOMPARE(w().findChildren<DiagnosticsDialog*>().size(), 1);
+        dialog->findChild<QPushButton*>("close")->click();
+        QTRY_VERIFY(!dialog);
+        QTest::keyClick(w().viewWidget(), Qt::Key_G);
+        QVERIFY(w().findChild<DiagnosticsDialog*>());
+    }
+
+    // What it shows at once is the current configuration's figures.
+    void showsTheCurrentFigures() {
+        DiagnosticsDialog* dialog = open();
+        QVERIFY(dialog);
+        const ConservationFigures expected = computeConservationFigures(world(), w().pool());
+        QCOMPARE(dialog->lastFigures().totalEnergy, expected.totalEnergy);
+        QCOMPARE(dialog->lastFigures().objects, world().OBJECTS_N);
+        const QString text = dialog->findChild<QLabel*>("figures")->text();
+        QVERIFY2(text.contains(QString::fromStdString(formatReal(expected.kineticEnergy))), qPrintable(text));
+        QVERIFY2(text.contains(QString::fromStdString(formatReal(expected.totalEnergy))), qPrintable(text));
+        QTRY_VERIFY(dialog->findChild<QLabel*>("age")->text().startsWith("Figures "));
+        QCOMPARE(dialog->points(0).size(), 1);
+    }
+
+    // Running, the chart gains points at later simulated times, with the
+    // small drift of the integration; paused and untouched, it stays.
+    void chartFollowsARunningSimulation() {
+        DiagnosticsDialog* dialog = open();
+        QVERIFY(dialog);
+        w().setRunning(1);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->points(0).size() >= 4, 20000);
+        w().setRunning(0);
+        dialog->tick(true);  // the figures of the paused state
+        const QList<QPointF> energy = dialog->points(0);
+        for (qsizetype k = 1; k < energy.size(); ++k) QVERIFY(energy[k].x() > energy[k - 1].x());
+        QCOMPARE(energy.back().x(), world().SIMULATION_TIME);
+        for (int c = 0; c < 3; ++c) {
+            for (const QPointF& p : dialog->points(c)) QVERIFY2(std::fabs(p.y()) < 1e-3, qPrintable(QString::number(p.y())));
+        }
+        const qsizetype count = energy.size();
+        QTest::qWait(700);
+        QCOMPARE(dialog->points(0).size(), count);
+    }
+
+    // The button makes the present figures the reference; a scenery back at
+    // its initial configuration starts one of its own.
+    void referenceStartsAgain() {
+        DiagnosticsDialog* dialog = open();
+        QVERIFY(dialog);
+        w().setRunning(1);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->points(0).size() >= 2, 20000);
+        w().setRunning(0);
+        dialog->findChild<QPushButton*>("restartReference")->click();
+        QCOMPARE(dialog->points(0).size(), 1);
+        QCOMPARE(dialog->points(0).front(), QPointF(0, 0));
+        QCOMPARE(dialog->referenceFigures().totalEnergy,
+                 computeConservationFigures(world(), w().pool()).totalEnergy);
+
+        QVERIFY(dialog->referenceTime() > 0);
+        resetToInitial(world());  // as Reinitialize does once its question is answered
+        w().objectsChanged();
+        QTRY_COMPARE(dialog->referenceTime(), 0.0);
+        QCOMPARE(dialog->points(0).size(), 1);
+        QCOMPARE(dialog->referenceFigures().totalEnergy, dialog->lastFigures().totalEnergy);
+    }
+};
+
+QTEST_MAIN(DiagnosticsDialogTest)
+#include "diagnostics_dialog_test.moc"
