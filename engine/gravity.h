@@ -62,8 +62,8 @@ void partitionRanges(WorkerPool& pool, const World& world);
 // pauses the run and tells the user.
 void simulationStep(World& world, WorkerPool& pool);
 
-// Sets a thread priority (platform value) on the pool's own threads, or on
-// the calling thread when the pool has none. 0 on success, -1 if refused.
+// Sets a thread priority (platform value) on the pool's own threads and on
+// the calling thread, which steps with them. 0 on success, -1 if refused.
 int setWorkerPriority(WorkerPool& pool, int priority);
 
 // The pair that follows (i, j) in row order for N objects.
