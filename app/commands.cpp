@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QToolButton>
 #include <QToolBar>
+#include <QTextLayout>
 #include <QToolTip>
 #include <QUrl>
 
@@ -52,6 +53,50 @@ const char* const kKeyShortcuts =
     "\t\tCtrl+Shift+drag\tmove in Z plane\nSpacecraft:\tArrow keys\tmove view\n"
     "\t\tPgUp/PgDn\tthrust forward/backward\n\t\tEnd\t\thalt\n\t\tIns/Del\t\tthrust increase/decrease\n"
     "\t\tHome\t\tmax thrust\n\t\tEnter\t\tcenter tracking object\n\t\tScroll Lock\ttoggle autotracking";
+
+// The key box's lines as a table: a group's name ("General:",
+// "Spacecraft:") heads its rows, each row a key and what it does. Tabs in a
+// message box's text land wherever the line has reached, so the columns are
+// made by the table instead.
+QString keyShortcutsTable() {
+    QString html = "<table cellspacing=\"0\" cellpadding=\"1\">";
+    for (const QString& line : QString(kKeyShortcuts).split('\n')) {
+        QStringList cells = line.split('\t', Qt::SkipEmptyParts);
+        if (!line.startsWith('\t') && !cells.isEmpty()) {
+            html += "<tr><td colspan=\"2\"><b>" + cells.takeFirst().toHtmlEscaped() + "</b></td></tr>";
+        }
+        if (cells.isEmpty()) continue;
+        const QString key = cells.takeFirst().toHtmlEscaped(), action = cells.join(' ').toHtmlEscaped();
+        html += "<tr><td style=\"padding-left: 16px; padding-right: 20px; white-space: pre;\">" + key +
+                "</td><td style=\"white-space: pre;\">" + action + "</td></tr>";
+    }
+    return html + "</table>";
+}
+
+// The object tooltip's widest line in pixels: longer lines are broken
+// between words, or inside a word wider than that.
+constexpr int kTooltipWidth = 300;
+
+// The tooltip as rich text, so that a name that looks like markup shows as
+// it is, with its lines broken to kTooltipWidth in the tooltip's font.
+QString tooltipText(const QString& text) {
+    QStringList lines;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString& paragraph : text.split('\n')) {
+        QTextLayout layout(paragraph, QToolTip::font());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        const qsizetype before = lines.size();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(kTooltipWidth);
+            lines << paragraph.mid(line.textStart(), line.textLength()).toHtmlEscaped();
+        }
+        layout.endLayout();
+        if (lines.size() == before) lines << QString();
+    }
+    return "<p style=\"white-space: pre;\">" + lines.join("<br>") + "</p>";
+}
 
 // The rotation commands: which angle, and in which direction.
 struct Rotation {
@@ -160,7 +205,13 @@ void MainWindow::onCommand(int id) {
             examplesDialog_->activateWindow();
             break;
         case cmd::AboutMcsFps: showMessage("About MCS and FPS", kAboutMcsFps); break;
-        case cmd::KeyShortcuts: showMessage("Keyboard and Mouse Shortcuts", kKeyShortcuts); break;
+        case cmd::KeyShortcuts: {
+            QMessageBox box(QMessageBox::Information, "Keyboard and Mouse Shortcuts", keyShortcutsTable(),
+                            QMessageBox::Ok, activeWindow());
+            box.setTextFormat(Qt::RichText);
+            box.exec();
+            break;
+        }
         case cmd::Website: QDesktopServices::openUrl(QUrl(kWebSite)); break;
         case cmd::ApplyToolbarFields: applyToolbarFields(); break;
         case cmd::FocusView:
@@ -371,7 +422,7 @@ void MainWindow::updateObjectTooltip(QPoint viewPos, QPoint global) {
                             .arg(name, QString::fromStdString(formatReal(o.mass)),
                                  QString::fromStdString(formatReal(o.radius)))
                             .left(1503);
-    QToolTip::showText(global, tip, viewWidget_);
+    QToolTip::showText(global, tooltipText(tip), viewWidget_);
     if (o.name) {
         updateStatusLine(&name);
         nameShown_ = true;
