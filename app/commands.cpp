@@ -431,6 +431,12 @@ void MainWindow::updateObjectTooltip(QPoint viewPos, QPoint global) {
 
 void MainWindow::showContextMenu(QPoint global) {
     if (refusedWhileBenchmarking()) return;
+    // The menu takes the mouse: the left button's release of a drag under
+    // way never reaches the view, so the drag ends here and its axes go.
+    if (drag_.buttonHeld || view_.viewDragging) {
+        render::endViewDrag(view_, drag_);
+        paintView();
+    }
     const QPoint local = viewWidget_->mapFromGlobal(global);
     world_.selectedObject = render::objectAtPoint(view_, local.x(), local.y());
     delete contextMenu_;
