@@ -386,6 +386,20 @@ void MainWindow::viewMouseRelease(Qt::MouseButton button) {
     if (render::endViewDrag(view_, drag_) & render::DRAG_REPAINT) paintView();
 }
 
+void MainWindow::viewWheel(int angleDelta) {
+    if (refusedWhileBenchmarking()) return;
+    // Bounded, so that no single event can stall the window.
+    constexpr int kMostSteps = 50;
+    const int steps = std::clamp(render::wheelZoomSteps(wheel_, angleDelta), -kMostSteps, kMostSteps);
+    if (steps == 0) return;
+    for (int k = 0; k < std::abs(steps); ++k) {
+        if (steps > 0) render::zoomIn(world_, view_);
+        else render::zoomOut(world_, view_);
+    }
+    refreshViewDialogs();
+    paintView();
+}
+
 void MainWindow::viewDoubleClick() {
     if (refusedWhileBenchmarking()) return;
     toggleFullscreen();

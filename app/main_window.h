@@ -72,6 +72,8 @@ public:
     void viewMousePress(QPoint pos, Qt::MouseButton button);
     void viewMouseMove(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint global);
     void viewMouseRelease(Qt::MouseButton button);
+    // A turn of the mouse wheel by angleDelta (120 for one notch) zooms.
+    void viewWheel(int angleDelta);
     void viewDoubleClick();
     void showContextMenu(QPoint global);
 
@@ -179,6 +181,7 @@ private:
 
     // The view's drag state and the hover tooltip.
     render::DragState drag_;
+    render::WheelState wheel_;
     bool nameShown_ = false;
 
     std::array<int, 3> shiftLocks_{};  // F6, F7, F8
