@@ -1,4 +1,5 @@
 // The command, key and mouse dispatch of the main window.
+#include <QActionGroup>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QLabel>
@@ -228,8 +229,19 @@ void MainWindow::onCommand(int id) {
 
 void MainWindow::setPriorityCommand(int priority) {
     setIfChanged(world_, world_.PROCESS_PRIORITY, priority);
-    if (world_.simulationRunning) setProcessPriority(pool_, priority);
+    if (world_.simulationRunning) notePriorityResult(setProcessPriority(pool_, priority), priority);
     refreshMenus();
+}
+
+void MainWindow::notePriorityResult(int result, int wanted) {
+    if (result == 0 || wanted < 0 || wanted > 3) {
+        priorityInForce_.reset();
+        return;
+    }
+    const int inForce = priorityInForce();
+    priorityInForce_ = inForce;
+    const QString text = QString::fromStdString(priorityRefusedText(wanted, inForce));
+    updateStatusLine(&text);
 }
 
 void MainWindow::toggleStaticScenery() {
@@ -488,11 +500,13 @@ void MainWindow::showContextMenu(QPoint global) {
     const struct { int id; const char* text; int value; } priorities[] = {
         {cmd::PriorityHighest, "Highest", 3}, {cmd::PriorityHigh, "High", 2},
         {cmd::PriorityNormal, "Normal", 0}, {cmd::PriorityLow, "Low", 1}};
+    auto* choice = new QActionGroup(priority);  // radio items, as in the menu bar
     for (const auto& p : priorities) {
         QAction* a = priority->addAction(p.text);
         a->setData(p.id);
         a->setCheckable(true);
-        a->setChecked(world_.PROCESS_PRIORITY == p.value);
+        a->setChecked(shownPriority() == p.value);
+        choice->addAction(a);
         const int id = p.id;
         connect(a, &QAction::triggered, this, [this, id] { onCommand(id); });
     }

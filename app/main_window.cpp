@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -301,6 +302,11 @@ void MainWindow::createActions() {
     for (const CheckMark& c : kWorldChecks) action(c.id)->setCheckable(true);
     for (int id : {cmd::Fullscreen, cmd::PriorityHighest, cmd::PriorityHigh, cmd::PriorityNormal, cmd::PriorityLow})
         action(id)->setCheckable(true);
+    // The four priorities are one choice: radio items.
+    auto* priorities = new QActionGroup(this);
+    priorities->setExclusive(true);
+    for (int id : {cmd::PriorityHighest, cmd::PriorityHigh, cmd::PriorityNormal, cmd::PriorityLow})
+        priorities->addAction(action(id));
     startIcon_ = icon("start");
     pauseIcon_ = icon("pause");
 }
@@ -460,7 +466,8 @@ void MainWindow::refreshMenus() {
     for (const CheckMark& c : kWorldChecks) action(c.id)->setChecked(world_.*c.setting != 0);
     action(cmd::Fullscreen)->setChecked(view_.fullscreenMode);
     const int priorityIds[] = {cmd::PriorityNormal, cmd::PriorityLow, cmd::PriorityHigh, cmd::PriorityHighest};
-    for (int p = 0; p < 4; ++p) action(priorityIds[p])->setChecked(world_.PROCESS_PRIORITY == p);
+    const int priority = shownPriority();
+    for (int p = 0; p < 4; ++p) action(priorityIds[p])->setChecked(priority == p);
     refreshToolbar();
     updateTitle();
 }

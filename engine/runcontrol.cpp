@@ -134,7 +134,7 @@ int priorityInForce() {
 std::string priorityRefusedText(int wanted, int inForce) {
     static const char* const kNames[] = {"Normal", "Low", "High", "Highest"};
     const auto name = [](int p) { return p >= 0 && p <= 3 ? kNames[p] : "?"; };
-    std::string text = std::string("Priority ") + name(wanted) + " refused by the system";
+    std::string text = std::string("Priority ") + name(wanted) + " refused";
     if (inForce >= 0 && inForce <= 3) text += std::string("; ") + name(inForce) + " stays in force";
     return text;
 }

@@ -71,8 +71,8 @@ int restoreNormalPriority(WorkerPool& pool);
 int priorityInForce();
 
 // The status text for a change to `wanted` that the system refused, naming
-// what stayed in force (inForce -1: unknown): "Priority High refused by the
-// system; Normal stays in force".
+// what stayed in force (inForce -1: unknown): "Priority High refused; Normal
+// stays in force" (short enough for the status bar's first part).
 std::string priorityRefusedText(int wanted, int inForce);
 
 // The reinitialize command's work once confirmed: back to the initial

@@ -112,10 +112,10 @@ TEST(ProcessPriority, RefusedTextNamesWhatStaysInForce) {
         int wanted, inForce;
         const char* text;
     } cases[] = {
-        {2, 0, "Priority High refused by the system; Normal stays in force"},
-        {3, 0, "Priority Highest refused by the system; Normal stays in force"},
-        {0, 1, "Priority Normal refused by the system; Low stays in force"},
-        {2, -1, "Priority High refused by the system"},
+        {2, 0, "Priority High refused; Normal stays in force"},
+        {3, 0, "Priority Highest refused; Normal stays in force"},
+        {0, 1, "Priority Normal refused; Low stays in force"},
+        {2, -1, "Priority High refused"},
     };
     for (auto c : cases) EXPECT_EQ(priorityRefusedText(c.wanted, c.inForce), c.text);
 }
