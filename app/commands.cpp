@@ -1,4 +1,5 @@
 // The command, key and mouse dispatch of the main window.
+#include <QActionGroup>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QLabel>
@@ -6,6 +7,7 @@
 #include <QMessageBox>
 #include <QToolButton>
 #include <QToolBar>
+#include <QTextLayout>
 #include <QToolTip>
 #include <QUrl>
 
@@ -53,6 +55,50 @@ const char* const kKeyShortcuts =
     "\t\tCtrl+Shift+drag\tmove in Z plane\nSpacecraft:\tArrow keys\tmove view\n"
     "\t\tPgUp/PgDn\tthrust forward/backward\n\t\tEnd\t\thalt\n\t\tIns/Del\t\tthrust increase/decrease\n"
     "\t\tHome\t\tmax thrust\n\t\tEnter\t\tcenter tracking object\n\t\tScroll Lock\ttoggle autotracking";
+
+// The key box's lines as a table: a group's name ("General:",
+// "Spacecraft:") heads its rows, each row a key and what it does. Tabs in a
+// message box's text land wherever the line has reached, so the columns are
+// made by the table instead.
+QString keyShortcutsTable() {
+    QString html = "<table cellspacing=\"0\" cellpadding=\"1\">";
+    for (const QString& line : QString(kKeyShortcuts).split('\n')) {
+        QStringList cells = line.split('\t', Qt::SkipEmptyParts);
+        if (!line.startsWith('\t') && !cells.isEmpty()) {
+            html += "<tr><td colspan=\"2\"><b>" + cells.takeFirst().toHtmlEscaped() + "</b></td></tr>";
+        }
+        if (cells.isEmpty()) continue;
+        const QString key = cells.takeFirst().toHtmlEscaped(), action = cells.join(' ').toHtmlEscaped();
+        html += "<tr><td style=\"padding-left: 16px; padding-right: 20px; white-space: pre;\">" + key +
+                "</td><td style=\"white-space: pre;\">" + action + "</td></tr>";
+    }
+    return html + "</table>";
+}
+
+// The object tooltip's widest line in pixels: longer lines are broken
+// between words, or inside a word wider than that.
+constexpr int kTooltipWidth = 300;
+
+// The tooltip as rich text, so that a name that looks like markup shows as
+// it is, with its lines broken to kTooltipWidth in the tooltip's font.
+QString tooltipText(const QString& text) {
+    QStringList lines;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString& paragraph : text.split('\n')) {
+        QTextLayout layout(paragraph, QToolTip::font());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        const qsizetype before = lines.size();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(kTooltipWidth);
+            lines << paragraph.mid(line.textStart(), line.textLength()).toHtmlEscaped();
+        }
+        layout.endLayout();
+        if (lines.size() == before) lines << QString();
+    }
+    return "<p style=\"white-space: pre;\">" + lines.join("<br>") + "</p>";
+}
 
 // The rotation commands: which angle, and in which direction.
 struct Rotation {
@@ -169,7 +215,13 @@ void MainWindow::onCommand(int id) {
             diagnosticsDialog_->activateWindow();
             break;
         case cmd::AboutMcsFps: showMessage("About MCS and FPS", kAboutMcsFps); break;
-        case cmd::KeyShortcuts: showMessage("Keyboard and Mouse Shortcuts", kKeyShortcuts); break;
+        case cmd::KeyShortcuts: {
+            QMessageBox box(QMessageBox::Information, "Keyboard and Mouse Shortcuts", keyShortcutsTable(),
+                            QMessageBox::Ok, activeWindow());
+            box.setTextFormat(Qt::RichText);
+            box.exec();
+            break;
+        }
         case cmd::Website: QDesktopServices::openUrl(QUrl(kWebSite)); break;
         case cmd::ApplyToolbarFields: applyToolbarFields(); break;
         case cmd::FocusView:
@@ -186,8 +238,19 @@ void MainWindow::onCommand(int id) {
 
 void MainWindow::setPriorityCommand(int priority) {
     setIfChanged(world_, world_.PROCESS_PRIORITY, priority);
-    if (world_.simulationRunning) setProcessPriority(pool_, priority);
+    if (world_.simulationRunning) notePriorityResult(setProcessPriority(pool_, priority), priority);
     refreshMenus();
+}
+
+void MainWindow::notePriorityResult(int result, int wanted) {
+    if (result == 0 || wanted < 0 || wanted > 3) {
+        priorityInForce_.reset();
+        return;
+    }
+    const int inForce = priorityInForce();
+    priorityInForce_ = inForce;
+    const QString text = QString::fromStdString(priorityRefusedText(wanted, inForce));
+    updateStatusLine(&text);
 }
 
 void MainWindow::toggleStaticScenery() {
@@ -345,6 +408,20 @@ void MainWindow::viewMouseRelease(Qt::MouseButton button) {
     if (render::endViewDrag(view_, drag_) & render::DRAG_REPAINT) paintView();
 }
 
+void MainWindow::viewWheel(int angleDelta) {
+    if (refusedWhileBenchmarking()) return;
+    // Bounded, so that no single event can stall the window.
+    constexpr int kMostSteps = 50;
+    const int steps = std::clamp(render::wheelZoomSteps(wheel_, angleDelta), -kMostSteps, kMostSteps);
+    if (steps == 0) return;
+    for (int k = 0; k < std::abs(steps); ++k) {
+        if (steps > 0) render::zoomIn(world_, view_);
+        else render::zoomOut(world_, view_);
+    }
+    refreshViewDialogs();
+    paintView();
+}
+
 void MainWindow::viewDoubleClick() {
     if (refusedWhileBenchmarking()) return;
     toggleFullscreen();
@@ -381,7 +458,7 @@ void MainWindow::updateObjectTooltip(QPoint viewPos, QPoint global) {
                             .arg(name, QString::fromStdString(formatReal(o.mass)),
                                  QString::fromStdString(formatReal(o.radius)))
                             .left(1503);
-    QToolTip::showText(global, tip, viewWidget_);
+    QToolTip::showText(global, tooltipText(tip), viewWidget_);
     if (o.name) {
         updateStatusLine(&name);
         nameShown_ = true;
@@ -390,6 +467,12 @@ void MainWindow::updateObjectTooltip(QPoint viewPos, QPoint global) {
 
 void MainWindow::showContextMenu(QPoint global) {
     if (refusedWhileBenchmarking()) return;
+    // The menu takes the mouse: the left button's release of a drag under
+    // way never reaches the view, so the drag ends here and its axes go.
+    if (drag_.buttonHeld || view_.viewDragging) {
+        render::endViewDrag(view_, drag_);
+        paintView();
+    }
     const QPoint local = viewWidget_->mapFromGlobal(global);
     world_.selectedObject = render::objectAtPoint(view_, local.x(), local.y());
     delete contextMenu_;
@@ -427,11 +510,13 @@ void MainWindow::showContextMenu(QPoint global) {
     const struct { int id; const char* text; int value; } priorities[] = {
         {cmd::PriorityHighest, "Highest", 3}, {cmd::PriorityHigh, "High", 2},
         {cmd::PriorityNormal, "Normal", 0}, {cmd::PriorityLow, "Low", 1}};
+    auto* choice = new QActionGroup(priority);  // radio items, as in the menu bar
     for (const auto& p : priorities) {
         QAction* a = priority->addAction(p.text);
         a->setData(p.id);
         a->setCheckable(true);
-        a->setChecked(world_.PROCESS_PRIORITY == p.value);
+        a->setChecked(shownPriority() == p.value);
+        choice->addAction(a);
         const int id = p.id;
         connect(a, &QAction::triggered, this, [this, id] { onCommand(id); });
     }

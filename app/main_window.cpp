@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -178,6 +179,29 @@ protected:
     }
 };
 
+// A run-state part of the status bar: a text a little too wide for its part
+// ("16 threads" in a 60-pixel part) is drawn in a smaller size of the font
+// rather than cut off; one far too wide is clipped at the part's edges.
+class FittedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        QFont fitted = font();
+        const qreal full = fitted.pointSizeF(), smallest = full * 0.75;
+        while (full > 0 && fitted.pointSizeF() > smallest &&
+               QFontMetrics(fitted).horizontalAdvance(text()) > area.width()) {
+            fitted.setPointSizeF(std::max(smallest, fitted.pointSizeF() - 0.5));
+        }
+        painter.setFont(fitted);
+        style()->drawItemText(&painter, area, static_cast<int>(alignment()), palette(), isEnabled(), text(),
+                              foregroundRole());
+    }
+};
+
 // Which settings the check marks of the menu show.
 struct CheckMark {
     int id;
@@ -280,6 +304,11 @@ void MainWindow::createActions() {
     for (const CheckMark& c : kWorldChecks) action(c.id)->setCheckable(true);
     for (int id : {cmd::Fullscreen, cmd::PriorityHighest, cmd::PriorityHigh, cmd::PriorityNormal, cmd::PriorityLow})
         action(id)->setCheckable(true);
+    // The four priorities are one choice: radio items.
+    auto* priorities = new QActionGroup(this);
+    priorities->setExclusive(true);
+    for (int id : {cmd::PriorityHighest, cmd::PriorityHigh, cmd::PriorityNormal, cmd::PriorityLow})
+        priorities->addAction(action(id));
     startIcon_ = icon("start");
     pauseIcon_ = icon("pause");
 }
@@ -363,16 +392,19 @@ void MainWindow::createStatusBar() {
     statusBar()->setObjectName("666");
     statusBar()->setSizeGripEnabled(true);
     for (int part = 0; part < 6; ++part) {
-        auto* label = part == 0 ? new ElidedLabel(statusBar()) : new QLabel(statusBar());
+        // The first part ends a text too long for it in an ellipsis; its
+        // tooltip shows it whole.
+        auto* label = part == 0 ? static_cast<QLabel*>(new ElidedLabel(statusBar())) : new FittedLabel(statusBar());
         label->setObjectName(QString("status%1").arg(part));
-        label->setAlignment(part == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label->setContentsMargins(2, 0, 2, 0);
+        // Placed by layoutStatusParts, not by the bar's layout, whose
+        // spacing and size grip would move the parts off their edges. Below
+        // the size grip, which stays in reach over the last part.
+        label->lower();
         statusParts_[part] = label;
-        // The first part takes the room the others leave (the bar's own
-        // spacing included), so that a long text is cut off at its edge
-        // instead of running under "Running"; its tooltip shows it whole.
-        if (part == 0) label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        statusBar()->addWidget(label, part == 0 ? 1 : 0);
     }
+    statusBar()->installEventFilter(this);
     layoutStatusParts();
 }
 
@@ -386,9 +418,10 @@ void MainWindow::layoutStatusParts() {
         const int q = h / 5;
         edges = {h, h + q, h + 2 * q, h + 3 * q, h + 4 * q, h + 5 * q};
     }
-    int left = edges[0];
-    for (int part = 1; part < 6; ++part) {
-        statusParts_[part]->setFixedWidth(std::max(0, edges[part] - left));
+    // Each part is a widget of its own: it clips its text at its edges.
+    int left = 0;
+    for (int part = 0; part < 6; ++part) {
+        statusParts_[part]->setGeometry(left, 0, std::max(0, edges[part] - left), statusBar()->height());
         left = edges[part];
     }
 }
@@ -396,8 +429,12 @@ void MainWindow::layoutStatusParts() {
 void MainWindow::updateStatusLine(const QString* text) {
     auto setPart = [this](int part, const QString& value) {
         // A leading tab centres a part's text.
-        const QString shown = value.startsWith('\t') ? value.mid(1) : value;
-        if (statusParts_[part]->text() != shown) statusParts_[part]->setText(shown);
+        const bool centred = value.startsWith('\t');
+        const QString shown = centred ? value.mid(1) : value;
+        QLabel* label = statusParts_[part];
+        if (label->text() != shown) label->setText(shown);
+        const Qt::Alignment alignment = (centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter;
+        if (label->alignment() != alignment) label->setAlignment(alignment);
     };
     if (text) {
         // A failed autosave stays in front of whatever else is shown. Its
@@ -431,7 +468,8 @@ void MainWindow::refreshMenus() {
     for (const CheckMark& c : kWorldChecks) action(c.id)->setChecked(world_.*c.setting != 0);
     action(cmd::Fullscreen)->setChecked(view_.fullscreenMode);
     const int priorityIds[] = {cmd::PriorityNormal, cmd::PriorityLow, cmd::PriorityHigh, cmd::PriorityHighest};
-    for (int p = 0; p < 4; ++p) action(priorityIds[p])->setChecked(world_.PROCESS_PRIORITY == p);
+    const int priority = shownPriority();
+    for (int p = 0; p < 4; ++p) action(priorityIds[p])->setChecked(priority == p);
     refreshToolbar();
     updateTitle();
 }
@@ -520,6 +558,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (watched == fullscreenWindow_ && event->type() == QEvent::Resize) placeAutosaveAlert();
+    if (watched == statusBar() && event->type() == QEvent::Resize) layoutStatusParts();
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -72,6 +72,8 @@ public:
     void viewMousePress(QPoint pos, Qt::MouseButton button);
     void viewMouseMove(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint global);
     void viewMouseRelease(Qt::MouseButton button);
+    // A turn of the mouse wheel by angleDelta (120 for one notch) zooms.
+    void viewWheel(int angleDelta);
     void viewDoubleClick();
     void showContextMenu(QPoint global);
 
@@ -131,6 +133,12 @@ private:
     void updateAutostopTimer();
     void toggleWithShiftLock(int key, int& setting, bool held, bool shift);
     void setPriorityCommand(int priority);
+    // After setProcessPriority or restoreNormalPriority: a refusal is told
+    // in the status line and, while the run lasts, the menus show the
+    // priority that stayed in force.
+    void notePriorityResult(int result, int wanted);
+    // The priority the menus mark: PROCESS_PRIORITY, or the one in force.
+    int shownPriority() const { return priorityInForce_.value_or(world_.PROCESS_PRIORITY); }
     void toggleStaticScenery();
     void objectToOrigin();
     void showMessage(const QString& caption, const QString& text);
@@ -179,9 +187,11 @@ private:
 
     // The view's drag state and the hover tooltip.
     render::DragState drag_;
+    render::WheelState wheel_;
     bool nameShown_ = false;
 
     std::array<int, 3> shiftLocks_{};  // F6, F7, F8
+    std::optional<int> priorityInForce_;  // set while a refused priority leaves another in force
 
     QPointer<QDialog> examplesDialog_;
     QPointer<QDialog> diagnosticsDialog_;

@@ -80,12 +80,16 @@ void MainWindow::changeRunState(int mode, bool keepAutosavePeriod) {
             world_.batchStepCounter = 0;
             runBaseTime_ = world_.SIMULATION_TIME;
         }
-        setProcessPriority(pool_, world_.PROCESS_PRIORITY);  // a refused raise is not fatal
+        notePriorityResult(setProcessPriority(pool_, world_.PROCESS_PRIORITY), world_.PROCESS_PRIORITY);
         pumpTimer_.start();
     } else {
         pumpTimer_.stop();
         world_.batchStepCounter = 0;
-        restoreNormalPriority(pool_);
+        // A refusal is told once, when a run ends; the menus then show the
+        // setting again.
+        const int restored = restoreNormalPriority(pool_);
+        if (before) notePriorityResult(restored, 0);
+        priorityInForce_.reset();
         // A run stopped inside its first batch has not been marked yet.
         if (before) markModifiedIfTimeMoved(world_, runBaseTime_);
     }

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "app/main_window.h"
 #include "render/surface.h"
@@ -61,6 +62,11 @@ void ViewWidget::mouseReleaseEvent(QMouseEvent* event) { window_.viewMouseReleas
 
 void ViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) window_.viewDoubleClick();
+}
+
+void ViewWidget::wheelEvent(QWheelEvent* event) {
+    window_.viewWheel(event->angleDelta().y());
+    event->accept();
 }
 
 void ViewWidget::contextMenuEvent(QContextMenuEvent* event) { window_.showContextMenu(event->globalPos()); }

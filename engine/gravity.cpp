@@ -460,6 +460,11 @@ int createWorkerPool(WorkerPool& pool, const World& world, int processors) {
         pool.state->stopThreads();
         return 0;
     }
+    // A priority set right after this must reach every worker: wait until
+    // each has told its kernel id.
+    for (int t = 1; t < p; ++t) {
+        while (pool.state->threadIds[t].load(std::memory_order_relaxed) == 0) std::this_thread::yield();
+    }
     return 1;
 }
 
@@ -554,8 +559,10 @@ void simulationStep(World& world, WorkerPool& pool) {
 
 int setWorkerPriority(WorkerPool& pool, int nice) {
     PoolState& s = *pool.state;
-    if (s.threads.empty()) return platform::setThreadNice(platform::currentThreadId(), nice);
-    int result = 0;
+    // The calling thread computes worker 0's share of every step (and the
+    // whole step without workers), so it gets the workers' priority too.
+    int result = platform::setThreadNice(platform::currentThreadId(), nice);
+    if (s.threads.empty()) return result;
     for (size_t t = 1; t < s.threadIds.size(); ++t) {
         if (platform::setThreadNice(s.threadIds[t].load(std::memory_order_relaxed), nice) != 0) result = -1;
     }

@@ -62,8 +62,8 @@ void partitionRanges(WorkerPool& pool, const World& world);
 // pauses the run and tells the user.
 void simulationStep(World& world, WorkerPool& pool);
 
-// Sets a thread priority (platform value) on the pool's own threads, or on
-// the calling thread when the pool has none. 0 on success, -1 if refused.
+// Sets a thread priority (platform value) on the pool's own threads and on
+// the calling thread, which steps with them. 0 on success, -1 if refused.
 int setWorkerPriority(WorkerPool& pool, int priority);
 
 // Runs job(data, t) once on each of the pool's workers t = 0..P-1 (worker 0

@@ -111,11 +111,32 @@ int setProcessPriority(WorkerPool& pool, int priority) {
     return result;
 }
 
-void restoreNormalPriority(WorkerPool& pool) {
-    // Lowering niceness back to 0 may itself be refused after a raise was
-    // refused; there is nothing more to do then.
-    platform::setProcessNice(kNiceNormal);
-    setWorkerPriority(pool, kNiceNormal);
+int restoreNormalPriority(WorkerPool& pool) {
+    // Both are tried: the workers may come back even where another thread
+    // of the process may not.
+    int result = platform::setProcessNice(kNiceNormal);
+    if (setWorkerPriority(pool, kNiceNormal) != 0) result = -1;
+    return result;
+}
+
+int priorityInForce() {
+    int nice = 0;
+    if (!platform::threadNice(platform::currentThreadId(), nice)) return -1;
+    switch (nice) {
+        case kNiceNormal: return 0;
+        case kNiceIdle: return 1;
+        case kNiceHigh: return 2;
+        case kNiceHighest: return 3;
+        default: return -1;
+    }
+}
+
+std::string priorityRefusedText(int wanted, int inForce) {
+    static const char* const kNames[] = {"Normal", "Low", "High", "Highest"};
+    const auto name = [](int p) { return p >= 0 && p <= 3 ? kNames[p] : "?"; };
+    std::string text = std::string("Priority ") + name(wanted) + " refused";
+    if (inForce >= 0 && inForce <= 3) text += std::string("; ") + name(inForce) + " stays in force";
+    return text;
 }
 
 void reinitializeWorld(World& world, WorkerPool& pool) {

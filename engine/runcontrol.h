@@ -60,8 +60,20 @@ bool measureFpsAndAdapt(World& world, double elapsedSeconds);
 // never fatal.
 int setProcessPriority(WorkerPool& pool, int priority);
 
-// Normal priority for the process and the workers, as while paused.
-void restoreNormalPriority(WorkerPool& pool);
+// Normal priority for the process and the workers, as while paused. 0 on
+// success; -1 when the system refuses (a process that ran at Low may not
+// return from it without privileges).
+int restoreNormalPriority(WorkerPool& pool);
+
+// The PROCESS_PRIORITY value whose niceness the calling thread (which steps
+// with the workers) has now, or -1 when it has none of them. After a refused
+// change this is the priority that stayed in force.
+int priorityInForce();
+
+// The status text for a change to `wanted` that the system refused, naming
+// what stayed in force (inForce -1: unknown): "Priority High refused; Normal
+// stays in force" (short enough for the status bar's first part).
+std::string priorityRefusedText(int wanted, int inForce);
 
 // The reinitialize command's work once confirmed: back to the initial
 // configuration, run state reset, work repartitioned. The caller

@@ -6,6 +6,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <thread>
 
@@ -27,6 +28,15 @@ int64_t currentThreadId() { return static_cast<int64_t>(syscall(SYS_gettid)); }
 
 int setThreadNice(int64_t threadId, int nice) {
     return setpriority(PRIO_PROCESS, static_cast<id_t>(threadId), nice) == 0 ? 0 : -1;
+}
+
+bool threadNice(int64_t threadId, int& nice) {
+    // -1 is a valid niceness: only errno tells a failure.
+    errno = 0;
+    const int value = getpriority(PRIO_PROCESS, static_cast<id_t>(threadId));
+    if (value == -1 && errno != 0) return false;
+    nice = value;
+    return true;
 }
 
 int setProcessNice(int nice) {

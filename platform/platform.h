@@ -15,6 +15,9 @@ int64_t currentThreadId();
 // refused without privileges; the result is then -1 and nothing fails.
 int setThreadNice(int64_t threadId, int nice);
 
+// The niceness a thread has now; false when it cannot be read.
+bool threadNice(int64_t threadId, int& nice);
+
 // Applies a niceness to every thread of the process; -1 if any was refused.
 int setProcessNice(int nice);
 

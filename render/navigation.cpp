@@ -1,6 +1,7 @@
 #include "render/navigation.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "render/camera.h"
@@ -87,6 +88,16 @@ void turnView(World& world, const View& view, double beta, bool horizontal) {
 }
 
 }  // namespace
+
+int wheelZoomSteps(WheelState& wheel, int angleDelta) {
+    constexpr int kNotch = 120;
+    if ((angleDelta > 0 && wheel.accumulated < 0) || (angleDelta < 0 && wheel.accumulated > 0)) wheel.accumulated = 0;
+    // Kept within one notch, so that no sum of deltas can overflow.
+    const int64_t sum = int64_t{wheel.accumulated} + angleDelta;
+    const int64_t steps = sum / kNotch;
+    wheel.accumulated = static_cast<int>(sum - steps * kNotch);
+    return static_cast<int>(steps);
+}
 
 void turnViewHorizontal(World& world, const View& view, double beta) { turnView(world, view, beta, true); }
 

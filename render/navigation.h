@@ -72,6 +72,17 @@ void loseViewDrag(DragState& drag);
 // (Ctrl+Shift); in spacecraft mode the plain drag turns the view.
 int applyViewDrag(World& world, View& view, DragState& drag, int x, int y, bool shift, bool ctrl);
 
+// The mouse wheel zooms as + and - do: its angle units add up, and each
+// 120 of them (one notch of a standard wheel, several turns of a
+// high-resolution one) is one step, in for a turn away from the user. A turn
+// the other way starts the count afresh. The result is the steps to take
+// now: n > 0 zoom in n times, n < 0 zoom out -n times.
+struct WheelState {
+    int accumulated = 0;
+};
+
+int wheelZoomSteps(WheelState& wheel, int angleDelta);
+
 // The auto-repeat of the toolbar's zoom and rotation buttons, one call per
 // 25 ms tick. pressedCommand is the command of the button held down (the
 // first pressed among the zoom and rotation buttons), or 0. A held rotation

@@ -400,7 +400,7 @@ private slots:
         answerBox(QMessageBox::Ok, &text, &title);
         QTest::keyClick(w().viewWidget(), Qt::Key_F1);
         QCOMPARE(title, QString("Keyboard and Mouse Shortcuts"));
-        QVERIFY(text.startsWith("General:\t\tA\t\ttoggle axes\n"));
+        QVERIFY(text.contains("<b>General:</b>") && text.contains("toggle axes"));  // a table (shell_test)
         answerBox(QMessageBox::Ok, &text, &title);
         w().onCommand(cmd::AboutMcsFps);
         QCOMPARE(title, QString("About MCS and FPS"));
