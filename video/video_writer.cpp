@@ -136,13 +136,14 @@ VideoWriter::VideoWriter() = default;
 VideoWriter::~VideoWriter() { abandon(); }
 
 bool VideoWriter::isOpen() const { return encoder_ != nullptr; }
-long long VideoWriter::framesWritten() const { return encoder_ ? encoder_->frames : 0; }
+long long VideoWriter::framesWritten() const { return encoder_ ? encoder_->frames : framesFinished_; }
 std::string VideoWriter::codecName() const { return encoder_ ? encoder_->codec->codec->name : ""; }
 int VideoWriter::videoWidth() const { return encoder_ ? encoder_->codec->width : 0; }
 int VideoWriter::videoHeight() const { return encoder_ ? encoder_->codec->height : 0; }
 
 bool VideoWriter::open(const std::string& target, const VideoSettings& settings, std::string* reason) {
     abandon();
+    framesFinished_ = 0;
     av_log_set_level(AV_LOG_ERROR);  // the encoders' chatter is not for our users; failures come back as reasons
     if (settings.width < 1 || settings.height < 1) return fail(reason, "the frame has no pixels");
     if (settings.framesPerSecond < 1) return fail(reason, "the frame rate must be 1 or more");
@@ -177,6 +178,7 @@ bool VideoWriter::open(const std::string& target, const VideoSettings& settings,
     if (rc < 0) return fail(reason, std::string("cannot start the ") + codec->name + " encoder: " + avError(rc));
     if (!(e->stream = avformat_new_stream(e->format, nullptr))) return fail(reason, "out of memory");
     e->stream->time_base = c->time_base;
+    e->stream->avg_frame_rate = c->framerate;
     avcodec_parameters_from_context(e->stream->codecpar, c);
 
     e->frame->format = c->pix_fmt;
@@ -250,6 +252,7 @@ bool VideoWriter::finish(std::string* reason) {
         abandon();
         return fail(reason, avError(rc));
     }
+    framesFinished_ = e.frames;
     encoder_.reset();
     if (!moveIntoPlace(temporary_, target_, reason)) {
         ::unlink(temporary_.c_str());

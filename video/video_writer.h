@@ -39,7 +39,7 @@ public:
     void abandon();
 
     bool isOpen() const;
-    long long framesWritten() const;
+    long long framesWritten() const;  // so far, or in the finished file
     std::string codecName() const;
     const std::string& temporaryPath() const { return temporary_; }
     int videoWidth() const;  // the sizes after padding
@@ -49,6 +49,7 @@ private:
     struct Encoder;
     std::unique_ptr<Encoder> encoder_;
     std::string target_, temporary_;
+    long long framesFinished_ = 0;
 };
 
 }  // namespace vantor::video

@@ -58,7 +58,8 @@ inline DecodedVideo decodeVideo(const std::string& path) {
         v.codec = codec->name;
         v.width = decoder->width;
         v.height = decoder->height;
-        v.frameRate = format->streams[index]->avg_frame_rate;
+        const AVStream* stream = format->streams[index];
+        v.frameRate = stream->avg_frame_rate.den ? stream->avg_frame_rate : stream->r_frame_rate;
         bool damaged = false;
         while (av_read_frame(format, packet) >= 0) {
             if (packet->stream_index == index && avcodec_send_packet(decoder, packet) < 0) damaged = true;
