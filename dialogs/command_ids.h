@@ -58,6 +58,7 @@ enum : int {
     ImproveVisibility = 40133,
     StaticSceneryDialog = 40135,
     StaticScenery = 40138,
+    RecordVideo = 40140,  // File > Record video...
 };
 
 }  // namespace vantor::cmd
