@@ -170,6 +170,7 @@ void MainWindow::onCommand(int id) {
             }
             break;
         case cmd::Reinitialize: reinitializeSimulation(); break;
+        case cmd::RecordVideo: recordVideoCommand(); break;
         case cmd::PriorityHighest: setPriorityCommand(3); break;
         case cmd::PriorityHigh: setPriorityCommand(2); break;
         case cmd::PriorityNormal: setPriorityCommand(0); break;

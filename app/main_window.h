@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "app/qt_text_renderer.h"
+#include "app/video_recording.h"
 #include "dialogs/context.h"
 #include "engine/gravity.h"
 #include "engine/world.h"
@@ -93,6 +94,11 @@ public:
     void applyToolbarFields();
     void spinToolbarField(int fieldId, int direction);
     void toggleFullscreen();
+    // File > Record video... (app/video_command.cpp): starts or ends the
+    // recording; the view hands every frame it shows to recordShownFrame.
+    void recordVideoCommand();
+    void recordShownFrame();
+    bool recordingVideo() const { return recording_.isRecording(); }
 
     // For tests and the benchmark dialog.
     ViewWidget* viewWidget() const { return viewWidget_; }
@@ -195,6 +201,11 @@ private:
 
     QPointer<QDialog> examplesDialog_;
     QPointer<QDialog> diagnosticsDialog_;
+
+    // Last, so that it is destroyed first: closing the program completes
+    // the video being recorded.
+    VideoRecording recording_;
+    QLabel* recordingMark_ = nullptr;
 };
 
 }  // namespace vantor

@@ -21,7 +21,10 @@ ViewWidget::ViewWidget(MainWindow& window, const render::Surface& surface)
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
-void ViewWidget::present() { repaint(); }
+void ViewWidget::present() {
+    repaint();
+    window_.recordShownFrame();
+}
 
 void ViewWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);

@@ -12,6 +12,8 @@ const char* const kUsage =
     "                 [--diagnostics FILE.csv [--every M]]\n"
     "  vantor-cli bench [--rounds R] [--seconds S] [--threads W] [--json] [--print-submission [--comment TEXT]]\n"
     "  vantor-cli render SCENERY --out FILE.png [--size WxH] [--steps N] [--frames K --every M]\n"
+    "  vantor-cli render SCENERY --out FILE.mp4 [--size WxH] [--steps N] [--frames K --every M] [--fps R]\n"
+    "      (.mp4, .mkv or .webm: the frames as one video at R frames per second, 30 unless given)\n"
     "\n"
     "SCENERY is a scenery file (.nbx) or a built-in example as example:NUMBER,\n"
     "for example example:110 (vantor-cli examples lists them).\n";

@@ -1,22 +1,29 @@
 // vantor-cli render: load a scenery, step it, paint frames as the view
-// would show them and write them as PNG files.
+// would show them and write them as PNG files or as one video.
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
+#include <iostream>
 #include <filesystem>
 #include <optional>
 
 #include "cli/cli.h"
+#include "cli/progress_bar.h"
 #include "cli/scenery_source.h"
 #include "engine/gravity.h"
 #include "render/camera.h"
 #include "render/painter.h"
 #include "render/png.h"
 #include "render/static_scenery.h"
+#include "video/video_writer.h"
 
 namespace vantor::cli {
 
 namespace {
 
 constexpr int MAX_FRAME_SIDE = 16384;  // pixels; keeps a typo from asking for gigabytes
+constexpr int MAX_FPS = 1000;
 
 struct RenderOptions {
     std::string scenery;
@@ -25,6 +32,7 @@ struct RenderOptions {
     long long steps = 0;
     std::optional<long long> frames;
     std::optional<long long> every;
+    std::optional<long long> fps;
 };
 
 bool parseSize(const std::string& text, int& width, int& height) {
@@ -40,7 +48,7 @@ bool parseSize(const std::string& text, int& width, int& height) {
 std::optional<std::string> parseRenderOptions(const std::vector<std::string>& args, RenderOptions& o) {
     for (size_t k = 0; k < args.size(); ++k) {
         const std::string& a = args[k];
-        if (a == "--out" || a == "--size" || a == "--steps" || a == "--frames" || a == "--every") {
+        if (a == "--out" || a == "--size" || a == "--steps" || a == "--frames" || a == "--every" || a == "--fps") {
             if (k + 1 >= args.size()) return a + " needs a value";
             const std::string& v = args[++k];
             if (a == "--out") {
@@ -51,8 +59,10 @@ std::optional<std::string> parseRenderOptions(const std::vector<std::string>& ar
                 }
             } else {
                 std::optional<long long> n = parseWholeNumber(v);
-                const long long least = a == "--frames" ? 1 : 0;
+                const long long least = a == "--frames" || a == "--fps" ? 1 : 0;
                 if (!n || *n < least) return a + " needs a whole number, " + std::to_string(least) + " or more";
+                if (a == "--fps" && *n > MAX_FPS) return "--fps needs a whole number from 1 to " + std::to_string(MAX_FPS);
+                if (a == "--fps") o.fps = n;
                 if (a == "--steps") o.steps = *n;
                 if (a == "--frames") o.frames = n;
                 if (a == "--every") o.every = n;
@@ -68,6 +78,7 @@ std::optional<std::string> parseRenderOptions(const std::vector<std::string>& ar
     if (o.scenery.empty()) return "render needs a SCENERY";
     if (o.outFile.empty()) return "render needs --out FILE";
     if (o.every && !o.frames) return "--every needs --frames";
+    if (o.fps && !video::isVideoFile(o.outFile)) return "--fps needs a video --out FILE (.mp4, .mkv or .webm)";
     return std::nullopt;
 }
 
@@ -80,13 +91,119 @@ std::string numberedPath(const std::string& file, long long number) {
     return (p.parent_path() / (p.stem().string() + suffix + p.extension().string())).string();
 }
 
-// Steps as the run loop does; false when a collision stopped the run.
+// The signal that interrupted a video export, 0 while none has.
+volatile std::sig_atomic_t interruptSignal = 0;
+
+extern "C" void noteInterrupt(int signal) { interruptSignal = signal; }
+
+// While a video is written, SIGINT and SIGTERM end the export between
+// frames, so that the frames so far become a complete file.
+class InterruptCatcher {
+public:
+    InterruptCatcher() {
+        interruptSignal = 0;
+        struct sigaction action {};
+        action.sa_handler = noteInterrupt;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGINT, &action, &oldInt_);
+        ::sigaction(SIGTERM, &action, &oldTerm_);
+    }
+    ~InterruptCatcher() {
+        ::sigaction(SIGINT, &oldInt_, nullptr);
+        ::sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    InterruptCatcher(const InterruptCatcher&) = delete;
+    InterruptCatcher& operator=(const InterruptCatcher&) = delete;
+
+private:
+    struct sigaction oldInt_ {}, oldTerm_ {};
+};
+
+// Steps as the run loop does; false when a collision stopped the run. An
+// interrupt ends the steps early.
 bool stepScenery(World& world, WorkerPool& pool, long long steps) {
-    for (long long k = 0; k < steps && world.OBJECTS_N >= 2; ++k) {
+    for (long long k = 0; k < steps && world.OBJECTS_N >= 2 && !interruptSignal; ++k) {
         simulationStep(world, pool);
         if (world.collisionDetected) return false;
     }
     return true;
+}
+
+struct Frames {
+    World& world;
+    WorkerPool& pool;
+    render::View& view;
+    render::Surface& surface;
+};
+
+int collisionStop(std::ostream& err) {
+    err << "A collision has been detected. Simulation stopped.\n";
+    return EXIT_COLLISION;
+}
+
+int writePngFrames(Frames f, const RenderOptions& o, std::ostream& out, std::ostream& err) {
+    bool running = stepScenery(f.world, f.pool, o.steps);
+    const long long frames = o.frames ? *o.frames : 1;
+    const long long every = o.every ? *o.every : 1;
+    for (long long k = 1; k <= frames; ++k) {
+        if (k > 1 && running) running = stepScenery(f.world, f.pool, every);
+        render::paintFrame(f.world, f.view, f.surface);
+        const std::string path = o.frames ? numberedPath(o.outFile, k) : o.outFile;
+        std::string reason;
+        if (!render::writePng(f.surface, path, &reason)) {
+            err << "vantor-cli: cannot write '" << path << "': " << reason << "\n";
+            return EXIT_FILE;
+        }
+        out << path << "\n";
+        if (!running) break;  // the frame where the run stopped is the last
+    }
+    return running ? EXIT_DONE : collisionStop(err);
+}
+
+// The same frames as writePngFrames, encoded into one video. A failure or
+// an interrupt before the first frame leaves no file; an interrupt later
+// completes the file with the frames so far.
+int writeVideo(Frames f, const RenderOptions& o, std::ostream& out, std::ostream& err, bool showProgress) {
+    video::VideoWriter writer;
+    video::VideoSettings settings;
+    settings.width = o.width;
+    settings.height = o.height;
+    settings.framesPerSecond = static_cast<int>(o.fps ? *o.fps : 30);
+    std::string reason;
+    const auto failed = [&] {
+        err << "vantor-cli: cannot write '" << o.outFile << "': " << reason << "\n";
+        return EXIT_FILE;
+    };
+    if (!writer.open(o.outFile, settings, &reason)) return failed();
+    InterruptCatcher catcher;
+    ProgressBar bar(showProgress);
+    bool running = stepScenery(f.world, f.pool, o.steps);
+    const long long frames = o.frames ? *o.frames : 1;
+    const long long every = o.every ? *o.every : 1;
+    for (long long k = 1; k <= frames && !interruptSignal; ++k) {
+        if (k > 1 && running) running = stepScenery(f.world, f.pool, every);
+        if (interruptSignal) break;
+        render::paintFrame(f.world, f.view, f.surface);
+        if (!writer.addFrame(f.surface.pixels(), f.surface.width(), f.surface.height(), f.surface.bytesPerLine(),
+                             &reason)) {
+            return failed();
+        }
+        bar.update(static_cast<double>(k) / static_cast<double>(frames));
+        if (!running) break;
+    }
+    if (interruptSignal && writer.framesWritten() == 0) {
+        writer.abandon();
+        err << "vantor-cli: interrupted before the first frame; no video written\n";
+        return 128 + interruptSignal;
+    }
+    if (!writer.finish(&reason)) return failed();
+    out << o.outFile << "\n";
+    if (interruptSignal) {
+        err << "vantor-cli: interrupted; '" << o.outFile << "' holds the first " << writer.framesWritten() << " of "
+            << frames << " frames\n";
+        return 128 + interruptSignal;
+    }
+    return running ? EXIT_DONE : collisionStop(err);
 }
 
 }  // namespace
@@ -109,26 +226,9 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& out, std::
         return EXIT_FILE;
     }
 
-    bool running = stepScenery(world, pool, o.steps);
-    const long long frames = o.frames ? *o.frames : 1;
-    const long long every = o.every ? *o.every : 1;
-    for (long long k = 1; k <= frames; ++k) {
-        if (k > 1 && running) running = stepScenery(world, pool, every);
-        render::paintFrame(world, view, surface);
-        const std::string path = o.frames ? numberedPath(o.outFile, k) : o.outFile;
-        std::string reason;
-        if (!render::writePng(surface, path, &reason)) {
-            err << "vantor-cli: cannot write '" << path << "': " << reason << "\n";
-            return EXIT_FILE;
-        }
-        out << path << "\n";
-        if (!running) break;  // the frame where the run stopped is the last
-    }
-    if (!running) {
-        err << "A collision has been detected. Simulation stopped.\n";
-        return EXIT_COLLISION;
-    }
-    return EXIT_DONE;
+    const Frames f{world, pool, view, surface};
+    if (!video::isVideoFile(o.outFile)) return writePngFrames(f, o, out, err);
+    return writeVideo(f, o, out, err, &err == &std::cerr && isatty(STDERR_FILENO));
 }
 
 }  // namespace vantor::cli

@@ -59,6 +59,7 @@ enum : int {
     StaticSceneryDialog = 40135,
     StaticScenery = 40138,
     Diagnostics = 40140,
+    RecordVideo = 40141,  // File > Record video...
 };
 
 }  // namespace vantor::cmd
