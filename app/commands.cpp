@@ -14,6 +14,7 @@
 #include "benchmark/submission.h"
 #include "app/view_widget.h"
 #include "dialogs/command_ids.h"
+#include "dialogs/dialog_placement.h"
 #include "dialogs/examples_dialog.h"
 #include "dialogs/spin_field.h"
 #include "dialogs/threads_dialog.h"
@@ -152,12 +153,8 @@ void MainWindow::onCommand(int id) {
         case cmd::StartPause: setRunning(-1); break;
         case cmd::Threads: ThreadsDialog::run(*this, activeWindow()); break;
         case cmd::Examples:
-            if (!examplesDialog_) {
-                examplesDialog_ = new ExamplesDialog(*this, activeWindow());
-                examplesDialog_->show();
-            }
-            examplesDialog_->raise();
-            examplesDialog_->activateWindow();
+            if (!examplesDialog_) examplesDialog_ = new ExamplesDialog(*this, activeWindow());
+            dialogs::showModeless(examplesDialog_, activeWindow());
             break;
         case cmd::AboutMcsFps: showMessage("About MCS and FPS", kAboutMcsFps); break;
         case cmd::KeyShortcuts: showMessage("Keyboard and Mouse Shortcuts", kKeyShortcuts); break;

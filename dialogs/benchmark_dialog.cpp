@@ -14,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -25,6 +24,7 @@
 #include "benchmark/scores.h"
 #include "dialogs/command_ids.h"
 #include "dialogs/context.h"
+#include "dialogs/dialog_placement.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/two_step_keys.h"
 #include "render/view.h"
@@ -42,7 +42,6 @@ constexpr const char* kCommentsHint =
     "You can enter additional comments or info in this box (eg. your graphics card model):";
 constexpr const char* kSubmitHint =
     "Press this button to submit your benchmark results to the Internet server (browser window will open)";
-constexpr int kGap = 8;  // pixels between the dialog and the main window
 
 QPointer<BenchmarkDialog> openDialog;
 
@@ -80,12 +79,8 @@ void ShellBenchmarkHost::discardScenery() { app_.discardScenery(); }
 BenchmarkDialog* BenchmarkDialog::instance() { return openDialog.data(); }
 
 void BenchmarkDialog::open(AppContext& app) {
-    if (!openDialog) {
-        openDialog = new BenchmarkDialog(app);
-        openDialog->placeBesideMainWindow();
-        openDialog->show();
-    }
-    openDialog->focusDialog();
+    if (!openDialog) openDialog = new BenchmarkDialog(app);
+    dialogs::showModeless(openDialog, app.activeWindow(), openDialog->mainFrameDuringRuns());
 }
 
 BenchmarkDialog::BenchmarkDialog(AppContext& app) : QDialog(nullptr), app_(app), host_(app, timer_) {
@@ -220,31 +215,14 @@ WaitIndicator BenchmarkDialog::cpuWaitIndicator() {
     };
 }
 
-void BenchmarkDialog::placeBesideMainWindow() {
-    // Beside the main window, where it does not cover the view (a covered
-    // view stops the benchmark); without the room, at the screen's edge on
-    // the roomier side, covering as little as it can.
+QRect BenchmarkDialog::mainFrameDuringRuns() {
+    // A run fits the main window around a 600 by 350 view, keeping its
+    // top-left corner: the dialog stays clear of the window as it will be.
     QWidget* main = app_.activeWindow();
-    if (!main || !main->isVisible() || !main->screen()) return;
-    adjustSize();
-    const QRect area = main->screen()->availableGeometry();
+    if (!main) return {};
     const QRect frame = main->frameGeometry();
-    const QSize decoration = frame.size() - main->size();
-    // The main window keeps its top-left corner when a run fits it around the view.
-    const int mainWidth = std::max(frame.width(), frame.width() - app_.view().viewWidth + 600);
-    const QSize outer = size() + decoration;
-    const int top = std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height()));
-    const int roomRight = area.right() + 1 - (frame.left() + mainWidth + kGap);
-    const int roomLeft = frame.left() - kGap - area.left();
-    if (roomRight >= outer.width()) {
-        move(frame.left() + mainWidth + kGap, top);
-    } else if (roomLeft >= outer.width()) {
-        move(frame.left() - kGap - outer.width(), top);
-    } else if (roomRight >= roomLeft) {
-        move(area.right() + 1 - outer.width(), top);
-    } else {
-        move(area.left(), top);
-    }
+    const QSize fitted = frame.size() + QSize(600 - app_.view().viewWidth, 350 - app_.view().viewHeight);
+    return frame.united(QRect(frame.topLeft(), fitted));
 }
 
 void BenchmarkDialog::focusDialog() {

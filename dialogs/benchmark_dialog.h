@@ -73,7 +73,8 @@ private:
     void focusDialog();
     void refreshResults();
     void showStopMessage();
-    void placeBesideMainWindow();
+    // The main window's frame as the runs will fit it.
+    QRect mainFrameDuringRuns();
     WaitIndicator cpuWaitIndicator();
 
     AppContext& app_;
