@@ -1,6 +1,5 @@
 // The command, key and mouse dispatch of the main window.
 #include <QApplication>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -13,6 +12,7 @@
 #include "app/main_window.h"
 #include "benchmark/submission.h"
 #include "app/view_widget.h"
+#include "dialogs/browser.h"
 #include "dialogs/command_ids.h"
 #include "dialogs/dialog_placement.h"
 #include "dialogs/examples_dialog.h"
@@ -158,7 +158,7 @@ void MainWindow::onCommand(int id) {
             break;
         case cmd::AboutMcsFps: showMessage("About MCS and FPS", kAboutMcsFps); break;
         case cmd::KeyShortcuts: showMessage("Keyboard and Mouse Shortcuts", kKeyShortcuts); break;
-        case cmd::Website: QDesktopServices::openUrl(QUrl(kWebSite)); break;
+        case cmd::Website: dialogs::openInBrowser(QUrl(kWebSite), activeWindow(), "Vantor Website"); break;
         case cmd::ApplyToolbarFields: applyToolbarFields(); break;
         case cmd::FocusView:
             refreshToolbar();

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QGroupBox>
@@ -22,6 +21,7 @@
 #include <memory>
 
 #include "benchmark/scores.h"
+#include "dialogs/browser.h"
 #include "dialogs/command_ids.h"
 #include "dialogs/context.h"
 #include "dialogs/dialog_placement.h"
@@ -323,7 +323,8 @@ void BenchmarkDialog::submitResults() {
         buildSubmissionRecord(session.system, session.bench.lastNbxMark, session.bench.lastMaxFps,
                               comments_->text().toStdString(), session.probe, cpuWaitIndicator());
     if (!encoded) return;
-    QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(submissionAddress(*encoded))));
+    dialogs::openInBrowser(QUrl::fromEncoded(QByteArray::fromStdString(submissionAddress(*encoded))), this,
+                           BENCHMARK_MESSAGE_TITLE);
 }
 
 namespace dialogs {
