@@ -28,6 +28,14 @@ enum class Refresh {
 };
 void refreshOpenDialogs(AppContext& app, Refresh what);
 
+// The status text after the object editor or the randomizer put objects into
+// the initial configuration alone: the view shows the current one, empty.
+constexpr const char* INITIAL_ONLY_TEXT =
+    "The objects are in the initial configuration: Reinitialize simulation (Edit menu or toolbar) starts from them";
+// Shows INITIAL_ONLY_TEXT in the status line while the current configuration
+// is empty and the initial one is not.
+void noteInitialOnlyObjects(AppContext& app);
+
 // Set while a benchmark runs: cancels it ("Benchmark not completed!").
 extern std::function<void()> cancelBenchmark;
 

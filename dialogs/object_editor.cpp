@@ -14,6 +14,7 @@
 
 #include "dialogs/context.h"
 #include "dialogs/dialog_keys.h"
+#include "dialogs/dialogs.h"
 #include "dialogs/object_lists.h"
 #include "dialogs/run_hold.h"
 #include "dialogs/world_text.h"
@@ -228,7 +229,10 @@ void ObjectEditorDialog::readObjectFields() {
 
 void ObjectEditorDialog::commit() {
     readObjectFields();
-    if (tables_.commit(app_.world())) app_.objectsChanged();
+    if (tables_.commit(app_.world())) {
+        app_.objectsChanged();
+        dialogs::noteInitialOnlyObjects(app_);
+    }
     applied_ = true;
 }
 

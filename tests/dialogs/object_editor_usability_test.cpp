@@ -1,5 +1,7 @@
-// The object editor as a person meets it: the focus after "&Apply" and the
-// order of Tab.
+// The object editor and the randomizer as a person meets them: the focus
+// after "&Apply", the order of Tab, and the status line's word when the new
+// objects went into the initial configuration, where the view does not show
+// them.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -150,6 +152,54 @@ private slots:
             QCOMPARE(QApplication::focusWidget()->objectName(), expected.last());
             control<QAbstractButton>(d, "2")->click();
         });
+    }
+
+    // The view shows the current configuration: objects made for the initial
+    // one alone leave it empty, and the status line says how to get them.
+    void objectsOfTheInitialConfigurationAlonePointToReinitialize_data() {
+        QTest::addColumn<bool>("editor");
+        QTest::addColumn<int>("config");
+        QTest::addColumn<bool>("pointed");
+        QTest::newRow("editor, initial") << true << 0 << true;
+        QTest::newRow("editor, current") << true << 1 << false;
+        QTest::newRow("randomizer, initial") << false << 0 << true;
+        QTest::newRow("randomizer, current") << false << 1 << false;
+    }
+
+    void objectsOfTheInitialConfigurationAlonePointToReinitialize() {
+        QFETCH(bool, editor);
+        QFETCH(int, config);
+        QFETCH(bool, pointed);
+        const QString before = statusText();
+        if (editor) {
+            openEditor([config](ObjectEditorDialog* d) {
+                control<QComboBox>(d, "1026")->setCurrentIndex(config);
+                control<QAbstractButton>(d, "1024")->click();  // A&dd object
+                type(d, "1006", "1e20");
+                control<QAbstractButton>(d, "1028")->click();
+            });
+        } else {
+            withModal<ObjectRandomizerDialog>([this] { QTest::keyClick(w().viewWidget(), Qt::Key_R); },
+                                              [config](ObjectRandomizerDialog* d) {
+                                                  control<QComboBox>(d, "1026")->setCurrentIndex(config);
+                                                  type(d, "1031", "50");
+                                                  answerBox(QMessageBox::Ok);
+                                                  control<QAbstractButton>(d, "1028")->click();  // &GO!
+                                                  control<QAbstractButton>(d, "2")->click();
+                                              });
+        }
+        QCOMPARE(world().INIT_OBJECTS_N, config == 0 ? (editor ? 1 : 50) : 0);
+        QCOMPARE(world().OBJECTS_N, config == 1 ? (editor ? 1 : 50) : 0);
+        QCOMPARE(statusText(), pointed ? QString(dialogs::INITIAL_ONLY_TEXT) : before);
+        if (!pointed) return;
+        QVERIFY(QString(dialogs::INITIAL_ONLY_TEXT).contains("Reinitialize simulation"));
+        QVERIFY(w().action(cmd::Reinitialize)->isEnabled());
+
+        // Following the word: the objects are in view, and the word is gone.
+        answerBox(QMessageBox::Yes);
+        w().action(cmd::Reinitialize)->trigger();
+        QCOMPARE(world().OBJECTS_N, world().INIT_OBJECTS_N);
+        QCOMPARE(statusText(), QString());
     }
 };
 
