@@ -13,6 +13,9 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -48,7 +51,58 @@ QPointer<BenchmarkDialog> openDialog;
 // Message texts use Windows line ends; Qt's labels want plain ones.
 QString shown(const std::string& text) { return QString::fromStdString(text).replace("\r\n", "\n"); }
 
+// A window of fixed width as tall as its wrapped texts need at that width:
+// Qt would size it for the width its texts prefer, cutting lines off.
+void fitHeightToWidth(QWidget* dialog) {
+    const int height = dialog->layout()->totalHeightForWidth(dialog->width());
+    dialog->setMinimumHeight(height);
+    dialog->resize(dialog->width(), height);
+}
+
 }  // namespace
+
+// The System Information line: a processor name too long for the line is
+// shortened in its middle, so that the clock and memory figures stay in
+// sight; the tooltip has the whole text.
+class SystemInformationLine : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+    void setDescription(const QString& text) {
+        whole_ = text;
+        setToolTip(text);
+        elide();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLineEdit::resizeEvent(event);
+        elide();
+    }
+
+private:
+    // The description ends in "%ld MHz, %ld MB of RAM (%ld MB free)", after
+    // the processor name and a comma; the name may hold commas itself.
+    void elide() {
+        int cut = whole_.lastIndexOf(", ");
+        if (cut > 0) cut = whole_.lastIndexOf(", ", cut - 1);
+        const QString processor = cut >= 0 ? whole_.left(cut) : whole_;
+        const QString figures = cut >= 0 ? whole_.mid(cut) : QString();
+        const int room = textRoom() - fontMetrics().horizontalAdvance(figures);
+        setText(fontMetrics().elidedText(processor, Qt::ElideMiddle, std::max(room, 0)) + figures);
+        setCursorPosition(0);
+    }
+
+    int textRoom() const {
+        QStyleOptionFrame option;
+        initStyleOption(&option);
+        const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+        constexpr int kLineEditMargin = 2;  // QLineEdit's own space on each side of its text
+        return contents.width() - textMargins().left() - textMargins().right() - 2 * kLineEditMargin - 1;
+    }
+
+    QString whole_;
+};
 
 BenchmarkSession& benchmarkSession() {
     static BenchmarkSession session;
@@ -105,16 +159,22 @@ BenchmarkDialog::BenchmarkDialog(AppContext& app) : QDialog(nullptr), app_(app),
     cancel_->setObjectName("cancel");
     connect(start_, &QPushButton::clicked, this, &BenchmarkDialog::start);
     connect(cancel_, &QPushButton::clicked, this, &BenchmarkDialog::cancelOrClose);
+    progress_ = new QLabel(benchmarkGroup);
+    progress_->setObjectName("progress");
+    progress_->setMinimumHeight(progress_->fontMetrics().height());
     auto* benchmarkButtons = new QVBoxLayout;
     benchmarkButtons->addWidget(start_);
     benchmarkButtons->addWidget(cancel_);
     benchmarkButtons->addStretch();
+    auto* benchmarkTexts = new QVBoxLayout;
+    benchmarkTexts->addWidget(explanation);
+    benchmarkTexts->addWidget(progress_);
     auto* benchmarkLayout = new QHBoxLayout(benchmarkGroup);
-    benchmarkLayout->addWidget(explanation, 1);
+    benchmarkLayout->addLayout(benchmarkTexts, 1);
     benchmarkLayout->addLayout(benchmarkButtons);
 
     auto* systemGroup = new QGroupBox("System Information", this);
-    systemInformation_ = new QLineEdit(systemGroup);
+    systemInformation_ = new SystemInformationLine(systemGroup);
     systemInformation_->setObjectName("systemInformation");
     systemInformation_->setReadOnly(true);
     (new QVBoxLayout(systemGroup))->addWidget(systemInformation_);
@@ -156,12 +216,12 @@ BenchmarkDialog::BenchmarkDialog(AppContext& app) : QDialog(nullptr), app_(app),
     layout->addWidget(submitGroup);
     setFixedWidth(460);
     TwoStepKeys::install(this);
+    fitHeightToWidth(this);
 
     // The clock is measured afresh each time the dialog opens.
     BenchmarkSession& session = benchmarkSession();
-    systemInformation_->setText(
+    systemInformation_->setDescription(
         QString::fromStdString(describeSystem(session.system, true, session.probe, cpuWaitIndicator())));
-    systemInformation_->setCursorPosition(0);
     refreshResults();
 
     dialogs::cancelBenchmark = [this] { cancelRun(); };
@@ -233,6 +293,21 @@ void BenchmarkDialog::focusDialog() {
 void BenchmarkDialog::resetButtons() {
     cancel_->setText("&Close");
     start_->setEnabled(true);
+    // The Cancel button had the focus, and Enter would close the dialog.
+    start_->setDefault(true);
+    start_->setFocus();
+    showProgress();
+}
+
+void BenchmarkDialog::showProgress() {
+    const Benchmark& bench = benchmarkSession().bench;
+    if (!bench.runInProgress) {
+        progress_->clear();
+        return;
+    }
+    const int rounds = std::max(bench.rounds, 1);
+    const QString run = bench.benchmarkPhase == BENCHMARK_FRAME_RATE_RUN ? "frame-rate run" : "computation run";
+    progress_->setText(QString("Round %1 of %2: %3").arg(rounds - bench.roundsLeft + 1).arg(rounds).arg(run));
 }
 
 void BenchmarkDialog::refreshResults() {
@@ -248,6 +323,7 @@ void BenchmarkDialog::start() {
         case BenchmarkEvent::Started:
             start_->setEnabled(false);
             cancel_->setText("&Cancel");
+            showProgress();
             break;
         case BenchmarkEvent::ViewNotReady:
             resetButtons();
@@ -280,6 +356,7 @@ void BenchmarkDialog::timerTick() {
             resetButtons();
             break;
         default:
+            showProgress();
             break;
     }
 }
