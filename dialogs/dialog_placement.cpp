@@ -77,12 +77,13 @@ QSize outerSize(const QWidget* dialog, const QWidget* owner) {
 }
 
 void setTransientParent(QWidget* dialog, QWidget* owner) {
-    if (!owner) return;
-    QWidget* ownerWindow = owner->window();
-    ownerWindow->winId();  // its native window, for the dialog to stand above
-    dialog->winId();
-    if (dialog->windowHandle() && dialog->windowHandle()->transientParent() != ownerWindow->windowHandle())
-        dialog->windowHandle()->setTransientParent(ownerWindow->windowHandle());
+    QWindow* ownerWindow = owner ? owner->window()->windowHandle() : nullptr;
+    if (!ownerWindow) return;
+    // The dialog's window, for the owner to be set before the window system
+    // maps it (winId() would make the widget native as well).
+    if (!dialog->windowHandle()) dialog->createWinId();
+    QWindow* window = dialog->windowHandle();
+    if (window && window->transientParent() != ownerWindow) window->setTransientParent(ownerWindow);
 }
 
 void place(QWidget* dialog, QWidget* owner, const std::optional<QRect>& ownerFrame) {
@@ -141,11 +142,8 @@ void keepModelessAbove(QWidget* owner) {
     if (!owner) return;
     bool shownAnew = false;
     for (const QPointer<QWidget>& dialog : std::vector<QPointer<QWidget>>(placements().dialogs)) {
-        if (!dialog) continue;
-        if (!dialog->isVisible()) {
-            setTransientParent(dialog, owner);
-            continue;
-        }
+        // A hidden dialog gets its owner when it is shown again.
+        if (!dialog || !dialog->isVisible()) continue;
         if (dialog->windowHandle() && dialog->windowHandle()->transientParent() == owner->window()->windowHandle())
             continue;
         // The window system reads the owner when a window is mapped: show it anew.

@@ -233,7 +233,7 @@ private slots:
         }
         // A long processor name gives way in its middle; the figures stay.
         auto* info = child<QLineEdit>(d, "systemInformation");
-        const QString figures = ", 1234 MHz, 8193 MB of RAM (4096 MB free)";  // installed memory rounds up
+        const QString figures = ", 1234 MHz, 8193 MB of RAM (4096 MB free)";  // installed: 640 KB added, rounded
         QVERIFY2(info->text().endsWith(figures), qPrintable(info->text()));
         QVERIFY(info->text().startsWith("Intel64"));
         QVERIFY(info->text().contains(QChar(0x2026)));
@@ -247,6 +247,7 @@ private slots:
         bench().runMilliseconds = 600000;  // each run ends when the test says
         BenchmarkDialog* d = openBenchmark();
         QVERIFY(d);
+        QVERIFY(d->findChild<QLabel*>("progress"));
         QCOMPARE(progress(d), QString());
         child<QPushButton>(d, "start")->click();
         auto* timer = d->findChild<QTimer*>("674");
