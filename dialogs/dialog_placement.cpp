@@ -130,8 +130,10 @@ QPoint besideOwner(const QRect& owner, const QSize& outer, const QRect& area) {
 void showModeless(QWidget* dialog, QWidget* owner, std::optional<QRect> ownerFrame) {
     placements().track(dialog);
     if (!dialog->isVisible()) {
-        setTransientParent(dialog, owner);
+        // Placed before its window exists, so that the place is that of the
+        // window's frame.
         place(dialog, owner, ownerFrame);
+        setTransientParent(dialog, owner);
         dialog->show();
     }
     dialog->raise();
