@@ -30,8 +30,8 @@ void refreshOpenDialogs(AppContext& app, Refresh what);
 
 // The status text after the object editor or the randomizer put objects into
 // the initial configuration alone: the view shows the current one, empty.
-constexpr const char* INITIAL_ONLY_TEXT =
-    "The objects are in the initial configuration: Reinitialize simulation (Edit menu or toolbar) starts from them";
+// Short enough for the status bar's first part beside a 600-pixel view.
+constexpr const char* INITIAL_ONLY_TEXT = "To see them: Reinitialize simulation";
 // Shows INITIAL_ONLY_TEXT in the status line while the current configuration
 // is empty and the initial one is not.
 void noteInitialOnlyObjects(AppContext& app);

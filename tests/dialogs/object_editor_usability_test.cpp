@@ -192,7 +192,9 @@ private slots:
         QCOMPARE(world().OBJECTS_N, config == 1 ? (editor ? 1 : 50) : 0);
         QCOMPARE(statusText(), pointed ? QString(dialogs::INITIAL_ONLY_TEXT) : before);
         if (!pointed) return;
-        QVERIFY(QString(dialogs::INITIAL_ONLY_TEXT).contains("Reinitialize simulation"));
+        QVERIFY(QString(dialogs::INITIAL_ONLY_TEXT).contains("Reinitialize simulation"));  // the command's name
+        QLabel* part = w().statusPart(0);
+        QVERIFY(part->fontMetrics().horizontalAdvance(statusText()) <= part->contentsRect().width());  // whole
         QVERIFY(w().action(cmd::Reinitialize)->isEnabled());
 
         // Following the word: the objects are in view, and the word is gone.
