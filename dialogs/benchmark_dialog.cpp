@@ -340,6 +340,7 @@ void BenchmarkDialog::timerTick() {
     Benchmark& bench = benchmarkSession().bench;
     switch (benchmarkTimerTick(bench, app_.world(), host_)) {
         case BenchmarkEvent::Completed:
+            showProgress();  // the runs are over
             QMessageBox::information(this, BENCHMARK_MESSAGE_TITLE,
                                      shown(benchmarkCompletedText(bench.lastNbxMark, bench.lastMaxFps)));
             refreshResults();
