@@ -40,6 +40,32 @@ bool benchmarkWindowSettled(MainWindow& window) {
            window.isActiveWindow();
 }
 
+// Resizing and activation are requests to the window system, carried out in
+// its own time; after a key press in the dialog the focus may even come back
+// to the dialog first. Waits until they have taken effect and stay so,
+// asking again for the focus, handling no user input meanwhile: a change
+// that came after the run's start would end the run.
+void waitUntilSettled(MainWindow& window) {
+    QElapsedTimer clock, sinceRequest;
+    clock.start();
+    sinceRequest.start();
+    int settledPolls = 0;
+    while (clock.elapsed() < kSettleMilliseconds && settledPolls < kSettledPolls) {
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (benchmarkWindowSettled(window)) {
+            ++settledPolls;
+        } else {
+            settledPolls = 0;
+            if (!window.isActiveWindow() && sinceRequest.elapsed() >= kActivationRetryMilliseconds) {
+                window.activateWindow();
+                sinceRequest.restart();
+            }
+        }
+        QThread::msleep(kPollMilliseconds);
+    }
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 // Whether the point lies on the frame of a window the main window owns (the
 // benchmark dialog kept above it): the window system names no window of the
 // program's there.
@@ -60,30 +86,8 @@ void MainWindow::prepareBenchmarkView() {
     raise();
     activateWindow();
     viewWidget_->setFocus();
-    // Resizing and activation are requests to the window system, carried out
-    // in its own time; after a key press in the dialog the focus may even
-    // come back to the dialog first. Wait until they have taken effect and
-    // stay so, asking again for the focus, handling no user input meanwhile:
-    // a change that came after the run's start would end the run.
-    QElapsedTimer clock, sinceRequest;
-    clock.start();
-    sinceRequest.start();
     QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    int settledPolls = 0;
-    while (clock.elapsed() < kSettleMilliseconds && settledPolls < kSettledPolls) {
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        if (benchmarkWindowSettled(*this)) {
-            ++settledPolls;
-        } else {
-            settledPolls = 0;
-            if (!isActiveWindow() && sinceRequest.elapsed() >= kActivationRetryMilliseconds) {
-                activateWindow();
-                sinceRequest.restart();
-            }
-        }
-        QThread::msleep(kPollMilliseconds);
-    }
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    waitUntilSettled(*this);
 }
 
 bool MainWindow::benchmarkViewReady() {
