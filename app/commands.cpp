@@ -1,7 +1,6 @@
 // The command, key and mouse dispatch of the main window.
 #include <QActionGroup>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -15,8 +14,10 @@
 #include "app/main_window.h"
 #include "benchmark/submission.h"
 #include "app/view_widget.h"
+#include "dialogs/browser.h"
 #include "dialogs/command_ids.h"
 #include "dialogs/diagnostics_dialog.h"
+#include "dialogs/dialog_placement.h"
 #include "dialogs/examples_dialog.h"
 #include "dialogs/spin_field.h"
 #include "dialogs/threads_dialog.h"
@@ -200,12 +201,8 @@ void MainWindow::onCommand(int id) {
         case cmd::StartPause: setRunning(-1); break;
         case cmd::Threads: ThreadsDialog::run(*this, activeWindow()); break;
         case cmd::Examples:
-            if (!examplesDialog_) {
-                examplesDialog_ = new ExamplesDialog(*this, activeWindow());
-                examplesDialog_->show();
-            }
-            examplesDialog_->raise();
-            examplesDialog_->activateWindow();
+            if (!examplesDialog_) examplesDialog_ = new ExamplesDialog(*this, activeWindow());
+            dialogs::showModeless(examplesDialog_, activeWindow());
             break;
         case cmd::Diagnostics:
             if (!diagnosticsDialog_) {
@@ -223,7 +220,7 @@ void MainWindow::onCommand(int id) {
             box.exec();
             break;
         }
-        case cmd::Website: QDesktopServices::openUrl(QUrl(kWebSite)); break;
+        case cmd::Website: dialogs::openInBrowser(QUrl(kWebSite), activeWindow(), "Vantor Website"); break;
         case cmd::ApplyToolbarFields: applyToolbarFields(); break;
         case cmd::FocusView:
             refreshToolbar();

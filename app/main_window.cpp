@@ -17,6 +17,7 @@
 #include "app/long_timer.h"
 #include "app/view_widget.h"
 #include "dialogs/command_ids.h"
+#include "dialogs/dialog_placement.h"
 #include "dialogs/spin_field.h"
 #include "engine/runcontrol.h"
 #include "render/camera.h"
@@ -546,6 +547,7 @@ void MainWindow::toggleFullscreen() {
     }
     viewWidget_->show();
     viewWidget_->setFocus();
+    dialogs::keepModelessAbove(activeWindow());
     showAutosaveAlert();
     rebuildAndPaint();
     refreshMenus();

@@ -273,6 +273,11 @@ int MainWindow::reinitializeSimulation() {
         render::updateProjection(world_, view_);
         rebuildAndPaint();
         refreshMenus();
+        // The hint that led here has done its work.
+        if (statusParts_[0]->toolTip().endsWith(dialogs::INITIAL_ONLY_TEXT)) {
+            const QString empty;
+            updateStatusLine(&empty);
+        }
         updateStatusLine();
         return 6;
     }

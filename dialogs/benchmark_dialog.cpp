@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QGroupBox>
@@ -14,7 +13,9 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
+#include <QResizeEvent>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -23,8 +24,10 @@
 #include <memory>
 
 #include "benchmark/scores.h"
+#include "dialogs/browser.h"
 #include "dialogs/command_ids.h"
 #include "dialogs/context.h"
+#include "dialogs/dialog_placement.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/two_step_keys.h"
 #include "render/view.h"
@@ -42,14 +45,64 @@ constexpr const char* kCommentsHint =
     "You can enter additional comments or info in this box (eg. your graphics card model):";
 constexpr const char* kSubmitHint =
     "Press this button to submit your benchmark results to the Internet server (browser window will open)";
-constexpr int kGap = 8;  // pixels between the dialog and the main window
 
 QPointer<BenchmarkDialog> openDialog;
 
 // Message texts use Windows line ends; Qt's labels want plain ones.
 QString shown(const std::string& text) { return QString::fromStdString(text).replace("\r\n", "\n"); }
 
+// A window of fixed width as tall as its wrapped texts need at that width:
+// Qt would size it for the width its texts prefer, cutting lines off.
+void fitHeightToWidth(QWidget* dialog) {
+    const int height = dialog->layout()->totalHeightForWidth(dialog->width());
+    dialog->setMinimumHeight(height);
+    dialog->resize(dialog->width(), height);
+}
+
 }  // namespace
+
+// The System Information line: a processor name too long for the line is
+// shortened in its middle, so that the clock and memory figures stay in
+// sight; the tooltip has the whole text.
+class SystemInformationLine : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+    void setDescription(const QString& text) {
+        whole_ = text;
+        setToolTip(text);
+        elide();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLineEdit::resizeEvent(event);
+        elide();
+    }
+
+private:
+    // The description ends in "%ld MHz, %ld MB of RAM (%ld MB free)", after
+    // the processor name and a comma; the name may hold commas itself.
+    void elide() {
+        int cut = whole_.lastIndexOf(", ");
+        if (cut > 0) cut = whole_.lastIndexOf(", ", cut - 1);
+        const QString processor = cut >= 0 ? whole_.left(cut) : whole_;
+        const QString figures = cut >= 0 ? whole_.mid(cut) : QString();
+        const int room = textRoom() - fontMetrics().horizontalAdvance(figures);
+        setText(fontMetrics().elidedText(processor, Qt::ElideMiddle, std::max(room, 0)) + figures);
+        setCursorPosition(0);
+    }
+
+    int textRoom() const {
+        QStyleOptionFrame option;
+        initStyleOption(&option);
+        const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+        constexpr int kLineEditMargin = 2;  // QLineEdit's own space on each side of its text
+        return contents.width() - textMargins().left() - textMargins().right() - 2 * kLineEditMargin - 1;
+    }
+
+    QString whole_;
+};
 
 BenchmarkSession& benchmarkSession() {
     static BenchmarkSession session;
@@ -80,12 +133,8 @@ void ShellBenchmarkHost::discardScenery() { app_.discardScenery(); }
 BenchmarkDialog* BenchmarkDialog::instance() { return openDialog.data(); }
 
 void BenchmarkDialog::open(AppContext& app) {
-    if (!openDialog) {
-        openDialog = new BenchmarkDialog(app);
-        openDialog->placeBesideMainWindow();
-        openDialog->show();
-    }
-    openDialog->focusDialog();
+    if (!openDialog) openDialog = new BenchmarkDialog(app);
+    dialogs::showModeless(openDialog, app.activeWindow(), openDialog->mainFrameDuringRuns());
 }
 
 BenchmarkDialog::BenchmarkDialog(AppContext& app) : QDialog(nullptr), app_(app), host_(app, timer_) {
@@ -110,16 +159,22 @@ BenchmarkDialog::BenchmarkDialog(AppContext& app) : QDialog(nullptr), app_(app),
     cancel_->setObjectName("cancel");
     connect(start_, &QPushButton::clicked, this, &BenchmarkDialog::start);
     connect(cancel_, &QPushButton::clicked, this, &BenchmarkDialog::cancelOrClose);
+    progress_ = new QLabel(benchmarkGroup);
+    progress_->setObjectName("progress");
+    progress_->setMinimumHeight(progress_->fontMetrics().height());
     auto* benchmarkButtons = new QVBoxLayout;
     benchmarkButtons->addWidget(start_);
     benchmarkButtons->addWidget(cancel_);
     benchmarkButtons->addStretch();
+    auto* benchmarkTexts = new QVBoxLayout;
+    benchmarkTexts->addWidget(explanation);
+    benchmarkTexts->addWidget(progress_);
     auto* benchmarkLayout = new QHBoxLayout(benchmarkGroup);
-    benchmarkLayout->addWidget(explanation, 1);
+    benchmarkLayout->addLayout(benchmarkTexts, 1);
     benchmarkLayout->addLayout(benchmarkButtons);
 
     auto* systemGroup = new QGroupBox("System Information", this);
-    systemInformation_ = new QLineEdit(systemGroup);
+    systemInformation_ = new SystemInformationLine(systemGroup);
     systemInformation_->setObjectName("systemInformation");
     systemInformation_->setReadOnly(true);
     (new QVBoxLayout(systemGroup))->addWidget(systemInformation_);
@@ -161,12 +216,12 @@ BenchmarkDialog::BenchmarkDialog(AppContext& app) : QDialog(nullptr), app_(app),
     layout->addWidget(submitGroup);
     setFixedWidth(460);
     TwoStepKeys::install(this);
+    fitHeightToWidth(this);
 
     // The clock is measured afresh each time the dialog opens.
     BenchmarkSession& session = benchmarkSession();
-    systemInformation_->setText(
+    systemInformation_->setDescription(
         QString::fromStdString(describeSystem(session.system, true, session.probe, cpuWaitIndicator())));
-    systemInformation_->setCursorPosition(0);
     refreshResults();
 
     dialogs::cancelBenchmark = [this] { cancelRun(); };
@@ -220,31 +275,14 @@ WaitIndicator BenchmarkDialog::cpuWaitIndicator() {
     };
 }
 
-void BenchmarkDialog::placeBesideMainWindow() {
-    // Beside the main window, where it does not cover the view (a covered
-    // view stops the benchmark); without the room, at the screen's edge on
-    // the roomier side, covering as little as it can.
+QRect BenchmarkDialog::mainFrameDuringRuns() {
+    // A run fits the main window around a 600 by 350 view, keeping its
+    // top-left corner: the dialog stays clear of the window as it will be.
     QWidget* main = app_.activeWindow();
-    if (!main || !main->isVisible() || !main->screen()) return;
-    adjustSize();
-    const QRect area = main->screen()->availableGeometry();
+    if (!main) return {};
     const QRect frame = main->frameGeometry();
-    const QSize decoration = frame.size() - main->size();
-    // The main window keeps its top-left corner when a run fits it around the view.
-    const int mainWidth = std::max(frame.width(), frame.width() - app_.view().viewWidth + 600);
-    const QSize outer = size() + decoration;
-    const int top = std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height()));
-    const int roomRight = area.right() + 1 - (frame.left() + mainWidth + kGap);
-    const int roomLeft = frame.left() - kGap - area.left();
-    if (roomRight >= outer.width()) {
-        move(frame.left() + mainWidth + kGap, top);
-    } else if (roomLeft >= outer.width()) {
-        move(frame.left() - kGap - outer.width(), top);
-    } else if (roomRight >= roomLeft) {
-        move(area.right() + 1 - outer.width(), top);
-    } else {
-        move(area.left(), top);
-    }
+    const QSize fitted = frame.size() + QSize(600 - app_.view().viewWidth, 350 - app_.view().viewHeight);
+    return frame.united(QRect(frame.topLeft(), fitted));
 }
 
 void BenchmarkDialog::focusDialog() {
@@ -255,6 +293,21 @@ void BenchmarkDialog::focusDialog() {
 void BenchmarkDialog::resetButtons() {
     cancel_->setText("&Close");
     start_->setEnabled(true);
+    // The Cancel button had the focus, and Enter would close the dialog.
+    start_->setDefault(true);
+    start_->setFocus();
+    showProgress();
+}
+
+void BenchmarkDialog::showProgress() {
+    const Benchmark& bench = benchmarkSession().bench;
+    if (!bench.runInProgress) {
+        progress_->clear();
+        return;
+    }
+    const int rounds = std::max(bench.rounds, 1);
+    const QString run = bench.benchmarkPhase == BENCHMARK_FRAME_RATE_RUN ? "frame-rate run" : "computation run";
+    progress_->setText(QString("Round %1 of %2: %3").arg(rounds - bench.roundsLeft + 1).arg(rounds).arg(run));
 }
 
 void BenchmarkDialog::refreshResults() {
@@ -270,6 +323,7 @@ void BenchmarkDialog::start() {
         case BenchmarkEvent::Started:
             start_->setEnabled(false);
             cancel_->setText("&Cancel");
+            showProgress();
             break;
         case BenchmarkEvent::ViewNotReady:
             resetButtons();
@@ -286,6 +340,7 @@ void BenchmarkDialog::timerTick() {
     Benchmark& bench = benchmarkSession().bench;
     switch (benchmarkTimerTick(bench, app_.world(), host_)) {
         case BenchmarkEvent::Completed:
+            showProgress();  // the runs are over
             QMessageBox::information(this, BENCHMARK_MESSAGE_TITLE,
                                      shown(benchmarkCompletedText(bench.lastNbxMark, bench.lastMaxFps)));
             refreshResults();
@@ -302,6 +357,7 @@ void BenchmarkDialog::timerTick() {
             resetButtons();
             break;
         default:
+            showProgress();
             break;
     }
 }
@@ -345,7 +401,8 @@ void BenchmarkDialog::submitResults() {
         buildSubmissionRecord(session.system, session.bench.lastNbxMark, session.bench.lastMaxFps,
                               comments_->text().toStdString(), session.probe, cpuWaitIndicator());
     if (!encoded) return;
-    QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(submissionAddress(*encoded))));
+    dialogs::openInBrowser(QUrl::fromEncoded(QByteArray::fromStdString(submissionAddress(*encoded))), this,
+                           BENCHMARK_MESSAGE_TITLE);
 }
 
 namespace dialogs {

@@ -9,6 +9,7 @@
 #include "benchmark/run.h"
 #include "benchmark/submission.h"
 
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -16,6 +17,7 @@ class QPushButton;
 namespace vantor {
 
 class AppContext;
+class SystemInformationLine;
 
 // The benchmark's state for the program's lifetime: the last scores
 // outlive the dialog, and a submission reuses the measured clock.
@@ -73,7 +75,9 @@ private:
     void focusDialog();
     void refreshResults();
     void showStopMessage();
-    void placeBesideMainWindow();
+    void showProgress();  // the round and the kind of run in progress
+    // The main window's frame as the runs will fit it.
+    QRect mainFrameDuringRuns();
     WaitIndicator cpuWaitIndicator();
 
     AppContext& app_;
@@ -82,8 +86,9 @@ private:
     QPushButton* start_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPushButton* submit_ = nullptr;
-    QLineEdit* systemInformation_ = nullptr;
+    SystemInformationLine* systemInformation_ = nullptr;
     QPlainTextEdit* lastResults_ = nullptr;
+    QLabel* progress_ = nullptr;
     QLineEdit* comments_ = nullptr;
     // A stop's message is on its way; a click that caused the stop must not
     // also close the dialog.

@@ -28,6 +28,14 @@ enum class Refresh {
 };
 void refreshOpenDialogs(AppContext& app, Refresh what);
 
+// The status text after the object editor or the randomizer put objects into
+// the initial configuration alone: the view shows the current one, empty.
+// Short enough for the status bar's first part beside a 600-pixel view.
+constexpr const char* INITIAL_ONLY_TEXT = "To see them: Reinitialize simulation";
+// Shows INITIAL_ONLY_TEXT in the status line while the current configuration
+// is empty and the initial one is not.
+void noteInitialOnlyObjects(AppContext& app);
+
 // Set while a benchmark runs: cancels it ("Benchmark not completed!").
 extern std::function<void()> cancelBenchmark;
 

@@ -34,6 +34,11 @@ bool openObjectDialog(int commandId, AppContext& app) {
     return true;
 }
 
+void noteInitialOnlyObjects(AppContext& app) {
+    const World& world = app.world();
+    if (world.OBJECTS_N < 1 && world.INIT_OBJECTS_N > 0) app.setStatusText(INITIAL_ONLY_TEXT);
+}
+
 void spacecraftKey(int qtKey, AppContext& app) {
     World& world = app.world();
     if (!world.SPACECRAFT_MODE) return;

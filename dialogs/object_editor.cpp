@@ -14,6 +14,7 @@
 
 #include "dialogs/context.h"
 #include "dialogs/dialog_keys.h"
+#include "dialogs/dialogs.h"
 #include "dialogs/object_lists.h"
 #include "dialogs/run_hold.h"
 #include "dialogs/world_text.h"
@@ -119,6 +120,7 @@ ObjectEditorDialog::ObjectEditorDialog(AppContext& app, bool atSelected, QWidget
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);
+    setTabOrderAsShown();
 
     connect(configList_, &QComboBox::currentIndexChanged, this, &ObjectEditorDialog::configChosen);
     connect(objectList_, &QComboBox::currentIndexChanged, this, &ObjectEditorDialog::objectChosen);
@@ -143,6 +145,19 @@ ObjectEditorDialog::ObjectEditorDialog(AppContext& app, bool atSelected, QWidget
     refreshEditorControls();
     DialogKeys::install(this, [this](bool enter, QWidget* control) { return key(enter, control); });
     ok_->setFocus();
+}
+
+// Tab goes through the controls as they are laid out, row by row (the
+// fields were made in the table's order, with mass and radius first).
+void ObjectEditorDialog::setTabOrderAsShown() {
+    const std::vector<QWidget*> order = {
+        configList_, objectList_, name_,
+        numbers_[2], numbers_[3], numbers_[4],  // x, y, z
+        numbers_[5], numbers_[6], numbers_[7],  // vx, vy, vz
+        numbers_[0], numbers_[1],               // mass, radius
+        colour_[0],  colour_[1],  colour_[2],  disabled_, visible_,
+        apply_,      add_,        delete_,     ok_,       cancel_};
+    for (size_t k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
 }
 
 void ObjectEditorDialog::showObjectFields() {
@@ -214,7 +229,10 @@ void ObjectEditorDialog::readObjectFields() {
 
 void ObjectEditorDialog::commit() {
     readObjectFields();
-    if (tables_.commit(app_.world())) app_.objectsChanged();
+    if (tables_.commit(app_.world())) {
+        app_.objectsChanged();
+        dialogs::noteInitialOnlyObjects(app_);
+    }
     applied_ = true;
 }
 
@@ -268,6 +286,9 @@ void ObjectEditorDialog::applyClicked() {
     dirty_ = false;
     showObjectFields();
     refreshEditorControls();
+    // "&Apply" is disabled now; the focus would fall to "A&dd object", and
+    // the next Enter would add an object.
+    ok_->setFocus();
 }
 
 void ObjectEditorDialog::okClicked() {

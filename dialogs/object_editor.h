@@ -34,6 +34,7 @@ public:
     void reject() override;  // "&Cancel", Esc, the close box
 
 private:
+    void setTabOrderAsShown();
     void showObjectFields();
     void refreshEditorControls();
     void readObjectFields();

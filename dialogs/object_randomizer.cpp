@@ -16,6 +16,7 @@
 
 #include "dialogs/context.h"
 #include "dialogs/dialog_keys.h"
+#include "dialogs/dialogs.h"
 #include "dialogs/field_text.h"
 #include "dialogs/object_lists.h"
 #include "dialogs/randomizer_model.h"
@@ -216,7 +217,10 @@ void ObjectRandomizerDialog::go() {
         created = dialogs::createRandomObjects(app_.world(), s.config, s.count, s.low, s.high, s.start,
                                                static_cast<uint64_t>(std::time(nullptr)));
     }
-    if (created > 0) app_.objectsChanged();
+    if (created > 0) {
+        app_.objectsChanged();
+        dialogs::noteInitialOnlyObjects(app_);
+    }
     fill();  // the values in their stored form, the start list with the new objects
     const QString text = created < 1   ? QString("No objects were created")
                          : created == 1 ? QString("Successfully created 1 object")

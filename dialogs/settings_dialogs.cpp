@@ -4,6 +4,7 @@
 
 #include "dialogs/command_ids.h"
 #include "dialogs/context.h"
+#include "dialogs/dialog_placement.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/info_dialogs.h"
 #include "dialogs/period_dialogs.h"
@@ -28,11 +29,8 @@ void openModeless(QPointer<D>& handle, AppContext& app) {
     if (!handle) {
         handle = new D(app, app.activeWindow());
         QObject::connect(handle.data(), &QDialog::finished, [&handle] { handle = nullptr; });
-        handle->show();
-    } else {
-        handle->raise();
     }
-    handle->activateWindow();
+    showModeless(handle, app.activeWindow());
 }
 
 }  // namespace

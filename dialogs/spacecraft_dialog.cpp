@@ -16,6 +16,7 @@
 
 #include "dialogs/context.h"
 #include "dialogs/dialog_keys.h"
+#include "dialogs/dialog_placement.h"
 #include "dialogs/field_text.h"
 #include "dialogs/object_editor.h"
 #include "dialogs/object_lists.h"
@@ -46,9 +47,7 @@ SpacecraftDialog* SpacecraftDialog::open(AppContext& app) {
         theDialog = new SpacecraftDialog(app, app.activeWindow());
         app.refreshMenus();
     }
-    theDialog->show();
-    theDialog->raise();
-    theDialog->activateWindow();
+    dialogs::showModeless(theDialog, app.activeWindow());
     return theDialog;
 }
 

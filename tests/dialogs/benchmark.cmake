@@ -1,1 +1,2 @@
 vantor_qt_test(benchmark_dialog_tests ${CMAKE_CURRENT_SOURCE_DIR}/benchmark_dialog_test.cpp)
+vantor_wide_screen_qt_test(benchmark_dialog_usability_tests ${CMAKE_CURRENT_SOURCE_DIR}/benchmark_dialog_usability_test.cpp)
