@@ -142,6 +142,12 @@ struct World {
     double simTimeAtLastMeasure = 0;  // s
     int fpsPrimed = 0;
 
+    // The speed limit, a setting of the session (never saved, kept by New
+    // and by opening): at most this many simulated seconds per real second;
+    // 0 is off. speedLimitHeld: the last batch was cut short by it.
+    double speedLimit = 0;
+    int speedLimitHeld = 0;
+
     bool isEmpty() const { return INIT_OBJECTS_N <= 0 && OBJECTS_N <= 0; }
 };
 
