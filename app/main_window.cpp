@@ -229,6 +229,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     createMenus();
     createToolbars();
     createStatusBar();
+    createSpeedLimitControls();
     createTimers();
     refreshMenus();
     updateStatusLine();
@@ -431,6 +432,7 @@ void MainWindow::refreshMenus() {
     const int priorityIds[] = {cmd::PriorityNormal, cmd::PriorityLow, cmd::PriorityHigh, cmd::PriorityHighest};
     for (int p = 0; p < 4; ++p) action(priorityIds[p])->setChecked(world_.PROCESS_PRIORITY == p);
     refreshToolbar();
+    refreshSpeedLimit();
     updateTitle();
 }
 

@@ -58,6 +58,15 @@ enum : int {
     ImproveVisibility = 40133,
     StaticSceneryDialog = 40135,
     StaticScenery = 40138,
+    // The speed limit (Action menu, key L).
+    SpeedLimitToggle = 40140,
+    SpeedLimitOff = 40141,
+    SpeedLimitHour = 40142,
+    SpeedLimitDay = 40143,
+    SpeedLimitWeek = 40144,
+    SpeedLimitMonth = 40145,
+    SpeedLimitYear = 40146,
+    SpeedLimitOther = 40147,
 };
 
 }  // namespace vantor::cmd
