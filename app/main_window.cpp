@@ -230,6 +230,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     createToolbars();
     createStatusBar();
     createSpeedLimitControls();
+    setAcceptDrops(true);
     createTimers();
     refreshMenus();
     updateStatusLine();

@@ -112,6 +112,9 @@ protected:
     // Moving or sizing the window disturbs a benchmark's run.
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Dropped scenery files open (app/drop.cpp).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     int openSceneryText(int exampleNumber, const std::string& name, bool showProcessing);
@@ -147,6 +150,7 @@ private:
     bool abortWhileBenchmarking();
     void collisionStop();
     // The speed limit's controls (app/speed_limit.cpp).
+    void openDroppedFiles(const QStringList& files);
     void createSpeedLimitControls();
     bool speedLimitCommand(int id);
     bool applySpeedLimitText(const QString& text);
