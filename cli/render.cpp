@@ -1,7 +1,9 @@
 // vantor-cli render: load a scenery, step it, paint frames as the view
-// would show them and write them as PNG files.
+// would show them and write them as PNG files. Frames painted on the way
+// (--paint-every) let trails accumulate as they do in the program.
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "cli/cli.h"
@@ -11,6 +13,7 @@
 #include "render/painter.h"
 #include "render/png.h"
 #include "render/static_scenery.h"
+#include "scenery/realtext.h"
 
 namespace vantor::cli {
 
@@ -22,7 +25,10 @@ struct RenderOptions {
     std::string scenery;
     std::string outFile;
     int width = 600, height = 350;  // the program's view at start-up
-    long long steps = 0;
+    std::optional<long long> steps;
+    std::optional<double> until;
+    std::string untilText;  // as given, for messages
+    long long paintEvery = 0;  // 0: no frames painted on the way
     std::optional<long long> frames;
     std::optional<long long> every;
 };
@@ -40,20 +46,26 @@ bool parseSize(const std::string& text, int& width, int& height) {
 std::optional<std::string> parseRenderOptions(const std::vector<std::string>& args, RenderOptions& o) {
     for (size_t k = 0; k < args.size(); ++k) {
         const std::string& a = args[k];
-        if (a == "--out" || a == "--size" || a == "--steps" || a == "--frames" || a == "--every") {
+        if (a == "--out" || a == "--size" || a == "--steps" || a == "--until" || a == "--paint-every" ||
+            a == "--frames" || a == "--every") {
             if (k + 1 >= args.size()) return a + " needs a value";
             const std::string& v = args[++k];
             if (a == "--out") {
                 o.outFile = v;
+            } else if (a == "--until") {
+                o.until = parseNumber(v);
+                o.untilText = v;
+                if (!o.until || *o.until < 0) return "--until needs a number of seconds, 0 or more";
             } else if (a == "--size") {
                 if (!parseSize(v, o.width, o.height)) {
                     return "--size needs WIDTHxHEIGHT, each from 1 to " + std::to_string(MAX_FRAME_SIDE);
                 }
             } else {
                 std::optional<long long> n = parseWholeNumber(v);
-                const long long least = a == "--frames" ? 1 : 0;
+                const long long least = a == "--frames" || a == "--paint-every" ? 1 : 0;
                 if (!n || *n < least) return a + " needs a whole number, " + std::to_string(least) + " or more";
-                if (a == "--steps") o.steps = *n;
+                if (a == "--steps") o.steps = n;
+                if (a == "--paint-every") o.paintEvery = *n;
                 if (a == "--frames") o.frames = n;
                 if (a == "--every") o.every = n;
             }
@@ -80,13 +92,25 @@ std::string numberedPath(const std::string& file, long long number) {
     return (p.parent_path() / (p.stem().string() + suffix + p.extension().string())).string();
 }
 
-// Steps as the run loop does; false when a collision stopped the run.
-bool stepScenery(World& world, WorkerPool& pool, long long steps) {
-    for (long long k = 0; k < steps && world.OBJECTS_N >= 2; ++k) {
+enum class Stepped { Done, Collision, Stuck };
+
+// Steps as the run loop does, `steps` of them (none: no limit) or until the
+// simulated time reaches `until`, and paints a frame after every
+// `paintEvery` steps on the way.
+Stepped stepScenery(World& world, WorkerPool& pool, std::optional<long long> steps, std::optional<double> until,
+                    long long paintEvery, const std::function<void()>& paint) {
+    if (!steps && !until) return Stepped::Done;
+    for (long long k = 0; (!steps || k < *steps) && world.OBJECTS_N >= 2; ++k) {
+        if (until && world.SIMULATION_TIME >= *until) break;
+        const double before = world.SIMULATION_TIME;
         simulationStep(world, pool);
-        if (world.collisionDetected) return false;
+        if (world.collisionDetected) return Stepped::Collision;
+        // Far enough out, a step is below the time's precision: --until
+        // would never be reached.
+        if (until && !(world.SIMULATION_TIME > before)) return Stepped::Stuck;
+        if (paintEvery > 0 && (k + 1) % paintEvery == 0) paint();
     }
-    return true;
+    return Stepped::Done;
 }
 
 }  // namespace
@@ -109,12 +133,22 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& out, std::
         return EXIT_FILE;
     }
 
-    bool running = stepScenery(world, pool, o.steps);
+    const auto paint = [&] { render::paintFrame(world, view, surface); };
+    Stepped stepped = stepScenery(world, pool, o.steps, o.until, o.paintEvery, paint);
+    if (stepped == Stepped::Stuck) {
+        err << "vantor-cli: the simulated time no longer advances (SIMULATION_TIME "
+            << formatReal(world.SIMULATION_TIME) << " s, time step " << formatReal(world.SIMULATION_TIME_STEP)
+            << " s): --until " << o.untilText << " cannot be reached\n";
+        return EXIT_STUCK;
+    }
+    bool running = stepped == Stepped::Done;
     const long long frames = o.frames ? *o.frames : 1;
     const long long every = o.every ? *o.every : 1;
     for (long long k = 1; k <= frames; ++k) {
-        if (k > 1 && running) running = stepScenery(world, pool, every);
-        render::paintFrame(world, view, surface);
+        if (k > 1 && running) {
+            running = stepScenery(world, pool, every, std::nullopt, o.paintEvery, paint) == Stepped::Done;
+        }
+        paint();
         const std::string path = o.frames ? numberedPath(o.outFile, k) : o.outFile;
         std::string reason;
         if (!render::writePng(surface, path, &reason)) {
