@@ -147,14 +147,17 @@ void MainWindow::beginPass() {
     const double real = static_cast<double>(limitClock_.nsecsElapsed()) * 1e-9;
     limitClock_.restart();
     limitSteps_ = -1;
-    world_.speedLimitHeld = 0;
-    if (world_.benchmarkRunning || !(world_.speedLimit > 0)) return;
+    if (world_.benchmarkRunning || !(world_.speedLimit > 0)) {
+        world_.speedLimitHeld = 0;
+        return;
+    }
     const LimitedBatch batch =
         limitedBatch(world_.speedLimit, world_.SIMULATION_TIME_STEP, real, limitCarry_, world_.stepsPerFrame);
     limitCarry_ = batch.carry;
-    if (!batch.held) return;
-    limitSteps_ = batch.steps;
-    world_.speedLimitHeld = 1;
+    // A batch that runs full shows that the batch size, not the limit, sets
+    // the pace: the next frame-rate measurement adapts it.
+    if (batch.held) limitSteps_ = batch.steps;
+    else world_.speedLimitHeld = 0;
 }
 
 int MainWindow::passSteps() const { return limitSteps_ >= 0 ? limitSteps_ : world_.stepsPerFrame; }
@@ -164,7 +167,7 @@ int MainWindow::passSteps() const { return limitSteps_ >= 0 ? limitSteps_ : worl
 // unlimited run goes on at once.
 void MainWindow::scheduleNextPass() {
     int wait = 0;
-    if (world_.speedLimitHeld && world_.FPS_DESIRED > 0) {
+    if (limitSteps_ >= 0 && world_.FPS_DESIRED > 0) {
         const qint64 period = 1000 / world_.FPS_DESIRED;
         wait = static_cast<int>(std::clamp<qint64>(period - limitClock_.elapsed(), 1, period));
     }

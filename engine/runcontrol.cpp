@@ -88,16 +88,19 @@ bool measureFpsAndAdapt(World& world, double elapsedSeconds) {
         // the pause, so that the first figure of a run is not read low.
         world.frameCounter = 0;
         world.fpsPrimed = 1;
+        world.speedLimitHeld = world.speedLimit > 0;
         return true;
     }
     if (!(elapsedSeconds > 0)) elapsedSeconds = 1.0;
     world.measuredFps = truncated(static_cast<double>(world.frameCounter) / elapsedSeconds);
     // A batch cut short by the speed limit says nothing of how many steps a
     // frame could take: the batch size stays as it is meanwhile.
-    if (!world.benchmarkRunning && !world.speedLimitHeld) {
+    const bool held = world.speedLimitHeld && world.speedLimit > 0;
+    if (!world.benchmarkRunning && !held) {
         world.stepsPerFrame = adaptStepsPerFrame(world.stepsPerFrame, world.measuredFps, world.FPS_DESIRED);
     }
     world.frameCounter = 0;
+    world.speedLimitHeld = world.speedLimit > 0;
     return true;
 }
 

@@ -51,7 +51,9 @@ void measureSpeed(World& world, double elapsedSeconds);
 
 // The frame-rate measurement and the batch-size control. Returns true when
 // the caller should restart its frame-rate interval (the run was just
-// primed, or a measurement was taken).
+// primed, or a measurement was taken). An interval in which the speed limit
+// cut every batch short keeps the batch size; each interval starts out so
+// (speedLimitHeld set while a limit is set) until a batch runs full.
 bool measureFpsAndAdapt(World& world, double elapsedSeconds);
 
 // The speed limit's share of a batch. `limit` simulated seconds per real

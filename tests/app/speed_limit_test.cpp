@@ -185,6 +185,19 @@ private slots:
         QVERIFY(world().simulationRunning);
     }
 
+    // A limit the batches cannot reach yet (5 steps each) still lets the
+    // batch size grow, although the passes between them that the limit cuts
+    // short come faster than the frame rate.
+    void theBatchSizeGrowsTowardsALimitItCannotReachYet() {
+        openTwoBodies();
+        world().SIMULATION_TIME_STEP = 100;
+        world().FPS_DESIRED = 5;
+        w().action(cmd::SpeedLimitWeek)->trigger();  // 6048 steps a second
+        key(Qt::Key_Space);
+        QCOMPARE(world().stepsPerFrame, 5);
+        QTRY_VERIFY_WITH_TIMEOUT(world().stepsPerFrame > 5, 15000);
+    }
+
     void aLimitedRunOfOneObjectStillPausesAtOnce() {
         openTwoBodies();
         world().OBJECTS_N = 1;

@@ -295,21 +295,34 @@ TEST(SpeedLimit, TimeThatRunsBackwardsOrACorruptCarryOwesNoSteps) {
     }
 }
 
+// A second in which the limit cut every batch short keeps the batch size; one
+// batch that ran full (the run loop clears the mark) lets it adapt. Each
+// measurement starts the next second marked again while a limit is set.
 TEST(SpeedLimit, FrameRateAdaptationWaitsWhileTheLimitHolds) {
     World w;
     w.FPS_DESIRED = 50;
     w.stepsPerFrame = 40;
     w.simulationRunning = 1;
+    w.speedLimit = 86400;
     measureFpsAndAdapt(w, 1.0);  // primes
-    w.speedLimitHeld = 1;
+    EXPECT_EQ(w.speedLimitHeld, 1);
     w.frameCounter = 100;
     measureFpsAndAdapt(w, 1.0);
     EXPECT_EQ(w.measuredFps, 100);
     EXPECT_EQ(w.stepsPerFrame, 40);
-    w.speedLimitHeld = 0;
+    EXPECT_EQ(w.speedLimitHeld, 1);
+    w.speedLimitHeld = 0;  // a batch ran full
     w.frameCounter = 100;
     measureFpsAndAdapt(w, 1.0);
     EXPECT_EQ(w.stepsPerFrame, 80);
+    EXPECT_EQ(w.speedLimitHeld, 1);
+    // Without a limit (switched off since the last measurement) the mark
+    // counts for nothing, and none is set.
+    w.speedLimit = 0;
+    w.frameCounter = 100;
+    measureFpsAndAdapt(w, 1.0);
+    EXPECT_EQ(w.stepsPerFrame, 160);
+    EXPECT_EQ(w.speedLimitHeld, 0);
 }
 
 TEST(SpeedLimit, TextsReadAndShown) {
