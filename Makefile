@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench clean asan tsan fuzz soak
+.PHONY: all deps configure build run test install bench clean asan tsan fuzz soak
 
 all: build
 
@@ -18,20 +18,28 @@ build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # The desktop program on the built-in heliocentric solar system (press
-# Space to start). Without a display: the same year simulated headless, and
-# its last frame written as a picture.
+# Space to start). Without a display: a year of the geocentric solar system
+# simulated headless, a frame painted every 100 steps so that the planets'
+# loops accumulate as trails, and the last frame written as a picture
+# (docs/geocentric-trails-year.png is one).
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 		$(BUILD_DIR)/app/vantor scenery/examples/Solar_system-heliocentric.nbx; \
 	else \
-		echo "No display found: simulating a year of the solar system headless instead."; \
-		$(BUILD_DIR)/cli/vantor-cli run example:110 --until 31536000 --out $(BUILD_DIR)/solar-year.nbx && \
-		$(BUILD_DIR)/cli/vantor-cli render $(BUILD_DIR)/solar-year.nbx --out $(BUILD_DIR)/solar-year.png && \
-		echo "Last frame: $(BUILD_DIR)/solar-year.png"; \
+		echo "No display found: drawing a year of the geocentric solar system with its trails instead."; \
+		$(BUILD_DIR)/cli/vantor-cli render example:130 --until 31536000 --paint-every 100 \
+			--out $(BUILD_DIR)/geocentric-year.png > /dev/null && \
+		echo "Frame: $(BUILD_DIR)/geocentric-year.png"; \
 	fi
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The programs, their desktop entry, icons, file type and manual pages:
+# make install [PREFIX=/usr/local] (DESTDIR stages them for a package).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 bench: build
 	$(BUILD_DIR)/bench/step_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true

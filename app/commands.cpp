@@ -132,6 +132,7 @@ void MainWindow::showMessage(const QString& caption, const QString& text) {
 
 void MainWindow::onCommand(int id) {
     if (refusedWhileBenchmarking()) return;
+    if (speedLimitCommand(id)) return;
     for (const Rotation& r : kRotations) {
         if (r.id == id) {
             r.change(world_, r.sign * world_.VIEW_ROTATING_STEP);
@@ -330,6 +331,7 @@ void MainWindow::keyDown(int key, Qt::KeyboardModifiers modifiers) {
         case Qt::Key_F: onCommand(cmd::FieldOfView); break;
         case Qt::Key_G: onCommand(cmd::Diagnostics); break;
         case Qt::Key_I: onCommand(cmd::SceneryInfo); break;
+        case Qt::Key_L: onCommand(cmd::SpeedLimitToggle); break;
         case Qt::Key_N: onCommand(cmd::DisplayNames); break;
         case Qt::Key_O: onCommand(cmd::Origin); break;
         case Qt::Key_R: onCommand(cmd::ObjectRandomizer); break;

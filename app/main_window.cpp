@@ -258,6 +258,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     createMenus();
     createToolbars();
     createStatusBar();
+    createSpeedLimitControls();
+    setAcceptDrops(true);
     createTimers();
     refreshMenus();
     updateStatusLine();
@@ -474,6 +476,7 @@ void MainWindow::refreshMenus() {
     const int priority = shownPriority();
     for (int p = 0; p < 4; ++p) action(priorityIds[p])->setChecked(priority == p);
     refreshToolbar();
+    refreshSpeedLimit();
     updateTitle();
 }
 

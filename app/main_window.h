@@ -16,11 +16,13 @@
 #include "app/video_recording.h"
 #include "dialogs/context.h"
 #include "engine/gravity.h"
+#include "engine/runcontrol.h"
 #include "engine/world.h"
 #include "render/navigation.h"
 #include "render/surface.h"
 #include "render/view.h"
 
+class QComboBox;
 class QLabel;
 class QToolBar;
 class QToolButton;
@@ -109,6 +111,7 @@ public:
     bool fullscreenMode() const { return view_.fullscreenMode; }
     const render::Surface& surface() const { return surface_; }
     int shiftLock(int key) const;
+    QComboBox* speedLimitBox() const { return speedLimitBox_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -117,6 +120,9 @@ protected:
     // Moving or sizing the window disturbs a benchmark's run.
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Dropped scenery files open (app/drop.cpp).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     int openSceneryText(int exampleNumber, const std::string& name, bool showProcessing);
@@ -128,6 +134,9 @@ private:
     QAction* makeAction(int id, const QString& text, const QString& icon = {}, const QString& tip = {});
 
     void runPump();
+    void beginPass();
+    int passSteps() const;
+    void scheduleNextPass();
     void endPass();
     void changeRunState(int mode, bool keepAutosavePeriod);
     void measureTick();
@@ -154,6 +163,13 @@ private:
     bool refusedWhileBenchmarking() const;
     bool abortWhileBenchmarking();
     void collisionStop();
+    // The speed limit's controls (app/speed_limit.cpp).
+    void openDroppedFiles(const QStringList& files);
+    void createSpeedLimitControls();
+    bool speedLimitCommand(int id);
+    bool applySpeedLimitText(const QString& text);
+    void setSpeedLimit(double limit);
+    void refreshSpeedLimit();
 
     World world_;
     WorkerPool pool_;
@@ -181,6 +197,12 @@ private:
     double runBaseTime_ = 0;
     bool pendingCollisionMessage_ = false;
     QElapsedTimer speedClock_, fpsClock_;
+    // The speed limit's share of the run loop: the real time since the last
+    // batch began, the fraction of a step carried on, and the present
+    // batch's steps when the limit cut it short (-1: stepsPerFrame).
+    QElapsedTimer limitClock_;
+    double limitCarry_ = 0;
+    int limitSteps_ = -1;
 
     QTimer measureTimer_, repeatTimer_, blinkTimer_;
     std::unique_ptr<LongTimer> autosaveTimer_, autostopTimer_;
@@ -206,6 +228,11 @@ private:
     // the video being recorded.
     VideoRecording recording_;
     QLabel* recordingMark_ = nullptr;
+
+    QToolBar* limitBar_ = nullptr;
+    QComboBox* speedLimitBox_ = nullptr;
+    QLabel* speedLimitStatus_ = nullptr;
+    double chosenSpeedLimit_ = DEFAULT_SPEED_LIMIT;  // the L key's limit
 };
 
 }  // namespace vantor

@@ -79,6 +79,9 @@ void MainWindow::changeRunState(int mode, bool keepAutosavePeriod) {
             speedClock_.restart();
             world_.batchStepCounter = 0;
             runBaseTime_ = world_.SIMULATION_TIME;
+            limitClock_.restart();
+            limitCarry_ = 0;
+            pumpTimer_.setInterval(0);
         }
         notePriorityResult(setProcessPriority(pool_, world_.PROCESS_PRIORITY), world_.PROCESS_PRIORITY);
         pumpTimer_.start();
@@ -101,11 +104,18 @@ void MainWindow::changeRunState(int mode, bool keepAutosavePeriod) {
 void MainWindow::runPump() {
     if (inPump_) return;
     inPump_ = true;
+    if (world_.batchStepCounter == 0) beginPass();
+    if (passSteps() <= 0 && (!world_.simulationRunning || world_.OBJECTS_N < 2)) {
+        // A batch the limit leaves empty still ends a run that cannot go on.
+        inPump_ = false;
+        setRunning(0);
+        return;
+    }
     QElapsedTimer slice;
     slice.start();
     bool passOver = false;
     const int collisionsBefore = world_.COLLISION_COUNTER;
-    while (!passOver && world_.batchStepCounter < world_.stepsPerFrame) {
+    while (!passOver && world_.batchStepCounter < passSteps()) {
         if (!world_.simulationRunning || world_.OBJECTS_N < 2) {
             inPump_ = false;
             setRunning(0);
@@ -129,8 +139,43 @@ void MainWindow::runPump() {
         if (slice.nsecsElapsed() > kSliceNanoseconds) passOver = true;
     }
     if (world_.COLLISION_COUNTER != collisionsBefore) updateStatusLine();
-    if (world_.batchStepCounter >= world_.stepsPerFrame || world_.stepsPerFrame <= 0) endPass();
+    if (world_.batchStepCounter >= passSteps() || passSteps() <= 0) endPass();
+    else if (pumpTimer_.interval() != 0) pumpTimer_.setInterval(0);  // the batch goes on at once
     inPump_ = false;
+}
+
+// The start of a batch. Under a speed limit it takes the steps that the limit
+// allows for the real time since the last batch began; a benchmark's run is
+// never limited.
+void MainWindow::beginPass() {
+    const double real = static_cast<double>(limitClock_.nsecsElapsed()) * 1e-9;
+    limitClock_.restart();
+    limitSteps_ = -1;
+    if (world_.benchmarkRunning || !(world_.speedLimit > 0)) {
+        world_.speedLimitHeld = 0;
+        return;
+    }
+    const LimitedBatch batch =
+        limitedBatch(world_.speedLimit, world_.SIMULATION_TIME_STEP, real, limitCarry_, world_.stepsPerFrame);
+    limitCarry_ = batch.carry;
+    // A batch that runs full shows that the batch size, not the limit, sets
+    // the pace: the next frame-rate measurement adapts it.
+    if (batch.held) limitSteps_ = batch.steps;
+    else world_.speedLimitHeld = 0;
+}
+
+int MainWindow::passSteps() const { return limitSteps_ >= 0 ? limitSteps_ : world_.stepsPerFrame; }
+
+// After a batch the limit cut short, the pump waits for the next frame's time
+// in the event loop (the program neither sleeps nor spins meanwhile); an
+// unlimited run goes on at once.
+void MainWindow::scheduleNextPass() {
+    int wait = 0;
+    if (limitSteps_ >= 0 && world_.FPS_DESIRED > 0) {
+        const qint64 period = 1000 / world_.FPS_DESIRED;
+        wait = static_cast<int>(std::clamp<qint64>(period - limitClock_.elapsed(), 1, period));
+    }
+    if (pumpTimer_.interval() != wait) pumpTimer_.setInterval(wait);
 }
 
 // The end of a batch: one frame (the first pass after a start only marks the
@@ -138,6 +183,7 @@ void MainWindow::runPump() {
 void MainWindow::endPass() {
     world_.batchStepCounter = 0;
     if (!world_.simulationRunning) return;
+    scheduleNextPass();
     if (world_.SPACECRAFT_MODE && world_.SPACECRAFT_AUTOTRACKING) spacecraft::trackTarget(world_, view_);
     if (!world_.sceneryModified) {
         world_.sceneryModified = 1;

@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include "scenery/writer.h"
+
 namespace vantor::cli {
 
 namespace {
@@ -11,12 +13,49 @@ const char* const kUsage =
     "  vantor-cli run SCENERY [--steps N] [--until SECONDS] [--threads W] [--out FILE] [--quiet]\n"
     "                 [--diagnostics FILE.csv [--every M]]\n"
     "  vantor-cli bench [--rounds R] [--seconds S] [--threads W] [--json] [--print-submission [--comment TEXT]]\n"
-    "  vantor-cli render SCENERY --out FILE.png [--size WxH] [--steps N] [--frames K --every M]\n"
-    "  vantor-cli render SCENERY --out FILE.mp4 [--size WxH] [--steps N] [--frames K --every M] [--fps R]\n"
+    "  vantor-cli render SCENERY --out FILE.png [--size WxH] [--steps N] [--until SECONDS] [--paint-every M]\n"
+    "                    [--frames K --every M]\n"
+    "  vantor-cli render SCENERY --out FILE.mp4 [--size WxH] [--steps N] [--until SECONDS] [--paint-every M]\n"
+    "                    [--frames K --every M] [--fps R]\n"
     "      (.mp4, .mkv or .webm: the frames as one video at R frames per second, 30 unless given)\n"
+    "  vantor-cli --help | --version\n"
     "\n"
     "SCENERY is a scenery file (.nbx) or a built-in example as example:NUMBER,\n"
     "for example example:110 (vantor-cli examples lists them).\n";
+
+// The whole help: the usage, then every command and option.
+const char* const kHelp =
+    "\n"
+    "Commands:\n"
+    "  examples            List the built-in examples: number, item, category, object counts.\n"
+    "  info SCENERY        Describe a scenery: name, description, settings and objects.\n"
+    "  run SCENERY         Step a scenery as the program's run loop does and report the speed.\n"
+    "    --steps N           Stop after N steps (with neither --steps nor --until: one step).\n"
+    "    --until SECONDS     Stop when the simulated time reaches SECONDS.\n"
+    "    --threads W         Compute with W worker threads (1 up to the number chosen for the scenery).\n"
+    "    --out FILE          Save the result as a scenery file.\n"
+    "    --quiet             Print no summary.\n"
+    "  bench               Score the computer as the benchmark dialog does (NBXMark and MaxFPS).\n"
+    "    --rounds R          Rounds of runs, 1 to 100 (default 3); the best counts.\n"
+    "    --seconds S         Seconds per run, above 0 and at most 3600 (default 10).\n"
+    "    --threads W         Compute with W worker threads.\n"
+    "    --json              Print the results as one JSON object.\n"
+    "    --print-submission  Also print the address that submits the results to the project's web site.\n"
+    "    --comment TEXT      A comment to send with the submission.\n"
+    "  render SCENERY      Paint frames as the program's view shows them and write them as PNG files.\n"
+    "    --out FILE.png      The picture to write.\n"
+    "    --size WxH          Frame size in pixels (default 600x350, the program's view at start-up).\n"
+    "    --steps N           Step N times before the frame.\n"
+    "    --until SECONDS     Step until the simulated time reaches SECONDS before the frame.\n"
+    "    --paint-every M     Paint a frame every M steps on the way, so that trails accumulate as\n"
+    "                        they do in the program (for sceneries that show trails).\n"
+    "    --frames K          Write K numbered frames, FILE-0001.png and on.\n"
+    "    --every M           Step M times between two numbered frames (needs --frames).\n"
+    "  --help              Print this help.\n"
+    "  --version           Print the program's version.\n"
+    "\n"
+    "Exit status: 0 done, 1 bad command line or an --until the time cannot reach, 2 a file that cannot be\n"
+    "read or written, 3 a run stopped by a collision, 4 a benchmark that did not complete.\n";
 
 }  // namespace
 
@@ -30,7 +69,11 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     const std::string& command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (command == "--help" || command == "-h" || command == "help") {
-        out << kUsage;
+        out << kUsage << kHelp;
+        return EXIT_DONE;
+    }
+    if (command == "--version") {
+        out << "vantor-cli " << PROGRAM_VERSION << "\n";
         return EXIT_DONE;
     }
     if (command == "examples") return examplesCommand(rest, out, err);

@@ -1,9 +1,12 @@
 // vantor-cli render: load a scenery, step it, paint frames as the view
-// would show them and write them as PNG files or as one video.
+// would show them and write them as PNG files or as one video. Frames
+// painted on the way (--paint-every) let trails accumulate as they do in the
+// program.
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <filesystem>
 #include <optional>
@@ -16,6 +19,7 @@
 #include "render/painter.h"
 #include "render/png.h"
 #include "render/static_scenery.h"
+#include "scenery/realtext.h"
 #include "video/video_writer.h"
 
 namespace vantor::cli {
@@ -29,7 +33,10 @@ struct RenderOptions {
     std::string scenery;
     std::string outFile;
     int width = 600, height = 350;  // the program's view at start-up
-    long long steps = 0;
+    std::optional<long long> steps;
+    std::optional<double> until;
+    std::string untilText;  // as given, for messages
+    long long paintEvery = 0;  // 0: no frames painted on the way
     std::optional<long long> frames;
     std::optional<long long> every;
     std::optional<long long> fps;
@@ -48,7 +55,8 @@ bool parseSize(const std::string& text, int& width, int& height) {
 std::optional<std::string> parseRenderOptions(const std::vector<std::string>& args, RenderOptions& o) {
     for (size_t k = 0; k < args.size(); ++k) {
         const std::string& a = args[k];
-        if (a == "--out" || a == "--size" || a == "--steps" || a == "--frames" || a == "--every" || a == "--fps") {
+        if (a == "--out" || a == "--size" || a == "--steps" || a == "--until" || a == "--paint-every" ||
+            a == "--frames" || a == "--every" || a == "--fps") {
             if (k + 1 >= args.size()) return a + " needs a value";
             const std::string& v = args[++k];
             if (a == "--out") {
@@ -57,13 +65,18 @@ std::optional<std::string> parseRenderOptions(const std::vector<std::string>& ar
                 if (!parseSize(v, o.width, o.height)) {
                     return "--size needs WIDTHxHEIGHT, each from 1 to " + std::to_string(MAX_FRAME_SIDE);
                 }
+            } else if (a == "--until") {
+                o.until = parseNumber(v);
+                o.untilText = v;
+                if (!o.until || *o.until < 0) return "--until needs a number of seconds, 0 or more";
             } else {
                 std::optional<long long> n = parseWholeNumber(v);
-                const long long least = a == "--frames" || a == "--fps" ? 1 : 0;
+                const long long least = a == "--frames" || a == "--fps" || a == "--paint-every" ? 1 : 0;
                 if (!n || *n < least) return a + " needs a whole number, " + std::to_string(least) + " or more";
                 if (a == "--fps" && *n > MAX_FPS) return "--fps needs a whole number from 1 to " + std::to_string(MAX_FPS);
                 if (a == "--fps") o.fps = n;
-                if (a == "--steps") o.steps = *n;
+                if (a == "--steps") o.steps = n;
+                if (a == "--paint-every") o.paintEvery = *n;
                 if (a == "--frames") o.frames = n;
                 if (a == "--every") o.every = n;
             }
@@ -119,14 +132,25 @@ private:
     struct sigaction oldInt_ {}, oldTerm_ {};
 };
 
-// Steps as the run loop does; false when a collision stopped the run. An
-// interrupt ends the steps early.
-bool stepScenery(World& world, WorkerPool& pool, long long steps) {
-    for (long long k = 0; k < steps && world.OBJECTS_N >= 2 && !interruptSignal; ++k) {
+enum class Stepped { Done, Collision, Stuck };
+
+// Steps as the run loop does, `steps` of them (none: no limit) or until the
+// simulated time reaches `until`, and paints a frame after every
+// `paintEvery` steps on the way. An interrupt ends the steps early.
+Stepped stepScenery(World& world, WorkerPool& pool, std::optional<long long> steps, std::optional<double> until,
+                    long long paintEvery, const std::function<void()>& paint) {
+    if (!steps && !until) return Stepped::Done;
+    for (long long k = 0; (!steps || k < *steps) && world.OBJECTS_N >= 2 && !interruptSignal; ++k) {
+        if (until && world.SIMULATION_TIME >= *until) break;
+        const double before = world.SIMULATION_TIME;
         simulationStep(world, pool);
-        if (world.collisionDetected) return false;
+        if (world.collisionDetected) return Stepped::Collision;
+        // Far enough out, a step is below the time's precision: --until
+        // would never be reached.
+        if (until && !(world.SIMULATION_TIME > before)) return Stepped::Stuck;
+        if (paintEvery > 0 && (k + 1) % paintEvery == 0) paint();
     }
-    return true;
+    return Stepped::Done;
 }
 
 struct Frames {
@@ -134,6 +158,25 @@ struct Frames {
     WorkerPool& pool;
     render::View& view;
     render::Surface& surface;
+    const RenderOptions& o;
+
+    void paint() const { render::paintFrame(world, view, surface); }
+    // The steps before the first frame; a stuck run is reported and gives
+    // its exit status.
+    std::optional<int> stepToFirstFrame(bool& running, std::ostream& err) const {
+        const Stepped stepped = stepScenery(world, pool, o.steps, o.until, o.paintEvery, [this] { paint(); });
+        if (stepped == Stepped::Stuck) {
+            err << "vantor-cli: the simulated time no longer advances (SIMULATION_TIME "
+                << formatReal(world.SIMULATION_TIME) << " s, time step " << formatReal(world.SIMULATION_TIME_STEP)
+                << " s): --until " << o.untilText << " cannot be reached\n";
+            return EXIT_STUCK;
+        }
+        running = stepped == Stepped::Done;
+        return std::nullopt;
+    }
+    bool stepBetweenFrames(long long every) const {
+        return stepScenery(world, pool, every, std::nullopt, o.paintEvery, [this] { paint(); }) == Stepped::Done;
+    }
 };
 
 int collisionStop(std::ostream& err) {
@@ -141,13 +184,14 @@ int collisionStop(std::ostream& err) {
     return EXIT_COLLISION;
 }
 
-int writePngFrames(Frames f, const RenderOptions& o, std::ostream& out, std::ostream& err) {
-    bool running = stepScenery(f.world, f.pool, o.steps);
+int writePngFrames(const Frames& f, const RenderOptions& o, std::ostream& out, std::ostream& err) {
+    bool running = true;
+    if (std::optional<int> stuck = f.stepToFirstFrame(running, err)) return *stuck;
     const long long frames = o.frames ? *o.frames : 1;
     const long long every = o.every ? *o.every : 1;
     for (long long k = 1; k <= frames; ++k) {
-        if (k > 1 && running) running = stepScenery(f.world, f.pool, every);
-        render::paintFrame(f.world, f.view, f.surface);
+        if (k > 1 && running) running = f.stepBetweenFrames(every);
+        f.paint();
         const std::string path = o.frames ? numberedPath(o.outFile, k) : o.outFile;
         std::string reason;
         if (!render::writePng(f.surface, path, &reason)) {
@@ -163,7 +207,7 @@ int writePngFrames(Frames f, const RenderOptions& o, std::ostream& out, std::ost
 // The same frames as writePngFrames, encoded into one video. A failure or
 // an interrupt before the first frame leaves no file; an interrupt later
 // completes the file with the frames so far.
-int writeVideo(Frames f, const RenderOptions& o, std::ostream& out, std::ostream& err, bool showProgress) {
+int writeVideo(const Frames& f, const RenderOptions& o, std::ostream& out, std::ostream& err, bool showProgress) {
     video::VideoWriter writer;
     video::VideoSettings settings;
     settings.width = o.width;
@@ -177,13 +221,17 @@ int writeVideo(Frames f, const RenderOptions& o, std::ostream& out, std::ostream
     if (!writer.open(o.outFile, settings, &reason)) return failed();
     InterruptCatcher catcher;
     ProgressBar bar(showProgress);
-    bool running = stepScenery(f.world, f.pool, o.steps);
+    bool running = true;
+    if (std::optional<int> stuck = f.stepToFirstFrame(running, err)) {
+        writer.abandon();
+        return *stuck;
+    }
     const long long frames = o.frames ? *o.frames : 1;
     const long long every = o.every ? *o.every : 1;
     for (long long k = 1; k <= frames && !interruptSignal; ++k) {
-        if (k > 1 && running) running = stepScenery(f.world, f.pool, every);
+        if (k > 1 && running) running = f.stepBetweenFrames(every);
         if (interruptSignal) break;
-        render::paintFrame(f.world, f.view, f.surface);
+        f.paint();
         if (!writer.addFrame(f.surface.pixels(), f.surface.width(), f.surface.height(), f.surface.bytesPerLine(),
                              &reason)) {
             return failed();
@@ -226,7 +274,7 @@ int renderCommand(const std::vector<std::string>& args, std::ostream& out, std::
         return EXIT_FILE;
     }
 
-    const Frames f{world, pool, view, surface};
+    const Frames f{world, pool, view, surface, o};
     if (!video::isVideoFile(o.outFile)) return writePngFrames(f, o, out, err);
     return writeVideo(f, o, out, err, &err == &std::cerr && isatty(STDERR_FILENO));
 }

@@ -60,6 +60,15 @@ enum : int {
     StaticScenery = 40138,
     Diagnostics = 40140,
     RecordVideo = 40141,  // File > Record video...
+    // The speed limit (Action menu, key L).
+    SpeedLimitToggle = 40150,
+    SpeedLimitOff = 40151,
+    SpeedLimitHour = 40152,
+    SpeedLimitDay = 40153,
+    SpeedLimitWeek = 40154,
+    SpeedLimitMonth = 40155,
+    SpeedLimitYear = 40156,
+    SpeedLimitOther = 40157,
 };
 
 }  // namespace vantor::cmd

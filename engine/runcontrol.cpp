@@ -1,6 +1,11 @@
 #include "engine/runcontrol.h"
 
+#include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <initializer_list>
+#include <iterator>
 
 #include "engine/speed.h"
 #include "platform/platform.h"
@@ -83,14 +88,107 @@ bool measureFpsAndAdapt(World& world, double elapsedSeconds) {
         // the pause, so that the first figure of a run is not read low.
         world.frameCounter = 0;
         world.fpsPrimed = 1;
+        world.speedLimitHeld = world.speedLimit > 0;
         return true;
     }
     if (!(elapsedSeconds > 0)) elapsedSeconds = 1.0;
     world.measuredFps = truncated(static_cast<double>(world.frameCounter) / elapsedSeconds);
-    if (!world.benchmarkRunning) {
+    // A batch cut short by the speed limit says nothing of how many steps a
+    // frame could take: the batch size stays as it is meanwhile.
+    const bool held = world.speedLimitHeld && world.speedLimit > 0;
+    if (!world.benchmarkRunning && !held) {
         world.stepsPerFrame = adaptStepsPerFrame(world.stepsPerFrame, world.measuredFps, world.FPS_DESIRED);
     }
     world.frameCounter = 0;
+    world.speedLimitHeld = world.speedLimit > 0;
+    return true;
+}
+
+LimitedBatch limitedBatch(double limit, double timeStep, double realSeconds, double carry, int batchSize) {
+    const LimitedBatch whole{batchSize, 0, false};
+    if (!(limit > 0) || !std::isfinite(limit) || !(timeStep > 0) || !std::isfinite(timeStep)) return whole;
+    if (!(realSeconds > 0)) realSeconds = 0;
+    if (!(carry > 0) || carry >= 1) carry = 0;
+    const double owed = carry + limit / timeStep * realSeconds;
+    if (!(owed < batchSize)) return whole;
+    const double steps = std::floor(owed);
+    return {static_cast<int>(steps), owed - steps, true};
+}
+
+namespace {
+
+struct TimeUnit {
+    double seconds;
+    const char* singular;
+    const char* plural;
+    std::initializer_list<const char*> names;  // as typed, lower case
+};
+
+const TimeUnit kTimeUnits[] = {
+    {31536000, "year", "years", {"y", "yr", "yrs", "year", "years"}},
+    {2628000, "month", "months", {"mo", "mon", "month", "months"}},
+    {604800, "week", "weeks", {"w", "wk", "wks", "week", "weeks"}},
+    {86400, "day", "days", {"d", "day", "days"}},
+    {3600, "hour", "hours", {"h", "hr", "hrs", "hour", "hours"}},
+    {60, "min", "min", {"m", "min", "mins", "minute", "minutes"}},
+    {1, "s", "s", {"s", "sec", "secs", "second", "seconds"}},
+};
+
+std::string lowerTrimmed(const std::string& text) {
+    std::string t;
+    for (char c : text) t += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const size_t first = t.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return t.substr(first, t.find_last_not_of(" \t") - first + 1);
+}
+
+// Takes `suffix` (and the blanks before it) off the end of `t`.
+bool dropSuffix(std::string& t, const std::string& suffix) {
+    if (t.size() < suffix.size() || t.compare(t.size() - suffix.size(), suffix.size(), suffix) != 0) return false;
+    t.erase(t.size() - suffix.size());
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
+    return true;
+}
+
+}  // namespace
+
+std::string speedLimitText(double limit) {
+    if (!(limit > 0) || !std::isfinite(limit)) return "Off";
+    const TimeUnit* unit = &kTimeUnits[std::size(kTimeUnits) - 1];
+    for (const TimeUnit& u : kTimeUnits) {
+        if (limit >= u.seconds * 0.9995) {  // what shows as 1 counts as one
+            unit = &u;
+            break;
+        }
+    }
+    const double value = limit / unit->seconds;
+    char number[32];
+    std::snprintf(number, sizeof number, value < 999.5 ? "%.3g" : "%.0f", value);
+    const bool one = std::string(number) == "1";
+    return std::string(number) + " " + (one ? unit->singular : unit->plural) + "/s";
+}
+
+bool parseSpeedLimit(const std::string& text, double& limit) {
+    std::string t = lowerTrimmed(text);
+    if (t.empty() || t == "off" || t == "none" || t == "no limit") {
+        limit = 0;
+        return true;
+    }
+    if (!dropSuffix(t, "per second") && !dropSuffix(t, "per sec") && !dropSuffix(t, "per s")) dropSuffix(t, "/s");
+    double value = 0;
+    const char* end = t.data() + t.size();
+    const std::from_chars_result number = std::from_chars(t.data(), end, value);
+    if (number.ec != std::errc() || !std::isfinite(value) || value < 0) return false;
+    std::string unitName = lowerTrimmed(std::string(number.ptr, end));
+    double seconds = unitName.empty() ? 1 : 0;
+    for (const TimeUnit& u : kTimeUnits) {
+        for (const char* name : u.names) {
+            if (unitName == name) seconds = u.seconds;
+        }
+    }
+    const double result = value * seconds;
+    if (!(seconds > 0) || !std::isfinite(result)) return false;
+    limit = result;
     return true;
 }
 

@@ -51,8 +51,42 @@ void measureSpeed(World& world, double elapsedSeconds);
 
 // The frame-rate measurement and the batch-size control. Returns true when
 // the caller should restart its frame-rate interval (the run was just
-// primed, or a measurement was taken).
+// primed, or a measurement was taken). An interval in which the speed limit
+// cut every batch short keeps the batch size; each interval starts out so
+// (speedLimitHeld set while a limit is set) until a batch runs full.
 bool measureFpsAndAdapt(World& world, double elapsedSeconds);
+
+// The speed limit's share of a batch. `limit` simulated seconds per real
+// second (0 or less: off), `timeStep` seconds per step, `realSeconds` since
+// the last batch began and the fraction of a step `carry` left over by it:
+// how many steps this batch may take, at most `batchSize`. The limit never
+// changes the time step, only how many steps a batch takes; the fraction
+// carried on makes the average rate exact whatever the frame times. A
+// machine too slow for the limit takes whole batches and owes nothing, so
+// that it never races to catch up.
+struct LimitedBatch {
+    int steps;     // this batch's steps, 0..batchSize
+    double carry;  // the fraction of a step owed to the next batch, 0 <= carry < 1
+    bool held;     // the limit (not the batch size) decided: fewer steps than batchSize
+};
+LimitedBatch limitedBatch(double limit, double timeStep, double realSeconds, double carry, int batchSize);
+
+// The limits offered in the menu and the toolbar, in simulated seconds per
+// real second: an hour, a day, a week, a month (a twelfth of a year of 365
+// days) and a year.
+constexpr double SPEED_LIMIT_PRESETS[] = {3600, 86400, 604800, 2628000, 31536000};
+constexpr double DEFAULT_SPEED_LIMIT = 86400;  // the L key's limit until another is chosen
+
+// A limit as the toolbar shows it: "Off", "1 day/s", "2.5 hours/s",
+// "90 s/s", in the largest unit of which it is at least one.
+std::string speedLimitText(double limit);
+
+// A limit as a person types it: "off" (or 0, or nothing), or a positive
+// number with an optional unit (s, min, h, d, w, month, y and their names
+// in full, singular or plural) and an optional "/s" or "per second":
+// "1 day/s", "12 h", "3 weeks per second", "5000". False, with `limit`
+// unchanged, for anything else.
+bool parseSpeedLimit(const std::string& text, double& limit);
 
 // Applies a PROCESS_PRIORITY value (0 Normal, 1 Low, 2 High, 3 Highest) to
 // the process and the workers. 0 on success; -1 for a value outside 0..3 or

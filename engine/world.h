@@ -142,6 +142,14 @@ struct World {
     double simTimeAtLastMeasure = 0;  // s
     int fpsPrimed = 0;
 
+    // The speed limit, a setting of the session (never saved, kept by New
+    // and by opening): at most this many simulated seconds per real second;
+    // 0 is off. speedLimitHeld: every batch since the last frame-rate
+    // measurement was cut short by the limit, so that the frame rate says
+    // nothing of the batch size (a batch that ran full clears it).
+    double speedLimit = 0;
+    int speedLimitHeld = 0;
+
     bool isEmpty() const { return INIT_OBJECTS_N <= 0 && OBJECTS_N <= 0; }
 };
 

@@ -184,8 +184,8 @@ void solarSystem(World& w, int variant) {
         w.SCENERY_DESCRIPTION =
             "Sun with 9 planets orbiting around: Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, Neptune, "
             "and Pluto.\r\n"
-            "Press Space to start; the inner planets go round within months, the outer ones take years "
-            "(raise the time step to watch them).\r\n"
+            "Press Space to start, and L for one day per second: Mercury then goes round in 88 s, the Earth in "
+            "6 minutes (a month per second, under Action > Speed limit, shows the outer planets move).\r\n"
             "Zoom in with + to follow Mercury, Venus, Earth and Mars; N hides or shows the names, F8 draws trails.";
         return;
     }
@@ -198,7 +198,8 @@ void solarSystem(World& w, int variant) {
             "around it once a year.\r\n"
             "Watch Mercury and Venus swing to and fro beside the Sun, and the outer planets stop and run "
             "backwards for a while (retrograde loops).\r\n"
-            "Press Space to start, F8 to draw the trails, + and - to zoom.";
+            "Press Space to start, F8 to draw the trails, + and - to zoom; at a week per second (Action > "
+            "Speed limit) the loops form slowly enough to watch.";
         return;
     }
     w.SCENERY_NAME = "Solar system - geocentric (with trails)";
@@ -206,7 +207,8 @@ void solarSystem(World& w, int variant) {
         "The Sun and its 9 planets seen from the Earth, with trails: each planet draws its path as seen "
         "from the Earth.\r\n"
         "The Sun's path is a circle; the planets draw loops, Venus a five-petalled flower in eight years.\r\n"
-        "Press Space to start; F8 switches the trails off and clears them.";
+        "Press Space to start; F8 switches the trails off and clears them. At a week per second (Action > "
+        "Speed limit) the loops grow slowly enough to watch.";
     w.DISPLAY_OBJECT_NAMES = 0;
     w.DIM_DISTANT_OBJECTS = 0;
     w.SHOW_OBJECT_TRAILS = 1;
@@ -370,7 +372,8 @@ void starDust1(World& w) {
         "A Sun-like star and a cloud of 200 hydrogen atoms passing it at about 140 km/s.\r\n"
         "Atoms that come close swing round the star; the others are bent behind it and gather in a narrow "
         "stream that points away from the star.\r\n"
-        "Press Space to start; F8 draws the atoms' trails, the arrow keys turn the view.";
+        "Press Space to start; F8 draws the atoms' trails, the arrow keys turn the view. Press L for one day "
+        "per second: the pass then takes 11 s.";
     // Seen from above the flight path (theta 60, phi 270, alpha 90: the
     // atoms fly from left to right).
     setView(w, 1.25e12, 60, 270, 90);
@@ -389,7 +392,7 @@ void starDust1Flyby(World& w) {
         "Auto-tracking keeps the star in the middle of the view (Scroll Lock switches it); the spacecraft "
         "swings round the star at a few stellar radii.\r\n"
         "Page Up and Page Down fire the engine forward and backward, the arrow keys steer, End stops, "
-        "F12 leaves spacecraft mode.";
+        "F12 leaves spacecraft mode. An hour per second (Action > Speed limit) leaves time to steer.";
     const double height = 1.2e11, speed = 2e5, miss = 5e9;
     ObjectRecord& craft = w.objects[w.OBJECTS_N];
     setRecord(craft, {"Survey Vessel of Captain Orlo", 1e4, 100, {0, 0, height},
@@ -481,17 +484,20 @@ void planetarySystemCreation(World& w, int variant) {
         "of 1.98e30 kg.\r\n"
         "The inner bodies lap the outer ones many times; over many orbits their mutual pulls slowly stir "
         "the disc.\r\n"
-        "Press Space to start; the origin stays on the star (object 201). F8 draws the orbits.",
+        "Press Space to start; the origin stays on the star (object 201). F8 draws the orbits; at a week per "
+        "second (Action > Speed limit) the inner bodies go round in a few seconds.",
         "200 planetesimals of about 3e23 kg in two rings round a young star of 1.98e30 kg, with an empty gap "
         "between them.\r\n"
         "The orbits are slightly eccentric and tilted, so the rings thicken as they turn; watch whether the "
         "gap stays clear.\r\n"
-        "Press Space to start; the origin stays on the star (object 201). F8 draws the orbits.",
+        "Press Space to start; the origin stays on the star (object 201). F8 draws the orbits; at a week per "
+        "second (Action > Speed limit) the inner bodies go round in a few seconds.",
         "200 planetesimals of about 3e23 kg in a wide, thick and stirred-up disc round a young star of "
         "1.98e30 kg.\r\n"
         "Eccentric orbits tilted by up to 7 degrees cross each other's paths, and the disc spreads as it "
         "turns.\r\n"
-        "Press Space to start; the origin stays on the star (object 201). F8 draws the orbits.",
+        "Press Space to start; the origin stays on the star (object 201). F8 draws the orbits; at a week per "
+        "second (Action > Speed limit) the inner bodies go round in a few seconds.",
     };
     commonSettings(w);
     setBodies(w, planetarySystem(shapes[variant]));

@@ -39,6 +39,9 @@ TEST_F(RenderCli, UsageErrors) {
         {"render", "example:110", "--out", "a.png", "--every", "5"},
         {"render", "example:110", "--out", "a.png", "--bogus"},
         {"render", "example:110", "example:111", "--out", "a.png"},
+        {"render", "example:110", "--out", "a.png", "--paint-every", "0"},
+        {"render", "example:110", "--out", "a.png", "--until", "soon"},
+        {"render", "example:110", "--out", "a.png", "--until", "-5"},
     };
     for (const auto& args : cases) {
         Result r = cli(args);
@@ -85,6 +88,63 @@ TEST_F(RenderCli, NumberedFramesAccumulateTrails) {
     EXPECT_GT(lit, 0);
     EXPECT_EQ(kept, lit);
     EXPECT_GT(litLast, lit);
+}
+
+// Lit pixels away from the status display (whose figures change).
+struct LitCount {
+    int lit = 0, litInBoth = 0;
+};
+LitCount compareLit(const render::Surface& a, const render::Surface& b) {
+    LitCount c;
+    for (int y = 10; y < a.height() - 30; ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const bool inA = a.pixel(x, y) != 0xFF000000u, inB = b.pixel(x, y) != 0xFF000000u;
+            c.lit += inB;
+            c.litInBoth += inA && inB;
+        }
+    }
+    return c;
+}
+
+bool samePixels(const render::Surface& a, const render::Surface& b) {
+    if (a.width() != b.width() || a.height() != b.height()) return false;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) return false;
+    return true;
+}
+
+TEST_F(RenderCli, UntilStepsToTheTimeAndPaintEveryLetsTrailsAccumulate) {
+    // 230 days of the geocentric solar system (time step 100 s).
+    ASSERT_EQ(cli({"render", "example:130", "--until", "2e7", "--out", path("until.png")}).status, EXIT_DONE);
+    ASSERT_EQ(cli({"render", "example:130", "--steps", "200000", "--out", path("steps.png")}).status, EXIT_DONE);
+    EXPECT_TRUE(samePixels(read("until.png"), read("steps.png")));
+
+    Result trail = cli({"render", "example:130", "--until", "2e7", "--paint-every", "1000", "--out", path("trail.png")});
+    ASSERT_EQ(trail.status, EXIT_DONE) << trail.err;
+    EXPECT_EQ(trail.out, path("trail.png") + "\n");  // one picture, the last frame
+    const render::Surface last = read("until.png"), trails = read("trail.png");
+    const LitCount bodies = compareLit(last, last), both = compareLit(last, trails);
+    EXPECT_GT(bodies.lit, 0);
+    EXPECT_EQ(both.litInBoth, bodies.lit);  // the bodies where they end, and their paths
+    EXPECT_GT(both.lit, 20 * bodies.lit);
+
+    // Without trails each frame clears the last: the same picture.
+    ASSERT_EQ(cli({"render", "example:110", "--until", "1e6", "--paint-every", "100", "--out", path("a.png")}).status,
+              EXIT_DONE);
+    ASSERT_EQ(cli({"render", "example:110", "--until", "1e6", "--out", path("b.png")}).status, EXIT_DONE);
+    EXPECT_TRUE(samePixels(read("a.png"), read("b.png")));
+}
+
+TEST_F(RenderCli, AnUntilTheTimeCannotReachIsReported) {
+    // So far out a step of one second no longer moves the time.
+    std::ofstream(path("far.nbx")) << "[OBJECTS_N]=2\n[OBJECT_1_MASS]=1.e+003\n[OBJECT_2_MASS]=1.e+003\n"
+                                      "[OBJECT_2_X]=5.e+008\n[SIMULATION_TIME_STEP]=1.e+000\n"
+                                      "[SIMULATION_TIME]=1.e+020\n";
+    Result r = cli({"render", path("far.nbx"), "--until", "2e20", "--out", path("far.png")});
+    EXPECT_EQ(r.status, EXIT_STUCK);
+    EXPECT_NE(r.err.find("--until 2e20 cannot be reached"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir_ / "far.png"));
 }
 
 TEST_F(RenderCli, FileProblemsAndCollisions) {

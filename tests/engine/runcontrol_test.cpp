@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 namespace vantor {
@@ -205,6 +206,151 @@ TEST(RunControl, ARunThatMovedTheTimeMarksTheSceneryModified) {
         w.sceneryModified = c.modifiedBefore;
         EXPECT_EQ(markModifiedIfTimeMoved(w, c.start), c.newlyMarked) << c.start << " -> " << c.now;
         EXPECT_EQ(w.sceneryModified, c.modifiedAfter) << c.start << " -> " << c.now;
+    }
+}
+
+// ---- Speed limit -----------------------------------------------------------
+
+// Frames of uneven length, as a busy desktop gives them: the steps taken add
+// up to the limit's rate over the whole time, less than one step off.
+TEST(SpeedLimit, StepsAddUpToTheLimitWhateverTheFrameTimes) {
+    const struct { double limit, timeStep; } cases[] = {
+        {86400, 100},     // a day per second of the solar system: 864 steps/s
+        {3600, 10},       // an hour per second of Star dust 1
+        {31536000, 1e3},  // a year per second of a planetary disc
+        {3600, 1e4},      // fewer steps than frames: most frames take none
+    };
+    const double frames[] = {0.016, 0.007, 0.033, 0.020, 0.001, 0.050, 0.017};
+    for (auto c : cases) {
+        SCOPED_TRACE(testing::Message() << c.limit << " s/s with steps of " << c.timeStep << " s");
+        double carry = 0, real = 0;
+        long long steps = 0;
+        for (int k = 0; k < 7000; ++k) {
+            const double frame = frames[k % 7];
+            const LimitedBatch b = limitedBatch(c.limit, c.timeStep, frame, carry, 500000);
+            ASSERT_TRUE(b.held);
+            ASSERT_GE(b.carry, 0);
+            ASSERT_LT(b.carry, 1);
+            carry = b.carry;
+            steps += b.steps;
+            real += frame;
+        }
+        // Never ahead of the limit, and behind it by less than the step
+        // still being carried (the sums of frame times round a little).
+        const double due = c.limit / c.timeStep * real;
+        EXPECT_LE(static_cast<double>(steps), due + 1e-6);
+        EXPECT_GT(static_cast<double>(steps), due - 1 - 1e-6);
+    }
+}
+
+TEST(SpeedLimit, AStepOwedOverManyFramesComesWhenItIsDue) {
+    // 1/32 of a step per frame, exact in binary: the 32nd frame takes it.
+    double carry = 0;
+    for (int frame = 1; frame <= 64; ++frame) {
+        const LimitedBatch b = limitedBatch(3600, 3600 * 16, 0.5, carry, 5);
+        EXPECT_EQ(b.steps, frame % 32 == 0 ? 1 : 0) << frame;
+        EXPECT_TRUE(b.held);
+        carry = b.carry;
+    }
+}
+
+TEST(SpeedLimit, OffOrUnreachableTakesTheWholeBatchAndOwesNothing) {
+    const struct {
+        const char* why;
+        double limit, timeStep, real, carry;
+    } cases[] = {
+        {"off", 0, 100, 0.02, 0.5},
+        {"negative limit", -86400, 100, 0.02, 0},
+        {"limit not a number", std::nan(""), 100, 0.02, 0},
+        {"infinite limit", std::numeric_limits<double>::infinity(), 100, 0.02, 0},
+        {"time step 0", 86400, 0, 0.02, 0},
+        {"time step not a number", 86400, std::nan(""), 0.02, 0},
+        // The machine cannot keep up (or the window was stalled for a
+        // minute): a whole batch, and no debt to race through afterwards.
+        {"slower than the limit", 31536000, 10, 0.02, 0.9},
+        {"after a stall", 86400, 100, 60, 0},
+    };
+    for (auto c : cases) {
+        const LimitedBatch b = limitedBatch(c.limit, c.timeStep, c.real, c.carry, 40);
+        EXPECT_EQ(b.steps, 40) << c.why;
+        EXPECT_EQ(b.carry, 0) << c.why;
+        EXPECT_FALSE(b.held) << c.why;
+    }
+    // Back under the limit, the next batch owes only its own frame's steps.
+    const LimitedBatch next = limitedBatch(86400, 100, 0.02, 0, 40);
+    EXPECT_EQ(next.steps, 17);
+    EXPECT_NEAR(next.carry, 0.28, 1e-9);
+}
+
+TEST(SpeedLimit, TimeThatRunsBackwardsOrACorruptCarryOwesNoSteps) {
+    for (double real : {-1.0, std::nan("")}) {
+        const LimitedBatch b = limitedBatch(86400, 100, real, 0.25, 40);
+        EXPECT_EQ(b.steps, 0);
+        EXPECT_EQ(b.carry, 0.25);
+    }
+    for (double carry : {-3.0, 7.0, std::nan("")}) {
+        const LimitedBatch b = limitedBatch(86400, 100, 0.02, carry, 40);
+        EXPECT_EQ(b.steps, 17) << carry;
+        EXPECT_LT(b.carry, 1) << carry;
+    }
+}
+
+// A second in which the limit cut every batch short keeps the batch size; one
+// batch that ran full (the run loop clears the mark) lets it adapt. Each
+// measurement starts the next second marked again while a limit is set.
+TEST(SpeedLimit, FrameRateAdaptationWaitsWhileTheLimitHolds) {
+    World w;
+    w.FPS_DESIRED = 50;
+    w.stepsPerFrame = 40;
+    w.simulationRunning = 1;
+    w.speedLimit = 86400;
+    measureFpsAndAdapt(w, 1.0);  // primes
+    EXPECT_EQ(w.speedLimitHeld, 1);
+    w.frameCounter = 100;
+    measureFpsAndAdapt(w, 1.0);
+    EXPECT_EQ(w.measuredFps, 100);
+    EXPECT_EQ(w.stepsPerFrame, 40);
+    EXPECT_EQ(w.speedLimitHeld, 1);
+    w.speedLimitHeld = 0;  // a batch ran full
+    w.frameCounter = 100;
+    measureFpsAndAdapt(w, 1.0);
+    EXPECT_EQ(w.stepsPerFrame, 80);
+    EXPECT_EQ(w.speedLimitHeld, 1);
+    // Without a limit (switched off since the last measurement) the mark
+    // counts for nothing, and none is set.
+    w.speedLimit = 0;
+    w.frameCounter = 100;
+    measureFpsAndAdapt(w, 1.0);
+    EXPECT_EQ(w.stepsPerFrame, 160);
+    EXPECT_EQ(w.speedLimitHeld, 0);
+}
+
+TEST(SpeedLimit, TextsReadAndShown) {
+    const struct { const char* typed; double limit; } read[] = {
+        {"1 day/s", 86400}, {"12 h", 43200}, {"3 weeks per second", 1814400}, {"1 month/s", 2628000},
+        {"  1 YEAR/S ", 31536000}, {"5000", 5000}, {"2.5 hours/s", 9000}, {"90 min per s", 5400},
+        {"1d", 86400}, {"1e3 s/s", 1000}, {"off", 0}, {"Off", 0}, {"", 0}, {"0", 0},
+    };
+    for (auto r : read) {
+        double limit = -1;
+        EXPECT_TRUE(parseSpeedLimit(r.typed, limit)) << r.typed;
+        EXPECT_EQ(limit, r.limit) << r.typed;
+    }
+    for (const char* bad : {"fast", "-1 day/s", "1 fortnight", "day/s", "1e400 s", "nan", "inf", "1 day/h", "1,5 d"}) {
+        double limit = 86400;
+        EXPECT_FALSE(parseSpeedLimit(bad, limit)) << bad;
+        EXPECT_EQ(limit, 86400) << bad;
+    }
+    const struct { double limit; const char* shown; } shown[] = {
+        {0, "Off"}, {-5, "Off"}, {3600, "1 hour/s"}, {86400, "1 day/s"}, {604800, "1 week/s"},
+        {2628000, "1 month/s"}, {31536000, "1 year/s"}, {9000, "2.5 hours/s"}, {90, "1.5 min/s"},
+        {30, "30 s/s"}, {0.5, "0.5 s/s"}, {31536000000.0, "1000 years/s"}, {1814400, "3 weeks/s"},
+    };
+    for (auto s : shown) EXPECT_EQ(speedLimitText(s.limit), s.shown) << s.limit;
+    for (double preset : SPEED_LIMIT_PRESETS) {
+        double limit = 0;
+        EXPECT_TRUE(parseSpeedLimit(speedLimitText(preset), limit));
+        EXPECT_EQ(limit, preset);
     }
 }
 
