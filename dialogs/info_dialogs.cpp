@@ -16,6 +16,7 @@
 #include "benchmark/scores.h"
 #include "benchmark/submission.h"
 #include "dialogs/context.h"
+#include "dialogs/field_fit.h"
 #include "dialogs/two_step_keys.h"
 #include "dialogs/world_text.h"
 #include "engine/world.h"
@@ -177,6 +178,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
         e->setObjectName(id);
         e->setReadOnly(true);
         e->setAlignment(Qt::AlignCenter);
+        fitToShow(e, text);
+        e->setCursorPosition(0);
         return e;
     };
     auto* icon = new QLabel(this);

@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+#include "dialogs/field_fit.h"
+
 namespace vantor {
 
 SpinField::SpinField(QWidget* parent) : QAbstractSpinBox(parent) {
@@ -11,6 +13,7 @@ SpinField::SpinField(QWidget* parent) : QAbstractSpinBox(parent) {
     setKeyboardTracking(true);
     setAccelerated(false);
     lineEdit()->setTextMargins(4, 0, 4, 0);
+    showStartOf(lineEdit());
 }
 
 QString SpinField::value() const { return lineEdit()->text(); }

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "dialogs/context.h"
+#include "dialogs/field_fit.h"
 #include "dialogs/settings_widgets.h"
 #include "dialogs/two_step_keys.h"
 #include "dialogs/world_text.h"
@@ -41,14 +42,15 @@ QLineEdit* makeEdit(QWidget* parent, const char* id) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(id);
     edit->setAlignment(Qt::AlignRight);
-    edit->setMinimumWidth(190);
+    fitToReal(edit);
+    showStartOf(edit);
     return edit;
 }
 
 ViewSpinField* makeSpin(QWidget* parent, const char* id) {
     auto* spin = new ViewSpinField(parent);
     spin->setObjectName(id);
-    spin->setMinimumWidth(190);
+    fitToReal(spin);
     return spin;
 }
 
