@@ -5,6 +5,7 @@
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QStyleOptionSpinBox>
@@ -141,6 +142,22 @@ void fitToDigits(QWidget* field, int digits) {
 
 void showStartOf(QLineEdit* edit) {
     if (edit) new StartShown(edit);
+}
+
+void setFieldReadOnly(QWidget* field, bool readOnly) {
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(field)) spin->setReadOnly(readOnly);
+    else if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->setReadOnly(readOnly);
+    else if (auto* text = qobject_cast<QPlainTextEdit*>(field)) text->setReadOnly(readOnly);
+    else return;
+    // Only the text's background is set; every other colour follows the
+    // dialog, and an editable field gets its own colours back.
+    QPalette look;
+    if (readOnly) {
+        const QPalette& present = field->palette();
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            look.setBrush(group, QPalette::Base, present.brush(group, QPalette::Window));
+    }
+    field->setPalette(look);
 }
 
 }  // namespace vantor

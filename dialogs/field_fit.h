@@ -1,6 +1,6 @@
 // Number fields sized from their own font, so that the longest number they
 // hold shows whole; a text wider than its field shows its start, never only
-// its end.
+// its end; read-only fields look read-only.
 #pragma once
 
 #include <QString>
@@ -31,5 +31,10 @@ void fitToDigits(QWidget* field, int digits);
 // A line edit whose text is set from outside, or left by the focus, shows
 // the text's start when the text is wider than the field. Once per field.
 void showStartOf(QLineEdit* edit);
+
+// Makes a line edit, spin field or multi-line text read-only or editable,
+// with the window's colour behind a read-only text; the text stays
+// selectable either way.
+void setFieldReadOnly(QWidget* field, bool readOnly);
 
 }  // namespace vantor

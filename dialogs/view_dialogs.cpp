@@ -185,11 +185,10 @@ double ViewSettingsDialog::readNumber(QWidget* field, double old) const {
 
 void ViewSettingsDialog::setEditable(QWidget* field, bool editable) {
     // Runs with every frame of a run: only real changes touch the widget.
-    if (auto* spin = qobject_cast<QAbstractSpinBox*>(field)) {
-        if (spin->isReadOnly() == editable) spin->setReadOnly(!editable);
-    } else if (auto* edit = qobject_cast<QLineEdit*>(field)) {
-        if (edit->isReadOnly() == editable) edit->setReadOnly(!editable);
-    }
+    auto* spin = qobject_cast<QAbstractSpinBox*>(field);
+    auto* edit = qobject_cast<QLineEdit*>(field);
+    if ((spin && spin->isReadOnly() == editable) || (edit && edit->isReadOnly() == editable))
+        setFieldReadOnly(field, !editable);
 }
 
 void ViewSettingsDialog::fill(bool force) {

@@ -1,8 +1,10 @@
 // The dialogs' number fields looked at as a person would, at the size the
 // dialogs open at: a full-precision value shows whole, minus sign and
-// exponent included; a text too long for its field shows its start.
+// exponent included; a text too long for its field shows its start; and a
+// read-only field looks read-only while its text can still be selected.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <memory>
 
@@ -50,6 +52,32 @@ QStringList idsFrom(int first, int last) {
     QStringList ids;
     for (int id = first; id <= last; ++id) ids << QString::number(id);
     return ids;
+}
+
+// The colour behind the text, from what the field draws: at the left inner
+// edge of a right-aligned or short text, at the bottom right of a page.
+QColor backgroundOf(QWidget* f) {
+    if (auto* page = qobject_cast<QPlainTextEdit*>(f)) {
+        const QImage image = page->viewport()->grab().toImage();
+        return image.pixelColor(image.width() - 3, image.height() - 3);
+    }
+    QLineEdit* edit = settings_test::editOf(f);
+    const QImage image = edit->grab().toImage();
+    return image.pixelColor(edit->hasFrame() ? 3 : 1, image.height() / 2);
+}
+
+bool looksReadOnly(QWidget* f) { return backgroundOf(f) == f->window()->palette().color(QPalette::Window); }
+
+// A person can still select a read-only text: a double click takes a word.
+bool selectable(QWidget* f) {
+    if (auto* page = qobject_cast<QPlainTextEdit*>(f)) {
+        QTest::mouseDClick(page->viewport(), Qt::LeftButton, {}, QPoint(8, 8));
+        return page->textCursor().hasSelection();
+    }
+    QLineEdit* edit = settings_test::editOf(f);
+    edit->deselect();
+    QTest::mouseDClick(edit, Qt::LeftButton, {}, QPoint(edit->width() / 2, edit->height() / 2));
+    return edit->hasSelectedText();
 }
 
 }  // namespace
@@ -220,6 +248,41 @@ private slots:
         typeInto(seconds, "987654321");
         QCOMPARE(settings_test::text(seconds), QString("987654321"));
         QVERIFY(showsWhole(seconds));
+        dialog->close();
+    }
+
+    // Mode 1 follows an object: every number shows but none can be typed.
+    void viewpointReadOnlyFieldsLookIt() {
+        QVERIFY(settings_test::openExample(w(), "Solar_system-heliocentric.nbx"));
+        world().VIEWPOINT_MODE = 1;
+        world().VIEWPOINT_OBJECT = 2;
+        auto* dialog = openModeless<ViewpointDialog>(cmd::Viewpoint);
+        QVERIFY(dialog);
+        const QStringList all = {"1014", "1041", "1042", "1043", "1008", "1009", "1010"};
+        for (const QString& id : all) {
+            QVERIFY2(looksReadOnly(field(dialog, id)), qPrintable(id));
+            QVERIFY2(selectable(field(dialog, id)), qPrintable(id));
+        }
+        dialog->modeList()->setCurrentIndex(0);  // distance and angles editable again
+        for (const QString& id : all) {
+            const bool editable = !QStringList{"1008", "1009", "1010"}.contains(id);
+            QVERIFY2(looksReadOnly(field(dialog, id)) != editable, qPrintable(id));
+        }
+        dialog->close();
+    }
+
+    void sceneryInfoLooksReadOnlyUntilEditingIsOn() {
+        QVERIFY(settings_test::openExample(w(), "Solar_system-heliocentric.nbx"));
+        auto* dialog = openModeless<SceneryInfoDialog>(cmd::SceneryInfo);
+        QVERIFY(dialog);
+        QWidget* name = field(dialog, "1017");
+        QWidget* description = field(dialog, "1092");
+        for (QWidget* f : {name, description}) {
+            QVERIFY2(looksReadOnly(f), qPrintable(f->objectName()));
+            QVERIFY2(selectable(f), qPrintable(f->objectName()));
+        }
+        dialog->findChild<QCheckBox*>("1093")->click();
+        for (QWidget* f : {name, description}) QVERIFY2(!looksReadOnly(f), qPrintable(f->objectName()));
         dialog->close();
     }
 };
