@@ -88,7 +88,8 @@ public:
     void autostopAction();
     void updateStatusLine(const QString* text = nullptr);
     void refreshToolbar();
-    void applyToolbarFields();
+    // Enter in a toolbar field: that field's value into its setting.
+    void applyToolbarField(int fieldId);
     void spinToolbarField(int fieldId, int direction);
     void toggleFullscreen();
 
@@ -115,6 +116,10 @@ private:
     void createActions();
     void createMenus();
     void createToolbars();
+    // The field shows its setting's stored value.
+    void showToolbarField(int id);
+    // The toolbar field that has the focus, or 0.
+    int focusedToolbarField() const;
     void createStatusBar();
     void createTimers();
     QAction* makeAction(int id, const QString& text, const QString& icon = {}, const QString& tip = {});
