@@ -222,10 +222,11 @@ void MainWindow::onCommand(int id) {
             break;
         }
         case cmd::Website: dialogs::openInBrowser(QUrl(kWebSite), activeWindow(), "Vantor Website"); break;
-        case cmd::ApplyToolbarFields: applyToolbarFields(); break;
+        case cmd::ApplyToolbarFields: applyToolbarField(focusedToolbarField()); break;
         case cmd::FocusView:
-            refreshToolbar();
+            // Once the field has lost the focus it shows the stored value.
             viewWidget_->setFocus();
+            refreshToolbar();
             break;
         case cmd::ObjectToOrigin: objectToOrigin(); break;
         default:
@@ -531,25 +532,31 @@ void MainWindow::showContextMenu(QPoint global) {
     contextMenu_->popup(global);
 }
 
-void MainWindow::applyToolbarFields() {
-    if (SpinField* f = toolbarField(668)) {
+void MainWindow::applyToolbarField(int fieldId) {
+    SpinField* f = toolbarField(fieldId);
+    if (fieldId == 668 && f) {
         bool ok = false;
         long fps = f->value().trimmed().toLong(&ok);
         if (!ok) fps = 0;
         fps = std::clamp<long>(fps, 5, 1000);
         setIfChanged(world_, world_.FPS_DESIRED, static_cast<int>(fps));
-    }
-    if (SpinField* f = toolbarField(670)) {
+    } else if (fieldId == 670 && f) {
         const double step = parseReal(f->value().left(50).toLatin1().constData());
         setIfChanged(world_, world_.SIMULATION_TIME_STEP,
                      acceptPositiveUpTo(world_.SIMULATION_TIME_STEP, step, 1e10));
-    }
-    if (SpinField* f = toolbarField(671)) {
+    } else if (fieldId == 671 && f) {
         const double step = parseReal(f->value().left(50).toLatin1().constData());
         setIfChanged(world_, world_.VIEW_ROTATING_STEP, acceptPositiveUpTo(world_.VIEW_ROTATING_STEP, step, 10));
     }
     viewWidget_->setFocus();
     refreshMenus();
+}
+
+int MainWindow::focusedToolbarField() const {
+    for (const auto& [id, field] : fields_) {
+        if (field->hasFocus()) return id;
+    }
+    return 0;
 }
 
 void MainWindow::spinToolbarField(int fieldId, int direction) {
@@ -567,8 +574,9 @@ void MainWindow::spinToolbarField(int fieldId, int direction) {
         world_.VIEW_ROTATING_STEP =
             acceptPositiveUpTo(world_.VIEW_ROTATING_STEP, world_.VIEW_ROTATING_STEP * factor, 10);
     }
-    // A spin does not mark the scenery modified; the field shows the value.
-    if (SpinField* f = toolbarField(fieldId)) f->clearFocus();
+    // A spin does not mark the scenery modified. The field shows the value
+    // at once, also while it has the focus (a held arrow, the Up key).
+    showToolbarField(fieldId);
     refreshToolbar();
 }
 

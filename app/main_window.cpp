@@ -18,6 +18,8 @@
 #include "app/view_widget.h"
 #include "dialogs/command_ids.h"
 #include "dialogs/dialog_placement.h"
+#include "dialogs/field_fit.h"
+#include "dialogs/settings_widgets.h"
 #include "dialogs/spin_field.h"
 #include "engine/runcontrol.h"
 #include "render/camera.h"
@@ -357,33 +359,50 @@ void MainWindow::createToolbars() {
     fieldsBar_->setObjectName("fields");
     fieldsBar_->setMovable(false);
     fieldsBar_->setIconSize(QSize(16, 16));
-    fieldsBar_->setStyleSheet(toolbar_->styleSheet());
+    // Tighter still than the buttons' row: the three fields with all their
+    // digits and the units must fit above a 600-pixel view.
+    fieldsBar_->setStyleSheet("QToolBar { spacing: 0px; padding: 0px; } QToolButton { padding: 0px; margin: 0px; }");
     struct FieldSpec {
         int command;
         const char* icon;
         const char* tip;
         int id;
-        int width;
         const char* unit;
     };
     const FieldSpec specs[] = {
-        {cmd::TimeStep, "time_step", "Simulation time step", 670, 175, "sec."},
-        {cmd::FramesPerSecond, "fps", "Frames per second", 668, 65, "FPS"},
-        {cmd::RotatingStep, "rotating_step", "Rotating step", 671, 175, "deg."},
+        {cmd::TimeStep, "time_step", "Simulation time step", 670, "sec."},
+        {cmd::FramesPerSecond, "fps", "Frames per second", 668, "FPS"},
+        {cmd::RotatingStep, "rotating_step", "Rotating step", 671, "deg."},
     };
     for (const FieldSpec& f : specs) {
         fieldsBar_->addAction(makeAction(f.command, {}, f.icon, f.tip));
-        auto* field = new SpinField(fieldsBar_);
+        SpinField* field = f.id == 668 ? new DigitSpinField(fieldsBar_) : new SpinField(fieldsBar_);
         field->setObjectName(QString::number(f.id));
-        field->setFixedWidth(f.width);
+        // The wheel steps a field without taking the keys from the view.
+        field->setFocusPolicy(Qt::StrongFocus);
+        // Wide enough for the longest value each holds (four digits, or a
+        // positive real with all its digits), so that the row is tight around
+        // the text; a narrow window takes its room from the fields, whose
+        // texts then show their starts.
+        field->setTextMargin(0);
+        field->ensurePolished();
+        const QFontMetrics metrics(field->font());
+        field->setPreferredWidth(
+            widthToShow(field, f.id == 668 ? digitSample(metrics, 4) : fullPrecisionSample(metrics, false)));
+        field->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         if (f.id != 668) field->setMaxLength(50);
         const int id = f.id;
         field->onStep = [this, id](int direction) { spinToolbarField(id, direction); };
-        connect(field, &SpinField::enterPressed, this, [this] { onCommand(cmd::ApplyToolbarFields); });
+        connect(field, &SpinField::enterPressed, this, [this, id] { applyToolbarField(id); });
         connect(field, &SpinField::escapePressed, this, [this] { onCommand(cmd::FocusView); });
+        // An arrow clicked or held hands the keys back to the view when let go.
+        connect(field, &SpinField::arrowReleased, this, [this] { onCommand(cmd::FocusView); });
+        // Typing left behind is dropped, so that no later Enter takes it.
+        connect(field, &SpinField::focusLeft, this, [this, id] { showToolbarField(id); });
         fields_[f.id] = field;
         fieldsBar_->addWidget(field);
-        auto* unit = new QLabel(QString(" ") + f.unit + " ", fieldsBar_);
+        auto* unit = new QLabel(f.unit, fieldsBar_);
+        unit->setContentsMargins(1, 0, 2, 0);
         fieldsBar_->addWidget(unit);
     }
 }
@@ -485,11 +504,17 @@ void MainWindow::refreshToolbar() {
     start->setToolTip(world_.simulationRunning ? "Pause simulation" : "Start simulation");
     start->setIcon(world_.simulationRunning ? pauseIcon_ : startIcon_);
     // The fields show the stored values; a value being typed is replaced.
-    if (SpinField* f = toolbarField(668); f && !f->hasFocus()) f->setValue(QString::number(world_.FPS_DESIRED));
-    if (SpinField* f = toolbarField(670); f && !f->hasFocus())
-        f->setValue(QString::fromStdString(formatReal(world_.SIMULATION_TIME_STEP, 50)));
-    if (SpinField* f = toolbarField(671); f && !f->hasFocus())
-        f->setValue(QString::fromStdString(formatReal(world_.VIEW_ROTATING_STEP, 50)));
+    for (const auto& [id, field] : fields_) {
+        if (!field->hasFocus()) showToolbarField(id);
+    }
+}
+
+void MainWindow::showToolbarField(int id) {
+    SpinField* f = toolbarField(id);
+    if (!f) return;
+    if (id == 668) f->setValue(QString::number(world_.FPS_DESIRED));
+    else if (id == 670) f->setValue(QString::fromStdString(formatReal(world_.SIMULATION_TIME_STEP, 50)));
+    else if (id == 671) f->setValue(QString::fromStdString(formatReal(world_.VIEW_ROTATING_STEP, 50)));
 }
 
 void MainWindow::fitMainWindow() {

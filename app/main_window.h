@@ -93,7 +93,8 @@ public:
     void autostopAction();
     void updateStatusLine(const QString* text = nullptr);
     void refreshToolbar();
-    void applyToolbarFields();
+    // Enter in a toolbar field: that field's value into its setting.
+    void applyToolbarField(int fieldId);
     void spinToolbarField(int fieldId, int direction);
     void toggleFullscreen();
     // File > Record video... (app/video_command.cpp): starts or ends the
@@ -129,6 +130,10 @@ private:
     void createActions();
     void createMenus();
     void createToolbars();
+    // The field shows its setting's stored value.
+    void showToolbarField(int id);
+    // The toolbar field that has the focus, or 0.
+    int focusedToolbarField() const;
     void createStatusBar();
     void createTimers();
     QAction* makeAction(int id, const QString& text, const QString& icon = {}, const QString& tip = {});

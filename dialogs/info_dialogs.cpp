@@ -16,6 +16,7 @@
 #include "benchmark/scores.h"
 #include "benchmark/submission.h"
 #include "dialogs/context.h"
+#include "dialogs/field_fit.h"
 #include "dialogs/two_step_keys.h"
 #include "dialogs/world_text.h"
 #include "engine/world.h"
@@ -97,8 +98,8 @@ void SceneryInfoDialog::fillSceneryInfo() {
     const World& w = app_.world();
     name_->setMaxLength(kInfoTextLimit);
     editing_->setChecked(false);
-    name_->setReadOnly(true);
-    description_->setReadOnly(true);
+    setFieldReadOnly(name_, true);
+    setFieldReadOnly(description_, true);
     name_->setText(fromWorldText(w.SCENERY_NAME));
     shownDescription_ = descriptionForShow(w.SCENERY_DESCRIPTION);
     description_->setPlainText(shownDescription_);
@@ -106,8 +107,8 @@ void SceneryInfoDialog::fillSceneryInfo() {
 
 void SceneryInfoDialog::updateInfoEditState() {
     const bool editable = editing_->isChecked();
-    name_->setReadOnly(!editable);
-    description_->setReadOnly(!editable);
+    setFieldReadOnly(name_, !editable);
+    setFieldReadOnly(description_, !editable);
 }
 
 bool SceneryInfoDialog::focusOnDialogOr(std::initializer_list<const QWidget*> buttons) const {
@@ -175,8 +176,10 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     auto readOnly = [this](const QString& id, const QString& text) {
         auto* e = new QLineEdit(text, this);
         e->setObjectName(id);
-        e->setReadOnly(true);
+        setFieldReadOnly(e, true);
         e->setAlignment(Qt::AlignCenter);
+        fitToShow(e, text);
+        e->setCursorPosition(0);
         return e;
     };
     auto* icon = new QLabel(this);

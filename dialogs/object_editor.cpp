@@ -15,6 +15,7 @@
 #include "dialogs/context.h"
 #include "dialogs/dialog_keys.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/field_fit.h"
 #include "dialogs/object_lists.h"
 #include "dialogs/run_hold.h"
 #include "dialogs/world_text.h"
@@ -71,7 +72,11 @@ ObjectEditorDialog::ObjectEditorDialog(AppContext& app, bool atSelected, QWidget
     name_ = makeField(this, 1017);
     name_->setMaxLength(static_cast<int>(dialogs::EDITOR_TEXT_MAX));
     limitToWorldText(name_);
-    for (int k = 0; k < 8; ++k) numbers_[k] = makeField(this, 1006 + k);
+    for (int k = 0; k < 8; ++k) {
+        numbers_[k] = makeField(this, 1006 + k);
+        fitToReal(numbers_[k]);
+        showStartOf(numbers_[k]);
+    }
     auto* byteValidator = new QRegularExpressionValidator(QRegularExpression("[0-9]*"), this);
     for (int k = 0; k < 3; ++k) {
         colour_[k] = makeField(this, 1014 + k);

@@ -17,6 +17,7 @@
 #include "dialogs/context.h"
 #include "dialogs/dialog_keys.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/field_fit.h"
 #include "dialogs/field_text.h"
 #include "dialogs/object_lists.h"
 #include "dialogs/randomizer_model.h"
@@ -58,6 +59,10 @@ ObjectRandomizerDialog::ObjectRandomizerDialog(AppContext& app, QWidget* parent)
     for (int k = 0; k < 8; ++k) {
         from_[k] = makeField(this, fromIds[k]);
         to_[k] = makeField(this, toIds[k]);
+        for (QLineEdit* bound : {from_[k], to_[k]}) {
+            fitToReal(bound);
+            showStartOf(bound);
+        }
     }
     auto* byteValidator = new QRegularExpressionValidator(QRegularExpression("[0-9]*"), this);
     for (int k = 0; k < 3; ++k) {

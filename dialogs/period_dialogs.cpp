@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/context.h"
+#include "dialogs/field_fit.h"
 #include "dialogs/period_fields.h"
 #include "dialogs/settings_widgets.h"
 #include "dialogs/two_step_keys.h"
@@ -68,7 +69,7 @@ PeriodDialog::Group PeriodDialog::makeGroup(const QStringList& ids,
         auto* field = new DigitSpinField(this);
         field->setObjectName(id);
         field->setMaxLength(dialogs::PERIOD_FIELD_DIGITS);
-        field->setMinimumWidth(64);
+        fitToDigits(field, dialogs::PERIOD_FIELD_DIGITS);
         group.push_back(field);
         fields_.push_back(field);
         // Typing counts as a change, so that Apply becomes available.

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/context.h"
+#include "dialogs/field_fit.h"
 #include "dialogs/two_step_keys.h"
 #include "render/camera.h"
 #include "scenery/realtext.h"
@@ -48,6 +49,8 @@ OneValueDialog::OneValueDialog(QWidget* parent, const QString& title, const QStr
     setWindowTitle(title);
     field_ = new QLineEdit(this);
     field_->setObjectName(fieldId);
+    fitToReal(field_);
+    showStartOf(field_);
     if (withDefault) {
         default_ = new QPushButton("&Default", this);
         default_->setObjectName("3");
@@ -57,7 +60,9 @@ OneValueDialog::OneValueDialog(QWidget* parent, const QString& title, const QStr
 
 void OneValueDialog::showValue(const QString& text) {
     field_->setText(text);
-    field_->selectAll();
+    // All of it selected, from the end back to the start: a text wider than
+    // the field shows its start.
+    field_->setSelection(static_cast<int>(text.size()), -static_cast<int>(text.size()));
     field_->setFocus();
 }
 

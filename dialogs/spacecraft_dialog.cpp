@@ -17,6 +17,7 @@
 #include "dialogs/context.h"
 #include "dialogs/dialog_keys.h"
 #include "dialogs/dialog_placement.h"
+#include "dialogs/field_fit.h"
 #include "dialogs/field_text.h"
 #include "dialogs/object_editor.h"
 #include "dialogs/object_lists.h"
@@ -62,6 +63,8 @@ SpacecraftDialog::SpacecraftDialog(AppContext& app, QWidget* parent) : QDialog(p
     trackingList_->setMaxVisibleItems(20);
     thrust_ = new QLineEdit(this);
     thrust_->setObjectName("thrustMax");
+    fitToReal(thrust_, false);
+    showStartOf(thrust_);
     modeList_ = new QComboBox(this);
     modeList_->setObjectName("trackingMode");
     modeList_->addItems({"None", "Center of Mass", "Object"});

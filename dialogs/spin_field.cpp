@@ -2,6 +2,11 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
+
+#include "dialogs/field_fit.h"
 
 namespace vantor {
 
@@ -11,6 +16,7 @@ SpinField::SpinField(QWidget* parent) : QAbstractSpinBox(parent) {
     setKeyboardTracking(true);
     setAccelerated(false);
     lineEdit()->setTextMargins(4, 0, 4, 0);
+    showStartOf(lineEdit());
 }
 
 QString SpinField::value() const { return lineEdit()->text(); }
@@ -20,6 +26,19 @@ void SpinField::setValue(const QString& text) {
 }
 
 void SpinField::setMaxLength(int length) { lineEdit()->setMaxLength(length); }
+
+void SpinField::setTextMargin(int pixels) { lineEdit()->setTextMargins(pixels, 0, pixels, 0); }
+
+void SpinField::setPreferredWidth(int width) {
+    preferredWidth_ = width;
+    updateGeometry();
+}
+
+QSize SpinField::sizeHint() const {
+    QSize hint = QAbstractSpinBox::sizeHint();
+    if (preferredWidth_ > 0) hint.setWidth(preferredWidth_);
+    return hint;
+}
 
 void SpinField::stepBy(int steps) {
     if (!onStep || steps == 0) return;
@@ -48,6 +67,30 @@ void SpinField::keyPressEvent(QKeyEvent* event) {
         default:
             QAbstractSpinBox::keyPressEvent(event);
     }
+}
+
+void SpinField::mousePressEvent(QMouseEvent* event) {
+    QStyleOptionSpinBox option;
+    initStyleOption(&option);
+    option.subControls = QStyle::SC_All;
+    const QStyle::SubControl hit =
+        style()->hitTestComplexControl(QStyle::CC_SpinBox, &option, event->position().toPoint(), this);
+    arrowPressed_ = event->button() == Qt::LeftButton && (hit == QStyle::SC_SpinBoxUp || hit == QStyle::SC_SpinBoxDown);
+    // The base steps once and keeps stepping while the arrow is held.
+    QAbstractSpinBox::mousePressEvent(event);
+}
+
+void SpinField::mouseReleaseEvent(QMouseEvent* event) {
+    QAbstractSpinBox::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && arrowPressed_) {
+        arrowPressed_ = false;
+        emit arrowReleased();
+    }
+}
+
+void SpinField::focusOutEvent(QFocusEvent* event) {
+    QAbstractSpinBox::focusOutEvent(event);
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason) emit focusLeft();
 }
 
 }  // namespace vantor

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "dialogs/context.h"
+#include "dialogs/field_fit.h"
 #include "dialogs/settings_widgets.h"
 #include "dialogs/two_step_keys.h"
 #include "dialogs/world_text.h"
@@ -41,14 +42,15 @@ QLineEdit* makeEdit(QWidget* parent, const char* id) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(id);
     edit->setAlignment(Qt::AlignRight);
-    edit->setMinimumWidth(190);
+    fitToReal(edit);
+    showStartOf(edit);
     return edit;
 }
 
 ViewSpinField* makeSpin(QWidget* parent, const char* id) {
     auto* spin = new ViewSpinField(parent);
     spin->setObjectName(id);
-    spin->setMinimumWidth(190);
+    fitToReal(spin);
     return spin;
 }
 
@@ -183,11 +185,10 @@ double ViewSettingsDialog::readNumber(QWidget* field, double old) const {
 
 void ViewSettingsDialog::setEditable(QWidget* field, bool editable) {
     // Runs with every frame of a run: only real changes touch the widget.
-    if (auto* spin = qobject_cast<QAbstractSpinBox*>(field)) {
-        if (spin->isReadOnly() == editable) spin->setReadOnly(!editable);
-    } else if (auto* edit = qobject_cast<QLineEdit*>(field)) {
-        if (edit->isReadOnly() == editable) edit->setReadOnly(!editable);
-    }
+    auto* spin = qobject_cast<QAbstractSpinBox*>(field);
+    auto* edit = qobject_cast<QLineEdit*>(field);
+    if ((spin && spin->isReadOnly() == editable) || (edit && edit->isReadOnly() == editable))
+        setFieldReadOnly(field, !editable);
 }
 
 void ViewSettingsDialog::fill(bool force) {
