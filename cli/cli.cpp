@@ -35,6 +35,9 @@ const char* const kHelp =
     "    --threads W         Compute with W worker threads (1 up to the number chosen for the scenery).\n"
     "    --out FILE          Save the result as a scenery file.\n"
     "    --quiet             Print no summary.\n"
+    "    --diagnostics FILE.csv  Write the energies, momentum and angular momentum as CSV: a row before\n"
+    "                        the first step, every M steps (--every M; default about 100 rows) and after\n"
+    "                        the last.\n"
     "  bench               Score the computer as the benchmark dialog does (NBXMark and MaxFPS).\n"
     "    --rounds R          Rounds of runs, 1 to 100 (default 3); the best counts.\n"
     "    --seconds S         Seconds per run, above 0 and at most 3600 (default 10).\n"
@@ -42,8 +45,9 @@ const char* const kHelp =
     "    --json              Print the results as one JSON object.\n"
     "    --print-submission  Also print the address that submits the results to the project's web site.\n"
     "    --comment TEXT      A comment to send with the submission.\n"
-    "  render SCENERY      Paint frames as the program's view shows them and write them as PNG files.\n"
-    "    --out FILE.png      The picture to write.\n"
+    "  render SCENERY      Paint frames as the program's view shows them and write them as PNG files\n"
+    "                      or as one video.\n"
+    "    --out FILE.png      The picture to write; FILE.mp4, FILE.mkv or FILE.webm: one video of the frames.\n"
     "    --size WxH          Frame size in pixels (default 600x350, the program's view at start-up).\n"
     "    --steps N           Step N times before the frame.\n"
     "    --until SECONDS     Step until the simulated time reaches SECONDS before the frame.\n"
@@ -51,11 +55,13 @@ const char* const kHelp =
     "                        they do in the program (for sceneries that show trails).\n"
     "    --frames K          Write K numbered frames, FILE-0001.png and on.\n"
     "    --every M           Step M times between two numbered frames (needs --frames).\n"
+    "    --fps R             Frames per second of a video (default 30).\n"
     "  --help              Print this help.\n"
     "  --version           Print the program's version.\n"
     "\n"
     "Exit status: 0 done, 1 bad command line or an --until the time cannot reach, 2 a file that cannot be\n"
-    "read or written, 3 a run stopped by a collision, 4 a benchmark that did not complete.\n";
+    "read or written, 3 a run stopped by a collision, 4 a benchmark that did not complete; a video export\n"
+    "ended by a signal: 128 plus the signal's number.\n";
 
 }  // namespace
 

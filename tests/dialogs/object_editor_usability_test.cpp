@@ -134,8 +134,8 @@ private slots:
         QCOMPARE(w().openScenery(110, "heliocentric", false), 6);
         openEditor([](ObjectEditorDialog* d) {
             // Both boxes checked: every control takes part (and "&Apply" too).
-            QTest::mouseClick(control<QCheckBox>(d, "1088"), Qt::LeftButton);
-            QTest::mouseClick(control<QCheckBox>(d, "1089"), Qt::LeftButton);
+            control<QCheckBox>(d, "1088")->click();
+            control<QCheckBox>(d, "1089")->click();
             const QStringList expected = {"1026", "1023", "1017", "1008", "1009", "1010", "1011",
                                           "1012", "1013", "1006", "1007", "1014", "1015", "1016",
                                           "1088", "1089", "1027", "1024", "1025", "1028", "2"};
