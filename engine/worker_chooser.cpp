@@ -42,7 +42,8 @@ void WorkerChooser::stepDone(double seconds) {
     case Phase::Trial:
         trialTime_ += took;
         ++trialSteps_;
-        if (windowStep(took)) finishTrial();
+        if (windowStep(took)) finishTrial(windowTime_ / windowSteps_);
+        else if (trialTime_ - trialSteps_ * baseMean_ > kGiveUp) finishTrial(trialTime_ / trialSteps_);
         break;
     case Phase::Settled:
         settledStep(seconds);
@@ -78,12 +79,13 @@ double WorkerChooser::estimate(int count) const {
     return count < chosen_ ? current * chosen_ / count : 2 * current;
 }
 
-// The time a trial of `count` is expected to lose against the count in use.
+// The time a trial of `count` is expected to lose against the count in use:
+// a whole trial's worth, or what makes it give up.
 double WorkerChooser::trialCost(int count) const {
     const double t = estimate(count), current = estimate(chosen_);
     if (t <= 0 || current <= 0 || t <= current) return 0;
     const double warmup = t >= kCountsAtOnce ? 0 : std::max(kWarmup, t);
-    return (warmup + std::max(kWindow, t)) * (1 - current / t);
+    return std::min((warmup + std::max(kWindow, t)) * (1 - current / t), kGiveUp + t);
 }
 
 bool WorkerChooser::affordable(int count) const {
@@ -131,9 +133,10 @@ void WorkerChooser::finishBase() {
     startWindow(other, true);
 }
 
-void WorkerChooser::finishTrial() {
+// `trialMean`: the window's mean, or for a trial given up on the mean of all
+// its steps (slower than the base by construction).
+void WorkerChooser::finishTrial(double trialMean) {
     const int tried = next_;
-    const double trialMean = windowTime_ / windowSteps_;
     mean_[rungOf(tried)] = trialMean;
     spent_ += std::max(0.0, trialTime_ - trialSteps_ * baseMean_);
     const int way = tried < chosen_ ? -1 : 1;

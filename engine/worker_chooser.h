@@ -20,6 +20,10 @@ struct WorkerChooser {
     // first one alone takes kCountsAtOnce or more.
     static constexpr double kWarmup = 100e-6;
     static constexpr double kCountsAtOnce = 0.01;
+    // A trial that has lost this much against the base is over: the count
+    // tried is slower (with the other core busy, a step of two workers may
+    // wait a whole time slice of the other program).
+    static constexpr double kGiveUp = 0.002;
     // Measuring may cost this share of the run so far, plus kAllowance so
     // that a fresh scenery is compared at once.
     static constexpr double kBudget = 0.01;
@@ -75,7 +79,7 @@ private:
     void startWindow(int count, bool warm);
     bool windowStep(double seconds);
     void finishBase();
-    void finishTrial();
+    void finishTrial(double trialMean);
     void settledStep(double seconds);
 
     int limit_ = 1, chosen_ = 1, next_ = 1;

@@ -17,7 +17,9 @@ using Machine = std::function<double(int workers, double now, long step)>;
 
 struct Tally {
     std::map<int, long> stepsByCount;
+    std::map<int, long> runsByCount;  // unbroken runs of steps with one count
     long steps = 0, timed = 0;
+    int last = 0;
     double seconds = 0;  // the run's time
     double bestSeconds = 0;  // the same steps, each with the fastest count of its moment
 };
@@ -33,6 +35,8 @@ void advance(WorkerChooser& c, const Machine& machine, double duration, Tally& r
         double best = t;
         for (int w = c.limit(); w >= 1; w /= 2) best = std::min(best, machine(w, run.seconds, run.steps));
         c.stepDone(timed ? t : -1);
+        if (run.steps == 0 || workers != run.last) ++run.runsByCount[workers];
+        run.last = workers;
         ++run.stepsByCount[workers];
         ++run.steps;
         run.timed += timed ? 1 : 0;
@@ -133,6 +137,25 @@ TEST(WorkerChooser, FollowsASecondCoreThatBecomesBusyAndFreeAgain) {
     advance(c, machine, 1.1, run);  // to 7 s
     EXPECT_EQ(c.chosen(), 2) << "the free core noticed within a second";
     EXPECT_LT(run.seconds / run.bestSeconds, 1.05);
+}
+
+TEST(WorkerChooser, ATrialThatFallsFarBehindIsGivenUp) {
+    // The other core is taken: every step of two workers waits a millisecond
+    // for it. A trial stops once it has lost kGiveUp, after three steps
+    // rather than the warm-up and the four of a whole window.
+    const Machine machine = table({{1, 3e-6}, {2, 1e-3}});
+    WorkerChooser c;
+    c.reset(2);
+    Tally run;
+    advance(c, machine, 0.01, run);
+    ASSERT_EQ(c.chosen(), 1);
+    const long first = run.stepsByCount[2];  // the first comparison's base
+    advance(c, machine, 20, run);
+    const long trials = run.runsByCount[2] - 1;
+    ASSERT_GT(trials, 5);
+    EXPECT_LE(run.stepsByCount[2] - first, 3 * trials);
+    EXPECT_EQ(c.chosen(), 1);
+    EXPECT_LT(run.seconds / run.bestSeconds, 1.01);
 }
 
 TEST(WorkerChooser, ResetForgetsAndOneWorkerIsNeverTimed) {
