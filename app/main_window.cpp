@@ -476,7 +476,7 @@ void MainWindow::updateStatusLine(const QString* text) {
     // Every frame of a run comes here: rebuild the texts only when what they
     // show has changed, so that a frame allocates nothing.
     const std::array<int, 5> shown = {world_.simulationRunning, world_.INIT_OBJECTS_N, world_.OBJECTS_N,
-                                      pool_.workerCount, world_.COLLISION_COUNTER};
+                                      computingWorkers(pool_), world_.COLLISION_COUNTER};
     if (statusShown_ && *statusShown_ == shown) return;
     statusShown_ = shown;
     const std::array<std::string, 5> parts = statusRunParts(world_, pool_);

@@ -152,7 +152,10 @@ void printSummary(std::ostream& out, const World& world, const WorkerPool& pool,
         ? measuredComputerSpeed(simulated, world.SIMULATION_TIME_STEP, r.wallSeconds, world.OBJECTS_N) : 0;
     out << "MCS:                " << mcs << "\n";
     out << "Collision counter:  " << world.COLLISION_COUNTER << "\n";
-    out << "Workers:            " << pool.workerCount << "\n";
+    // The workers that computed at the end of the run.
+    out << "Workers:            " << computingWorkers(pool);
+    if (!pool.workersFixed && pool.workerCount > 1) out << " (chosen by measurement from 1 to " << pool.workerCount << ")";
+    out << "\n";
 }
 
 }  // namespace
@@ -165,11 +168,13 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     WorkerPool pool;
     if (!loadForStepping(world, pool, o.scenery, err)) return EXIT_FILE;
     if (o.threads) {
-        // As the threads dialog: 1 up to the count the partition chose.
+        // As the threads dialog: 1 up to the count the partition chose;
+        // exactly that many compute, whatever measuring would choose.
         if (*o.threads < 1 || *o.threads > pool.threadLimit) {
             return usageError(err, "--threads must be from 1 to " + std::to_string(pool.threadLimit) + " for this scenery");
         }
         pool.workerCount = static_cast<int>(*o.threads);
+        pool.workersFixed = true;
         partitionRanges(pool, world);
     }
 

@@ -16,10 +16,14 @@ namespace vantor {
 ThreadsDialog::ThreadsDialog(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
     setWindowTitle("Number of threads");
     const WorkerPool& pool = app.pool();
-    auto* text = new QLabel(QString("Max. number of threads:\t%1\nNumber of processors:\t%2\n\n"
+    // The count in use may be below the setting: the pool measures which
+    // count up to it steps this scenery faster.
+    auto* text = new QLabel(QString("Max. number of threads:\t%1\nNumber of processors:\t%2\n"
+                                    "Computing now:\t%3\n\n"
                                     "Enter desired number of computing threads:")
                                 .arg(pool.threadLimit)
-                                .arg(pool.processorCount),
+                                .arg(pool.processorCount)
+                                .arg(computingWorkers(pool)),
                             this);
     text->setObjectName("text");
     field_ = new SpinField(this);

@@ -12,6 +12,7 @@
 
 #include "engine/gather.h"
 #include "engine/integrate.h"
+#include "engine/worker_chooser.h"
 #include "platform/platform.h"
 
 namespace vantor {
@@ -106,7 +107,8 @@ constexpr int kTiledAbove = 2 * kTileColumns;
 }  // namespace
 
 struct PoolState {
-    explicit PoolState(int workers) : epochs(new Epoch[workers]) {
+    explicit PoolState(int workers)
+        : stepObjects(new ObjectRange[workers]), stepPairs(new PairRange[workers]), epochs(new Epoch[workers]) {
         scratch.reserve(workers);
         for (int t = 0; t < workers; ++t) scratch.push_back(std::make_unique<WorkerScratch>());
     }
@@ -127,13 +129,20 @@ struct PoolState {
 
     // Step parameters, written by the caller before the start signal.
     World* world = nullptr;
-    const WorkerPool* pool = nullptr;
     int n = 0;
     int workers = 1;
     double dt = 0;
     bool relativistic = false;
     bool allowCollisions = false;
     int partitionedN = -1;
+    // The ranges of the count of workers that computes this step, which
+    // the chooser may set below workerCount (the published tables stay
+    // those of workerCount).
+    std::unique_ptr<ObjectRange[]> stepObjects;
+    std::unique_ptr<PairRange[]> stepPairs;
+    int rangesWorkers = 0, rangesN = -1;
+    WorkerChooser chooser;
+    int chooserN = -1;  // the scenery size it measured; -1: start afresh
     PairRowsFn pairRows = pairRowsPortable;
     BlockRowsFn blockRows = nullptr;
     IntegrateFn integrate = integrateObjects;
@@ -218,7 +227,7 @@ void arriveAndWait(PoolState& s, int t, uint64_t stage) {
 ObjectRange rangeOf(const PoolState& s, int t) {
     if (s.workers <= 1) return ObjectRange{0, s.n, s.n};
     auto aligned = [&](int k) { return k >= s.n ? s.n : (k + 4) / 8 * 8; };
-    const ObjectRange& r = s.pool->objectRanges[t];
+    const ObjectRange& r = s.stepObjects[t];
     const int start = t == 0 ? 0 : std::min(aligned(r.start), s.n);
     const int end = t == s.workers - 1 ? s.n : std::min(aligned(r.end), s.n);
     return ObjectRange{start, std::max(start, end), std::max(0, end - start)};
@@ -392,7 +401,7 @@ void runWorker(PoolState& s, int t) {
 
     if (!stepAbandoned(s)) {
         const PairRange all{0, 1, static_cast<int64_t>(s.n) * (s.n - 1) / 2};
-        computePairs(s, own, s.workers > 1 ? s.pool->pairRanges[t] : all);
+        computePairs(s, own, s.workers > 1 ? s.stepPairs[t] : all);
     }
     if (s.workers > 1) {
         arriveAndWait(s, t, s.stepEpoch + 2);
@@ -417,6 +426,36 @@ void undoCommittedRanges(PoolState& s) {
         const ObjectRange range = rangeOf(s, t);
         restoreStates(s, range.start, range.end);
         own.committed = false;
+    }
+}
+
+// The equal split of n objects and of their pairs in row order over w
+// workers.
+void splitWork(int n, int w, ObjectRange* objects, PairRange* pairRuns) {
+    int b = n / w, r = n % w, next = 0;
+    for (int t = 0; t < w; ++t) {
+        const int count = b + (r > 0 ? 1 : 0);
+        if (r > 0) --r;
+        objects[t] = {next, next + count, count};
+        next += count;
+    }
+    const int64_t pairs = static_cast<int64_t>(n) * (n - 1) / 2;
+    const int64_t b2 = pairs / w, r2 = pairs % w;
+    int i = 0, j = 1;
+    for (int t = 0; t < w; ++t) {
+        const int64_t count = b2 + (t < r2 ? 1 : 0);
+        pairRuns[t] = {i, j, count};
+        for (int64_t left = count; left > 0 && i < n;) {
+            const int64_t inRow = n - j;
+            if (left < inRow) {
+                j += static_cast<int>(left);
+                left = 0;
+            } else {
+                left -= inRow;
+                ++i;
+                j = i + 1;
+            }
+        }
     }
 }
 
@@ -482,39 +521,62 @@ void partitionWork(WorkerPool& pool, const World& world) {
     pool.threadLimit = pool.workerCount;
     if (pool.workerCount >= 2) partitionRanges(pool, world);
     pool.state->partitionedN = world.OBJECTS_N;
+    pool.state->chooserN = -1;  // another scenery: measure afresh
 }
 
 void partitionRanges(WorkerPool& pool, const World& world) {
     const int n = world.OBJECTS_N;
-    const int w = std::max(1, std::min(pool.workerCount, pool.processorCount));
-    int b = n / w, r = n % w, next = 0;
-    for (int t = 0; t < w; ++t) {
-        const int count = b + (r > 0 ? 1 : 0);
-        if (r > 0) --r;
-        pool.objectRanges[t] = {next, next + count, count};
-        next += count;
-    }
-    // Equal runs of consecutive pairs in row order.
-    const int64_t pairs = static_cast<int64_t>(n) * (n - 1) / 2;
-    const int64_t b2 = pairs / w, r2 = pairs % w;
-    int i = 0, j = 1;
-    for (int t = 0; t < w; ++t) {
-        const int64_t count = b2 + (t < r2 ? 1 : 0);
-        pool.pairRanges[t] = {i, j, count};
-        for (int64_t left = count; left > 0 && i < n;) {
-            const int64_t inRow = n - j;
-            if (left < inRow) {
-                j += static_cast<int>(left);
-                left = 0;
-            } else {
-                left -= inRow;
-                ++i;
-                j = i + 1;
-            }
-        }
-    }
+    splitWork(n, std::max(1, std::min(pool.workerCount, pool.processorCount)), pool.objectRanges.get(),
+              pool.pairRanges.get());
     pool.state->partitionedN = n;
+    pool.state->chooserN = -1;  // a new setting: measure afresh
 }
+
+namespace {
+
+int workerLimit(const WorkerPool& pool, const PoolState& s) {
+    return s.threads.empty() ? 1 : std::clamp(pool.workerCount, 1, pool.processorCount);
+}
+
+// Sets the count of workers for this step and their ranges; true when the
+// step is to be timed for the chooser.
+bool chooseWorkers(const WorkerPool& pool, PoolState& s) {
+    const int limit = workerLimit(pool, s);
+    bool timed = false;
+    if (pool.workersFixed || limit <= 1) {
+        s.workers = limit;
+        s.chooserN = -1;
+    } else {
+        if (s.chooserN != s.n || s.chooser.limit() != limit) {
+            s.chooser.reset(limit);
+            s.chooserN = s.n;
+        }
+        s.workers = s.chooser.next();
+        timed = s.chooser.timesNext();
+    }
+    if (s.workers > 1 && (s.rangesWorkers != s.workers || s.rangesN != s.n)) {
+        splitWork(s.n, s.workers, s.stepObjects.get(), s.stepPairs.get());
+        s.rangesWorkers = s.workers;
+        s.rangesN = s.n;
+    }
+    return timed;
+}
+
+}  // namespace
+
+int64_t steadyClockNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+int computingWorkers(const WorkerPool& pool) {
+    const PoolState& s = *pool.state;
+    const int limit = workerLimit(pool, s);
+    if (pool.workersFixed || limit <= 1 || s.chooserN < 0 || s.chooser.limit() != limit) return limit;
+    return s.chooser.chosen();
+}
+
+int stepWorkers(const WorkerPool& pool) { return pool.state->workers; }
 
 void simulationStep(World& world, WorkerPool& pool) {
     PoolState& s = *pool.state;
@@ -522,9 +584,8 @@ void simulationStep(World& world, WorkerPool& pool) {
     world.SIMULATION_TIME += world.SIMULATION_TIME_STEP;
 
     s.world = &world;
-    s.pool = &pool;
     s.n = std::clamp(world.OBJECTS_N, 0, MAX_OBJECTS);
-    s.workers = s.threads.empty() || s.n < pool.soloBelow ? 1 : std::clamp(pool.workerCount, 1, pool.processorCount);
+    const bool timed = chooseWorkers(pool, s);
     s.dt = world.SIMULATION_TIME_STEP;
     s.relativistic = world.CALCULATE_RELATIVISTIC_MASSES != 0;
     s.allowCollisions = world.ALLOW_OBJECT_COLLISIONS != 0;
@@ -537,6 +598,7 @@ void simulationStep(World& world, WorkerPool& pool) {
     s.gather = vectors ? gatherObjectsAvx512 : gatherObjects;
     s.stepCollision.store(0, std::memory_order_relaxed);
 
+    const int64_t start = timed ? pool.clock() : 0;
     if (s.workers > 1) {
         s.stepEpoch += 3;
         const uint64_t step = (s.startSignal.load(std::memory_order_relaxed) >> PoolState::kCountBits) + 1;
@@ -555,6 +617,7 @@ void simulationStep(World& world, WorkerPool& pool) {
         undoCommittedRanges(s);
         world.collisionDetected = 1;
     }
+    if (s.chooserN >= 0) s.chooser.stepDone(timed ? static_cast<double>(pool.clock() - start) * 1e-9 : -1.0);
 }
 
 int setWorkerPriority(WorkerPool& pool, int nice) {

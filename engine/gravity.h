@@ -22,6 +22,9 @@ struct PairRange {
 
 struct PoolState;  // threads, barriers and scratch; defined in gravity.cpp
 
+// The steady clock in nanoseconds.
+int64_t steadyClockNanoseconds();
+
 // One worker per processor, created once. The calling thread takes part in
 // every multi-worker step as worker 0, so a pool of P workers runs P-1
 // threads of its own.
@@ -32,13 +35,17 @@ struct WorkerPool {
     WorkerPool& operator=(const WorkerPool&) = delete;
 
     int processorCount = 1;  // workers the pool can run
-    int workerCount = 1;     // workers that take part in a step, 1..processorCount
+    int workerCount = 1;     // the most workers that take part in a step, 1..processorCount
     int threadLimit = 1;     // the worker count partitionWork chose
     KernelKind kernel = bestKernel();  // the pair loop in use
-    // Sceneries of fewer objects step on the calling thread alone: below
-    // about this size the handshake between processors and the cache lines
-    // they pass each other cost more than the second worker saves.
-    int soloBelow = 128;
+    // Every step uses exactly workerCount workers. Otherwise the pool times
+    // its steps and uses the count from 1 to workerCount that steps this
+    // scenery fastest on this machine (see computingWorkers). Results are
+    // bit-identical run to run for a given count of computing workers;
+    // different counts add the pair forces in a different order.
+    bool workersFixed = false;
+    // The clock the step timings read, in nanoseconds; tests replace it.
+    int64_t (*clock)() = steadyClockNanoseconds;
     std::unique_ptr<ObjectRange[]> objectRanges;  // one per processor
     std::unique_ptr<PairRange[]> pairRanges;      // one per processor
     std::unique_ptr<PoolState> state;
@@ -55,6 +62,15 @@ void partitionWork(WorkerPool& pool, const World& world);
 
 // Recomputes the range tables for the present workerCount and OBJECTS_N.
 void partitionRanges(WorkerPool& pool, const World& world);
+
+// The workers that compute the steps: workerCount when it is fixed, else
+// the count the measurements chose (workerCount until the first comparison
+// after a change of scenery or setting). The few steps that try another
+// count are not shown.
+int computingWorkers(const WorkerPool& pool);
+
+// The workers of the step in progress, or of the last one.
+int stepWorkers(const WorkerPool& pool);
 
 // Advances the current configuration by one step. A collision while
 // collisions are not allowed sets collisionDetected and leaves every object

@@ -55,7 +55,8 @@ std::string autosaveFailureText(const std::string& reason) {
 
 std::array<std::string, 5> statusRunParts(const World& world, const WorkerPool& pool) {
     char threads[32], initial[32], current[32], collisions[32];
-    if (pool.workerCount > 1) std::snprintf(threads, sizeof threads, "\t%d threads", pool.workerCount);
+    const int computing = computingWorkers(pool);
+    if (computing > 1) std::snprintf(threads, sizeof threads, "\t%d threads", computing);
     else std::snprintf(threads, sizeof threads, "\t1 thread");
     std::snprintf(initial, sizeof initial, "\tNi=%d", world.INIT_OBJECTS_N);
     std::snprintf(current, sizeof current, "\tN=%d", world.OBJECTS_N);

@@ -382,7 +382,9 @@ private slots:
     void threadsDialogKeepsItsRange() {
         openExample("N500.nbx");
         const int limit = w().pool().threadLimit;
+        const int computing = computingWorkers(w().pool());
         whenModal<QDialog>([=](QDialog* dialog) {
+            QVERIFY(dialog->findChild<QLabel*>("text")->text().contains(QString("Computing now:\t%1\n").arg(computing)));
             auto* field = dialog->findChild<SpinField*>("threads");
             field->setValue("0");
             dialog->accept();  // out of range: the dialog stays, the field shows the count again

@@ -113,6 +113,7 @@ std::vector<double> runCluster(int n, int processors, int workers, int steps, in
     for (int k = 0; k < disableFirst; ++k) w.objects[k].disabled = 1;
     WorkerPool pool;
     createWorkerPool(pool, w, processors);
+    pool.workersFixed = true;
     pool.workerCount = workers;
     partitionRanges(pool, w);
     for (int s = 0; s < steps; ++s) simulationStep(w, pool);
@@ -145,15 +146,18 @@ TEST(Gravity, SameWorkerCountIsBitIdenticalRunToRun) {
     }
 }
 
-TEST(Gravity, SmallSceneriesStepOnOneWorker) {
-    // Below the size where a second worker pays, a pool of two steps exactly
-    // as a pool of one; above it, both workers take part.
-    const std::vector<double> solo = runCluster(100, 1, 1, 20);
-    const std::vector<double> pair = runCluster(100, 2, 2, 20);
-    EXPECT_EQ(std::memcmp(solo.data(), pair.data(), solo.size() * sizeof(double)), 0);
-    const std::vector<double> soloLarge = runCluster(300, 1, 1, 20);
-    const std::vector<double> pairLarge = runCluster(300, 2, 2, 20);
-    EXPECT_NE(std::memcmp(soloLarge.data(), pairLarge.data(), soloLarge.size() * sizeof(double)), 0);
+TEST(Gravity, FixedCountIsTheCountThatComputesAtEverySize) {
+    // No size steps on fewer workers than a fixed count: two workers add the
+    // pair forces in another order than one, small scenery or large; a pool
+    // of two fixed at one steps exactly as a pool of one.
+    for (int n : {10, 100, 300}) {
+        SCOPED_TRACE(n);
+        const std::vector<double> solo = runCluster(n, 1, 1, 20);
+        const std::vector<double> pair = runCluster(n, 2, 2, 20);
+        const std::vector<double> pairFixedAtOne = runCluster(n, 2, 1, 20);
+        EXPECT_NE(std::memcmp(solo.data(), pair.data(), solo.size() * sizeof(double)), 0);
+        EXPECT_EQ(std::memcmp(solo.data(), pairFixedAtOne.data(), solo.size() * sizeof(double)), 0);
+    }
 }
 
 TEST(Gravity, DisabledObjectNeitherMovesNorAttracts) {
@@ -168,7 +172,7 @@ TEST(Gravity, DisabledObjectNeitherMovesNorAttracts) {
         const ObjectRecord before = with.objects[0];
         WorkerPool poolWith;
         createWorkerPool(poolWith, with, processors);
-        poolWith.soloBelow = 0;  // several workers even for so few objects
+        poolWith.workersFixed = true;  // every worker, even for so few objects
 
         World ref;
         for (int k = 1; k < 41; ++k) ref.objects[k - 1] = with.objects[k];
@@ -195,7 +199,7 @@ struct CollisionWorld {
         add(w, 1e24, {5e9, 5e9, 5e9});  // the same point
         w.ALLOW_OBJECT_COLLISIONS = allow ? 1 : 0;
         createWorkerPool(pool, w, processors);
-        pool.soloBelow = 0;  // several workers even for so few objects
+        pool.workersFixed = true;  // every worker, even for so few objects
     }
 };
 
@@ -290,7 +294,7 @@ TEST(Gravity, PoolFollowsACountChangedWithoutRepartition) {
     fillCluster(w, 200);
     WorkerPool pool;
     createWorkerPool(pool, w, 2);
-    pool.soloBelow = 0;
+    pool.workersFixed = true;
     w.OBJECTS_N = 60;
     simulationStep(w, pool);  // must stay within the 60 objects in use
     EXPECT_TRUE(std::isfinite(w.objects[59].x));

@@ -207,6 +207,7 @@ TEST(Kernel, EveryKernelAndWorkerCountAgreesWithThePlainScalarStep) {
             WorkerPool pool;
             createWorkerPool(pool, w, 3);
             pool.kernel = kind;
+            pool.workersFixed = true;
             pool.workerCount = workers;
             partitionRanges(pool, w);
             for (int s = 0; s < 100; ++s) simulationStep(w, pool);
@@ -236,7 +237,7 @@ TEST(Kernel, InactivePartnersAndRaggedEndsContributeNothing) {
                 WorkerPool pool;
                 createWorkerPool(pool, w, workers);
                 pool.kernel = kind;
-                pool.soloBelow = 0;
+                pool.workersFixed = true;
                 simulationStep(w, pool);
                 referenceStep(ref);
                 EXPECT_EQ(w.collisionDetected, 0) << n;
@@ -264,6 +265,7 @@ TEST(Kernel, ColumnTilesPairedRowsAndDisabledObjectsAgreeWithThePlainScalarStep)
             WorkerPool pool;
             createWorkerPool(pool, w, workers);
             pool.kernel = kind;
+            pool.workersFixed = true;
             simulationStep(w, pool);
             EXPECT_LT(divergence(w, ref), 1e-15) << "kernel " << int(kind) << ", " << workers << " workers";
         }

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "tests/engine/cluster.h"
+
 namespace vantor {
 namespace {
 
@@ -79,11 +81,13 @@ namespace {
 
 TEST(RunControl, StatusPartsShowTheRunState) {
     World w;
-    WorkerPool pool;
     w.INIT_OBJECTS_N = 201;
     w.OBJECTS_N = 202;
     w.COLLISION_COUNTER = 3;
-    pool.workerCount = 4;
+    WorkerPool pool;
+    ASSERT_EQ(createWorkerPool(pool, w, 4), 1);
+    pool.workersFixed = true;
+    ASSERT_EQ(pool.workerCount, 4);
     auto parts = statusRunParts(w, pool);
     EXPECT_EQ(parts[0], "\tPaused");
     EXPECT_EQ(parts[1], "\tNi=201");
@@ -95,6 +99,27 @@ TEST(RunControl, StatusPartsShowTheRunState) {
     parts = statusRunParts(w, pool);
     EXPECT_EQ(parts[0], "\tRunning");
     EXPECT_EQ(parts[3], "\t1 thread");
+}
+
+// Step timings in which one worker is three times faster than two.
+const WorkerPool* timedPool = nullptr;
+int64_t oneWorkerFaster() {
+    static int64_t now = 0;
+    return now += stepWorkers(*timedPool) == 1 ? 1000 : 3000;
+}
+
+TEST(RunControl, StatusPartShowsTheWorkersThatCompute) {
+    // Two workers allowed, one measured faster: the status shows one.
+    World w;
+    fillCluster(w, 100);
+    WorkerPool pool;
+    ASSERT_EQ(createWorkerPool(pool, w, 2), 1);
+    pool.clock = oneWorkerFaster;
+    timedPool = &pool;
+    EXPECT_EQ(statusRunParts(w, pool)[3], "\t2 threads");  // nothing measured yet
+    for (int k = 0; k < 20000 && computingWorkers(pool) != 1; ++k) simulationStep(w, pool);
+    EXPECT_EQ(pool.workerCount, 2);
+    EXPECT_EQ(statusRunParts(w, pool)[3], "\t1 thread");
 }
 
 TEST(RunControl, FrameRateMeasurementPrimesThenAdapts) {
