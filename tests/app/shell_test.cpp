@@ -247,7 +247,11 @@ private slots:
         w().updateStatusLine();
         w().world().INIT_OBJECTS_N = w().world().OBJECTS_N = 0;
         QCOMPARE(w().view().viewWidth, 600);
-        const QStringList texts = {"Paused", "Ni=50000", "N=50000", "16 threads", "CC=123456"};
+        // The threads part tells the workers that compute, at most the
+        // pool's threads on this machine.
+        const int computing = computingWorkers(w().pool());
+        const QString threads = computing > 1 ? QString("%1 threads").arg(computing) : QString("1 thread");
+        const QStringList texts = {"Paused", "Ni=50000", "N=50000", threads, "CC=123456"};
         for (int part = 1; part < 6; ++part) {
             QLabel* label = w().statusPart(part);
             QCOMPARE(label->text(), texts[part - 1]);
