@@ -2,6 +2,9 @@
 # and then run or test. Everything else is plain CMake.
 BUILD_DIR ?= build
 JOBS ?= 2
+# Compiler-cache entries keyed by paths relative to the checkout, so that a
+# fresh clone in another folder reuses them.
+export CCACHE_BASEDIR ?= $(CURDIR)
 CMAKE_FLAGS ?=
 
 .PHONY: all deps configure build run test install bench clean asan tsan fuzz soak
