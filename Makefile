@@ -61,6 +61,7 @@ TSAN_FLAGS = -fsanitize=thread -fno-omit-frame-pointer
 ASAN_OPTIONS_ALL = detect_leaks=1:abort_on_error=1:strict_string_checks=1
 UBSAN_ENV = UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 SANITIZER_ENV = ASAN_OPTIONS=$(ASAN_OPTIONS_ALL) $(UBSAN_ENV) \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0 \
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tools/tsan.supp
 
 asan: deps

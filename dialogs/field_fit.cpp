@@ -93,10 +93,12 @@ public:
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::FocusOut) {
-            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) edit_->setCursorPosition(0);
-        }
+        if (event->type() != QEvent::FocusOut) return false;
+        // A field that has the focus when it is destroyed gets its focus-out
+        // from QWidget's destructor, when it is no longer a line edit.
+        auto* edit = qobject_cast<QLineEdit*>(static_cast<QObject*>(edit_));
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (edit && reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) edit->setCursorPosition(0);
         return false;
     }
 

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <memory>
 
+#include "dialogs/field_fit.h"
 #include "dialogs/info_dialogs.h"
 #include "dialogs/object_editor.h"
 #include "dialogs/object_randomizer.h"
@@ -164,6 +165,20 @@ private slots:
         });
         QVERIFY(!whole);  // too long for any field
         QVERIFY(start);
+    }
+
+    // A field destroyed while it has the focus (a dialog closed from the
+    // keyboard) gets its focus-out from QWidget's destructor: homing the
+    // cursor then must not touch the half-destroyed line edit (the
+    // undefined-behaviour sanitizer catches that).
+    void fieldDestroyedWithTheFocusIsLeftAlone() {
+        auto* edit = new QLineEdit(real(kFar), &w());
+        showStartOf(edit);
+        edit->show();
+        edit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+        delete edit;
+        QVERIFY(QApplication::focusWidget() != edit);
     }
 
     void randomizerShowsBoundsWhole() {
