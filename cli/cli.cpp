@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include <algorithm>
+
 #include "scenery/writer.h"
 
 namespace vantor::cli {
@@ -56,7 +58,7 @@ const char* const kHelp =
     "    --frames K          Write K numbered frames, FILE-0001.png and on.\n"
     "    --every M           Step M times between two numbered frames (needs --frames).\n"
     "    --fps R             Frames per second of a video (default 30).\n"
-    "  --help              Print this help.\n"
+    "  --help              Print this help (also after a command: vantor-cli run --help).\n"
     "  --version           Print the program's version.\n"
     "\n"
     "Exit status: 0 done, 1 bad command line or an --until the time cannot reach, 2 a file that cannot be\n"
@@ -74,7 +76,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (args.empty()) return usageError(err, "no command given");
     const std::string& command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (command == "--help" || command == "-h" || command == "help") {
+    const auto asksForHelp = [](const std::string& a) { return a == "--help" || a == "-h"; };
+    if (command == "help" || asksForHelp(command) || std::any_of(rest.begin(), rest.end(), asksForHelp)) {
         out << kUsage << kHelp;
         return EXIT_DONE;
     }

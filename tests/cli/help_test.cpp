@@ -61,6 +61,17 @@ TEST(CliHelp, HelpAndManualPageCoverEveryCommandAndOption) {
     }
 }
 
+TEST(CliHelp, HelpAfterACommandIsTheHelp) {
+    const std::string help = cli({"--help"}).out;
+    for (const std::vector<std::string> args : std::vector<std::vector<std::string>>{
+             {"render", "--help"}, {"run", "example:110", "-h"}, {"bench", "--help"}}) {
+        const Result r = cli(args);
+        EXPECT_EQ(r.status, EXIT_DONE) << args[0];
+        EXPECT_EQ(r.out, help) << args[0];
+        EXPECT_EQ(r.err, "") << args[0];
+    }
+}
+
 TEST(CliHelp, VersionIsTheProgramsVersion) {
     const Result r = cli({"--version"});
     EXPECT_EQ(r.status, EXIT_DONE);
