@@ -70,10 +70,12 @@ void MainWindow::recordVideoCommand() {
         recordingMark_->setObjectName("recordingMark");
         recordingMark_->setStyleSheet("QLabel { color: #d00000; font-weight: bold; padding: 0 6px; }");
         recordingMark_->setToolTip("Recording video");
-        statusBar()->addPermanentWidget(recordingMark_);
+        // Placed by layoutStatusParts beside the parts, not by the bar's
+        // layout, which would put it over the last parts.
     }
     recordingMark_->setVisible(recording_.isRecording());
     if (recording_.isRecording()) recordingMark_->setToolTip("Recording video to " + pathForDisplay(recording_.path()));
+    layoutStatusParts();
 }
 
 void MainWindow::recordShownFrame() {
@@ -82,6 +84,7 @@ void MainWindow::recordShownFrame() {
     if (recording_.add(surface_, &reason)) return;
     action(cmd::RecordVideo)->setChecked(false);
     if (recordingMark_) recordingMark_->hide();
+    layoutStatusParts();
     QMessageBox::warning(activeWindow(), "Error",
                          "Recording stopped: the video could not be written!\n\n" + pathForDisplay(recording_.path()) +
                              "\n" + QString::fromStdString(reason));

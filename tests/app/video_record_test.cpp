@@ -83,6 +83,10 @@ private slots:
         QVERIFY(w().recordingVideo());
         QVERIFY(item()->isChecked());
         QVERIFY(mark() && mark()->isVisible());
+        // The mark ends the first part and covers none of the others.
+        QCOMPARE(mark()->geometry().right() + 1, w().statusPart(1)->geometry().left());
+        QVERIFY(w().statusPart(0)->geometry().right() < mark()->geometry().left());
+        QVERIFY(mark()->width() >= mark()->sizeHint().width());
         QVERIFY(!QFile::exists(target));  // written under a temporary name until complete
         for (int k = 0; k < 4; ++k) {
             w().world().VIEW_ROTATING_STEP = 5;
