@@ -448,13 +448,17 @@ void MainWindow::layoutStatusParts() {
         statusParts_[part]->setGeometry(left, 0, std::max(0, edges[part] - left), statusBar()->height());
         left = edges[part];
     }
-    // The recording mark takes the end of the first part, whose text gives
-    // way (it ends in an ellipsis), so that it covers no other part.
-    if (recordingMark_ && recordingMark_->isVisibleTo(statusBar())) {
-        const int markWidth = std::min(recordingMark_->sizeHint().width(), edges[0]);
-        recordingMark_->setGeometry(edges[0] - markWidth, 0, markWidth, statusBar()->height());
-        statusParts_[0]->setGeometry(0, 0, edges[0] - markWidth, statusBar()->height());
+    // The marks (speed limit, recording) take the end of the first part,
+    // whose text gives way (it ends in an ellipsis), so that they cover no
+    // other part.
+    int end = edges[0];
+    for (QLabel* mark : {recordingMark_, speedLimitStatus_}) {
+        if (!mark || !mark->isVisibleTo(statusBar())) continue;
+        const int markWidth = std::min(mark->sizeHint().width(), end);
+        end -= markWidth;
+        mark->setGeometry(end, 0, markWidth, statusBar()->height());
     }
+    statusParts_[0]->setGeometry(0, 0, end, statusBar()->height());
 }
 
 void MainWindow::updateStatusLine(const QString* text) {

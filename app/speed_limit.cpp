@@ -97,7 +97,9 @@ void MainWindow::createSpeedLimitControls() {
     speedLimitStatus_ = new QLabel(statusBar());
     speedLimitStatus_->setObjectName("speedLimitStatus");
     speedLimitStatus_->setAlignment(Qt::AlignCenter);
-    statusBar()->addPermanentWidget(speedLimitStatus_);
+    speedLimitStatus_->setContentsMargins(6, 0, 6, 0);
+    // Placed by layoutStatusParts beside the parts, not by the bar's
+    // layout, which would put it over the last parts.
     speedLimitStatus_->hide();
 }
 
@@ -166,10 +168,14 @@ void MainWindow::refreshSpeedLimit() {
     const QString note = "Limit " + limitText(limit);
     if (speedLimitStatus_->text() != note) {
         speedLimitStatus_->setText(note);
+        layoutStatusParts();
         speedLimitStatus_->setToolTip("At most " + limitText(limit) +
                                       " of simulated time per second of real time (L switches the limit off)");
     }
-    if (speedLimitStatus_->isHidden() == inForce) speedLimitStatus_->setVisible(inForce);
+    if (speedLimitStatus_->isHidden() == inForce) {
+        speedLimitStatus_->setVisible(inForce);
+        layoutStatusParts();
+    }
 }
 
 }  // namespace vantor

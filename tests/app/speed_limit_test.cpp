@@ -77,7 +77,13 @@ private:
         for (int id = cmd::SpeedLimitOff; id <= cmd::SpeedLimitOther; ++id)
             QVERIFY2(w().action(id)->isChecked() == (id == checkedId), qPrintable(QString::number(id)));
         QCOMPARE(note()->isHidden(), !(limit > 0));
-        if (limit > 0) QCOMPARE(note()->text(), "Limit " + text);
+        if (limit > 0) {
+            QCOMPARE(note()->text(), "Limit " + text);
+            // The note ends the first part, whole, and covers no other part.
+            QCOMPARE(note()->geometry().right() + 1, w().statusPart(1)->geometry().left());
+            QVERIFY(w().statusPart(0)->geometry().right() < note()->geometry().left());
+            QVERIFY(note()->width() >= note()->sizeHint().width());
+        }
     }
 
     void openTwoBodies() {

@@ -79,6 +79,7 @@ private slots:
         QTemporaryDir dir;
         const QString target = dir.path() + "/orbit.mp4";
         chooseFile(target);
+        w().action(cmd::SpeedLimitDay)->trigger();
         item()->trigger();
         QVERIFY(w().recordingVideo());
         QVERIFY(item()->isChecked());
@@ -87,6 +88,11 @@ private slots:
         QCOMPARE(mark()->geometry().right() + 1, w().statusPart(1)->geometry().left());
         QVERIFY(w().statusPart(0)->geometry().right() < mark()->geometry().left());
         QVERIFY(mark()->width() >= mark()->sizeHint().width());
+        // The speed limit's note, set before, stands beside it.
+        const QLabel* note = w().findChild<QLabel*>("speedLimitStatus");
+        QVERIFY(note && note->isVisible());
+        QCOMPARE(note->geometry().right() + 1, mark()->geometry().left());
+        QVERIFY(w().statusPart(0)->geometry().right() < note->geometry().left());
         QVERIFY(!QFile::exists(target));  // written under a temporary name until complete
         for (int k = 0; k < 4; ++k) {
             w().world().VIEW_ROTATING_STEP = 5;
