@@ -57,13 +57,19 @@ const char* const kKeyShortcuts =
     "\t\tPgUp/PgDn\tthrust forward/backward\n\t\tEnd\t\thalt\n\t\tIns/Del\t\tthrust increase/decrease\n"
     "\t\tHome\t\tmax thrust\n\t\tEnter\t\tcenter tracking object\n\t\tScroll Lock\ttoggle autotracking";
 
+// Keys the box's own text leaves out (F6 and F7) or that came later, listed
+// after it so that the box names every key.
+const char* const kMoreKeyShortcuts =
+    "More:\t\tF6\t\tobjects as dots (Shift+F6 to lock)\n\t\tF7\t\timprove visibility (Shift+F7 to lock)\n"
+    "\t\tG\t\topen diagnostics window\n\t\tL\t\tspeed limit on/off\n\t\twheel\t\tzoom in/out";
+
 // The key box's lines as a table: a group's name ("General:",
 // "Spacecraft:") heads its rows, each row a key and what it does. Tabs in a
 // message box's text land wherever the line has reached, so the columns are
 // made by the table instead.
 QString keyShortcutsTable() {
     QString html = "<table cellspacing=\"0\" cellpadding=\"1\">";
-    for (const QString& line : QString(kKeyShortcuts).split('\n')) {
+    for (const QString& line : (QString(kKeyShortcuts) + '\n' + kMoreKeyShortcuts).split('\n')) {
         QStringList cells = line.split('\t', Qt::SkipEmptyParts);
         if (!line.startsWith('\t') && !cells.isEmpty()) {
             html += "<tr><td colspan=\"2\"><b>" + cells.takeFirst().toHtmlEscaped() + "</b></td></tr>";
@@ -206,12 +212,8 @@ void MainWindow::onCommand(int id) {
             dialogs::showModeless(examplesDialog_, activeWindow());
             break;
         case cmd::Diagnostics:
-            if (!diagnosticsDialog_) {
-                diagnosticsDialog_ = new DiagnosticsDialog(*this, activeWindow());
-                diagnosticsDialog_->show();
-            }
-            diagnosticsDialog_->raise();
-            diagnosticsDialog_->activateWindow();
+            if (!diagnosticsDialog_) diagnosticsDialog_ = new DiagnosticsDialog(*this, activeWindow());
+            dialogs::showModeless(diagnosticsDialog_, activeWindow());
             break;
         case cmd::AboutMcsFps: showMessage("About MCS and FPS", kAboutMcsFps); break;
         case cmd::KeyShortcuts: {

@@ -114,6 +114,7 @@ private slots:
         QTest::newRow("Automatic stop") << Qt::Key_unknown << int(cmd::AutoStop);
         QTest::newRow("Benchmark") << Qt::Key_F9 << 0;
         QTest::newRow("Examples") << Qt::Key_X << 0;
+        QTest::newRow("Diagnostics") << Qt::Key_G << 0;
     }
 
     void modelessDialogsOpenBesideTheMainWindow() {
