@@ -154,6 +154,9 @@ void MainWindow::openCommand() {
     dialog.setObjectName("openDialog");
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({"NBX (*.nbx)", "All (*)"});
+    // Where the scenery on show came from, if from a file.
+    if (world_.currentFileName.find('/') != std::string::npos)
+        dialog.setDirectory(QFileInfo(pathForDisplay(world_.currentFileName)).absolutePath());
     auto* readOnly = new QCheckBox("Open as &read-only", &dialog);
     readOnly->setObjectName("readOnly");
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) grid->addWidget(readOnly, grid->rowCount(), 0, 1, -1);

@@ -1,6 +1,7 @@
 // The file commands keep what a user has: where a scenery came from, the
 // scenery itself when another cannot be opened, file names in any bytes.
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -18,6 +19,7 @@
 
 #include "app/file_dialogs.h"
 #include "app/main_window.h"
+#include "dialogs/command_ids.h"
 #include "scenery/examples.h"
 #include "scenery/reader.h"
 #include "scenery/writer.h"
@@ -164,6 +166,23 @@ private slots:
         QCOMPARE(w().saveSceneryAs(), 2);
         QCOMPARE(folder, dir.path() + "/sims");
         QCOMPARE(name, QString("orbit.nbx"));
+    }
+
+    // Open starts in the folder of the scenery on show, where its
+    // neighbours usually are.
+    void openStartsInTheFolderOfTheSceneryOnShow() {
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir("sims");
+        const std::string path = dir.path().toStdString() + "/sims/orbit.nbx";
+        writeBytes(path, exampleText(110));
+        QCOMPARE(w().openSceneryFile(path, false), 6);
+        QString folder;
+        whenModal<QFileDialog>([&](QFileDialog* dialog) {
+            folder = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        w().action(cmd::Open)->trigger();
+        QCOMPARE(folder, dir.path() + "/sims");
     }
 
     void theSaveDialogRefusesAFolderThatDoesNotExist() {
