@@ -35,6 +35,22 @@ void thinOut(QList<QPointF>& points) {
     points = kept;
 }
 
+// Sets the axis to [lo, hi] with ticks at round values: from 0 at steps of
+// 1, 2 or 5 times a power of ten, four or so over the range. Fixed ticks
+// while the range changes: dynamic ones at the old step over a much wider
+// range would be billions of ticks.
+void setRangeWithRoundTicks(QValueAxis& axis, double lo, double hi) {
+    axis.setTickType(QValueAxis::TicksFixed);
+    axis.setRange(lo, hi);
+    const double wanted = (hi - lo) / 4;
+    if (!(wanted > 0) || !std::isfinite(wanted)) return;
+    const double power = std::pow(10.0, std::floor(std::log10(wanted)));
+    const double m = wanted / power;
+    axis.setTickAnchor(0);
+    axis.setTickInterval((m < 1.5 ? 1 : m < 3.5 ? 2 : m < 7.5 ? 5 : 10) * power);
+    axis.setTickType(QValueAxis::TicksDynamic);
+}
+
 }  // namespace
 
 DiagnosticsDialog::DiagnosticsDialog(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
@@ -188,9 +204,11 @@ void DiagnosticsDialog::updateChart() {
         for (const QPointF& p : points_[c]) lo = std::min(lo, p.y()), hi = std::max(hi, p.y());
         if (!points_[c].isEmpty()) end = std::max(end, points_[c].back().x());
     }
-    const double margin = hi > lo ? (hi - lo) * 0.05 : 1e-16;
-    timeAxis_->setRange(0, end > 0 ? end : 1);
-    driftAxis_->setRange(lo - margin, hi + margin);
+    // A flat drift gets a small range of its own: the chart draws no axis
+    // at all for one as narrow as a double's rounding near 0.
+    const double margin = hi > lo ? (hi - lo) * 0.05 : 1e-12;
+    setRangeWithRoundTicks(*timeAxis_, 0, end > 0 ? end : 1);
+    setRangeWithRoundTicks(*driftAxis_, lo - margin, hi + margin);
 }
 
 }  // namespace vantor

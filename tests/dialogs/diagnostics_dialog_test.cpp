@@ -5,6 +5,9 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QChartView>
+#include <QValueAxis>
+#include <cmath>
 
 #include "dialogs/diagnostics_dialog.h"
 #include "engine/gravity.h"
@@ -97,6 +100,31 @@ private slots:
         QCOMPARE(energy.back().x(), world().SIMULATION_TIME);
         for (int c = 0; c < 3; ++c) {
             for (const QPointF& p : dialog->points(c)) QVERIFY2(std::fabs(p.y()) < 1e-3, qPrintable(QString::number(p.y())));
+        }
+        // Both axes hold every point and tick at round values: 1, 2 or 5
+        // times a power of ten apart.
+        const QChartView* view = dialog->findChild<QChartView*>();
+        QVERIFY(view);
+        QList<const QValueAxis*> axes;
+        for (const QAbstractAxis* axis : view->chart()->axes()) axes << qobject_cast<const QValueAxis*>(axis);
+        QCOMPARE(axes.size(), 2);
+        for (const QValueAxis* axis : axes) {
+            QVERIFY(axis);
+            QCOMPARE(axis->tickType(), QValueAxis::TicksDynamic);
+            QCOMPARE(axis->tickAnchor(), 0.0);
+            const double step = axis->tickInterval();
+            QVERIFY(step * 2 <= axis->max() - axis->min() && step * 10 >= axis->max() - axis->min());
+            const double mantissa = step / std::pow(10.0, std::floor(std::log10(step)));
+            QVERIFY2(std::fabs(mantissa - 1) < 1e-9 || std::fabs(mantissa - 2) < 1e-9 || std::fabs(mantissa - 5) < 1e-9,
+                     qPrintable(QString("ticks %1 apart").arg(step)));
+        }
+        for (int c = 0; c < 3; ++c) {
+            for (const QPointF& p : dialog->points(c)) {
+                for (const QValueAxis* axis : axes) {
+                    const double v = axis->orientation() == Qt::Horizontal ? p.x() : p.y();
+                    QVERIFY(v >= axis->min() && v <= axis->max());
+                }
+            }
         }
         const qsizetype count = energy.size();
         QTest::qWait(700);
