@@ -45,7 +45,8 @@ install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 bench: build
-	$(BUILD_DIR)/bench/step_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	$(BUILD_DIR)/bench/step_bench --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
+		--benchmark_report_aggregates_only=true
 	$(BUILD_DIR)/bench/scenery_bench
 	$(BUILD_DIR)/bench/paint_bench
 
