@@ -161,10 +161,19 @@ struct Frames {
     const RenderOptions& o;
 
     void paint() const { render::paintFrame(world, view, surface); }
+    // A frame painted on the way only lets trails accumulate. Its status
+    // display would pile up under the written frame's (after a year the
+    // time line read as all zeros), so only written frames carry one.
+    void paintOnTheWay() const {
+        const int osd = world.displayOSD;
+        world.displayOSD = 0;
+        paint();
+        world.displayOSD = osd;
+    }
     // The steps before the first frame; a stuck run is reported and gives
     // its exit status.
     std::optional<int> stepToFirstFrame(bool& running, std::ostream& err) const {
-        const Stepped stepped = stepScenery(world, pool, o.steps, o.until, o.paintEvery, [this] { paint(); });
+        const Stepped stepped = stepScenery(world, pool, o.steps, o.until, o.paintEvery, [this] { paintOnTheWay(); });
         if (stepped == Stepped::Stuck) {
             err << "vantor-cli: the simulated time no longer advances (SIMULATION_TIME "
                 << formatReal(world.SIMULATION_TIME) << " s, time step " << formatReal(world.SIMULATION_TIME_STEP)
@@ -175,7 +184,7 @@ struct Frames {
         return std::nullopt;
     }
     bool stepBetweenFrames(long long every) const {
-        return stepScenery(world, pool, every, std::nullopt, o.paintEvery, [this] { paint(); }) == Stepped::Done;
+        return stepScenery(world, pool, every, std::nullopt, o.paintEvery, [this] { paintOnTheWay(); }) == Stepped::Done;
     }
 };
 

@@ -128,6 +128,9 @@ TEST_F(RenderCli, UntilStepsToTheTimeAndPaintEveryLetsTrailsAccumulate) {
     EXPECT_GT(bodies.lit, 0);
     EXPECT_EQ(both.litInBoth, bodies.lit);  // the bodies where they end, and their paths
     EXPECT_GT(both.lit, 20 * bodies.lit);
+    // The status display is the last frame's alone, not every frame's piled up.
+    for (int y = 350 - 30; y < 350; ++y)
+        for (int x = 330; x < 600; ++x) ASSERT_EQ(trails.pixel(x, y), last.pixel(x, y)) << x << "," << y;
 
     // Without trails each frame clears the last: the same picture.
     ASSERT_EQ(cli({"render", "example:110", "--until", "1e6", "--paint-every", "100", "--out", path("a.png")}).status,
