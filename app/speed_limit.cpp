@@ -166,16 +166,18 @@ void MainWindow::refreshSpeedLimit() {
     // A benchmark's run is never limited: no note then.
     const bool inForce = limit > 0 && !world_.benchmarkRunning;
     const QString note = "Limit " + limitText(limit);
+    bool changed = false;
     if (speedLimitStatus_->text() != note) {
         speedLimitStatus_->setText(note);
-        layoutStatusParts();
         speedLimitStatus_->setToolTip("At most " + limitText(limit) +
                                       " of simulated time per second of real time (L switches the limit off)");
+        changed = true;
     }
     if (speedLimitStatus_->isHidden() == inForce) {
         speedLimitStatus_->setVisible(inForce);
-        layoutStatusParts();
+        changed = true;
     }
+    if (changed) layoutStatusParts();  // the note's width and place
 }
 
 }  // namespace vantor

@@ -173,7 +173,8 @@ struct Frames {
     // The steps before the first frame; a stuck run is reported and gives
     // its exit status.
     std::optional<int> stepToFirstFrame(bool& running, std::ostream& err) const {
-        const Stepped stepped = stepScenery(world, pool, o.steps, o.until, o.paintEvery, [this] { paintOnTheWay(); });
+        const Stepped stepped =
+            stepScenery(world, pool, o.steps, o.until, o.paintEvery, [this] { paintOnTheWay(); });
         if (stepped == Stepped::Stuck) {
             err << "vantor-cli: the simulated time no longer advances (SIMULATION_TIME "
                 << formatReal(world.SIMULATION_TIME) << " s, time step " << formatReal(world.SIMULATION_TIME_STEP)
@@ -184,7 +185,8 @@ struct Frames {
         return std::nullopt;
     }
     bool stepBetweenFrames(long long every) const {
-        return stepScenery(world, pool, every, std::nullopt, o.paintEvery, [this] { paintOnTheWay(); }) == Stepped::Done;
+        const auto paint = [this] { paintOnTheWay(); };
+        return stepScenery(world, pool, every, std::nullopt, o.paintEvery, paint) == Stepped::Done;
     }
 };
 
