@@ -35,19 +35,27 @@ void thinOut(QList<QPointF>& points) {
     points = kept;
 }
 
-// Sets the axis to [lo, hi] with ticks at round values: from 0 at steps of
-// 1, 2 or 5 times a power of ten, four or so over the range. Fixed ticks
-// while the range changes: dynamic ones at the old step over a much wider
-// range would be billions of ticks.
-void setRangeWithRoundTicks(QValueAxis& axis, double lo, double hi) {
-    axis.setTickType(QValueAxis::TicksFixed);
-    axis.setRange(lo, hi);
-    const double wanted = (hi - lo) / 4;
-    if (!(wanted > 0) || !std::isfinite(wanted)) return;
+// A tick step for four or so ticks over a range: `multiple` (1, 2, 5 or
+// 10) times `power`, a power of ten; {1, 1} for an empty range.
+struct RoundStep {
+    double multiple = 1, power = 1;
+};
+RoundStep roundStep(double range) {
+    const double wanted = range / 4;
+    if (!(wanted > 0) || !std::isfinite(wanted)) return {};
     const double power = std::pow(10.0, std::floor(std::log10(wanted)));
     const double m = wanted / power;
+    return {m < 1.5 ? 1.0 : m < 3.5 ? 2.0 : m < 7.5 ? 5.0 : 10.0, power};
+}
+
+// Sets the axis to [lo, hi] with ticks from 0 at `step`. Fixed ticks while
+// the range changes: dynamic ones at the old step over a much wider range
+// would be billions of ticks.
+void setRangeWithTicks(QValueAxis& axis, double lo, double hi, RoundStep step) {
+    axis.setTickType(QValueAxis::TicksFixed);
+    axis.setRange(lo, hi);
     axis.setTickAnchor(0);
-    axis.setTickInterval((m < 1.5 ? 1 : m < 3.5 ? 2 : m < 7.5 ? 5 : 10) * power);
+    axis.setTickInterval(step.multiple * step.power);
     axis.setTickType(QValueAxis::TicksDynamic);
 }
 
@@ -200,15 +208,29 @@ void DiagnosticsDialog::showAge() {
 void DiagnosticsDialog::updateChart() {
     double lo = 0, hi = 0, end = 0;
     for (int c = 0; c < 3; ++c) {
-        series_[c]->replace(points_[c]);
         for (const QPointF& p : points_[c]) lo = std::min(lo, p.y()), hi = std::max(hi, p.y());
         if (!points_[c].isEmpty()) end = std::max(end, points_[c].back().x());
     }
     // A flat drift gets a small range of its own: the chart draws no axis
     // at all for one as narrow as a double's rounding near 0.
     const double margin = hi > lo ? (hi - lo) * 0.05 : 1e-12;
-    setRangeWithRoundTicks(*timeAxis_, 0, end > 0 ? end : 1);
-    setRangeWithRoundTicks(*driftAxis_, lo - margin, hi + margin);
+    const double timeEnd = end > 0 ? end : 1;
+    setRangeWithTicks(*timeAxis_, 0, timeEnd, roundStep(timeEnd));
+
+    // The drifts in units of their step's power of ten: the chart adds the
+    // step up from the lowest tick, which at 5e-9 a step crosses 0 as
+    // -1.65e-24; whole numbers add up exactly.
+    const RoundStep step = roundStep(hi - lo + 2 * margin);
+    driftUnit_ = step.power;
+    for (int c = 0; c < 3; ++c) {
+        QList<QPointF> scaled = points_[c];
+        for (QPointF& p : scaled) p.setY(p.y() / driftUnit_);
+        series_[c]->replace(scaled);
+    }
+    const int exponent = static_cast<int>(std::lround(std::log10(driftUnit_)));
+    driftAxis_->setTitleText(exponent == 0 ? QString("Relative drift")
+                                           : QString("Relative drift (x 1e%1)").arg(exponent));
+    setRangeWithTicks(*driftAxis_, (lo - margin) / driftUnit_, (hi + margin) / driftUnit_, {step.multiple, 1});
 }
 
 }  // namespace vantor

@@ -35,6 +35,8 @@ public:
     // The chart's points: energy, momentum and angular momentum drift
     // against simulated seconds since the reference.
     const QList<QPointF>& points(int series) const { return points_[series]; }
+    // What one unit of the chart's drift axis stands for (a power of ten).
+    double driftUnit() const { return driftUnit_; }
     double lastCost() const { return lastCost_; }
     double referenceTime() const { return referenceTime_; }  // SIMULATION_TIME of the reference
 
@@ -58,6 +60,7 @@ private:
     QValueAxis* timeAxis_;
     QValueAxis* driftAxis_;
     QList<QPointF> points_[3];
+    double driftUnit_ = 1;
 
     Clock::time_point opened_ = Clock::now();
     SampleSchedule schedule_;

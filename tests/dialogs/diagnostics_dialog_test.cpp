@@ -118,10 +118,20 @@ private slots:
             QVERIFY2(std::fabs(mantissa - 1) < 1e-9 || std::fabs(mantissa - 2) < 1e-9 || std::fabs(mantissa - 5) < 1e-9,
                      qPrintable(QString("ticks %1 apart").arg(step)));
         }
+        // The drift axis counts in whole steps of its unit, so that no tick
+        // near 0 reads as a rounding residue (-1.65e-24); its title names the unit.
+        for (const QValueAxis* axis : axes) {
+            if (axis->orientation() != Qt::Vertical) continue;
+            QCOMPARE(axis->tickInterval(), std::round(axis->tickInterval()));
+            const int exponent = static_cast<int>(std::lround(std::log10(dialog->driftUnit())));
+            QCOMPARE(dialog->driftUnit(), std::pow(10.0, exponent));
+            QVERIFY2(exponent == 0 || axis->titleText().endsWith(QString("(x 1e%1)").arg(exponent)),
+                     qPrintable(axis->titleText()));
+        }
         for (int c = 0; c < 3; ++c) {
             for (const QPointF& p : dialog->points(c)) {
                 for (const QValueAxis* axis : axes) {
-                    const double v = axis->orientation() == Qt::Horizontal ? p.x() : p.y();
+                    const double v = axis->orientation() == Qt::Horizontal ? p.x() : p.y() / dialog->driftUnit();
                     QVERIFY(v >= axis->min() && v <= axis->max());
                 }
             }
