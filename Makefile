@@ -14,8 +14,10 @@ all: build
 deps:
 	@sh tools/install-deps.sh
 
+# The build presets (CMakePresets.json): release here, with warnings as
+# errors; asan, tsan and fuzz below.
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
+	@cmake --preset release -B $(BUILD_DIR) $(CMAKE_FLAGS) > /dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -56,9 +58,6 @@ bench: build
 ASAN_DIR ?= build-asan
 TSAN_DIR ?= build-tsan
 TSAN_TESTS ?= engine_tests app_tests
-SANITIZER_CMAKE = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_BUILD_BENCH=OFF
-ASAN_FLAGS = -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
-TSAN_FLAGS = -fsanitize=thread -fno-omit-frame-pointer
 ASAN_OPTIONS_ALL = detect_leaks=1:abort_on_error=1:strict_string_checks=1
 UBSAN_ENV = UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 SANITIZER_ENV = ASAN_OPTIONS=$(ASAN_OPTIONS_ALL) $(UBSAN_ENV) \
@@ -66,12 +65,12 @@ SANITIZER_ENV = ASAN_OPTIONS=$(ASAN_OPTIONS_ALL) $(UBSAN_ENV) \
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tools/tsan.supp
 
 asan: deps
-	@cmake -S . -B $(ASAN_DIR) $(SANITIZER_CMAKE) -DCMAKE_CXX_FLAGS="$(ASAN_FLAGS)" > /dev/null
+	@cmake --preset asan -B $(ASAN_DIR) > /dev/null
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
 tsan: deps
-	@cmake -S . -B $(TSAN_DIR) $(SANITIZER_CMAKE) -DCMAKE_CXX_FLAGS="$(TSAN_FLAGS)" > /dev/null
+	@cmake --preset tsan -B $(TSAN_DIR) > /dev/null
 	@cmake --build $(TSAN_DIR) -j $(JOBS) --target $(TSAN_TESTS)
 	@for t in $(TSAN_TESTS); do \
 		exe=$$(find $(TSAN_DIR)/tests -name $$t -type f -perm -u+x | head -n 1); \
@@ -89,7 +88,7 @@ FUZZ_TARGETS = fuzz_scenery fuzz_parse_real fuzz_real_roundtrip
 FUZZ_CXX ?= clang++
 
 fuzz: deps
-	@cmake -S fuzz -B $(FUZZ_DIR) -G Ninja -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) > /dev/null
+	@cmake --preset fuzz -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) > /dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 	@for t in $(FUZZ_TARGETS); do \
 		mkdir -p $(FUZZ_DIR)/corpus/$$t $(FUZZ_DIR)/crashes/$$t; \

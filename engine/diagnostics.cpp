@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/gravity.h"
-#include "engine/vector_clones.h"
+#include "engine/kernels/vector_clones.h"
 
 namespace vantor {
 

@@ -4,10 +4,9 @@
 #include <string>
 
 #include "engine/world.h"
+#include "platform/version.h"
 
 namespace vantor {
-
-constexpr const char* PROGRAM_VERSION = "6.05.16";
 
 // The file's full text, byte for byte as writeSceneryFile writes it.
 std::string sceneryText(const World& world);

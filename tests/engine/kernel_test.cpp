@@ -1,4 +1,4 @@
-#include "engine/kernel.h"
+#include "engine/kernels/kernel.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <random>
 #include <vector>
 
-#include "engine/gather.h"
+#include "engine/kernels/gather.h"
 #include "engine/gravity.h"
-#include "engine/integrate.h"
+#include "engine/kernels/integrate.h"
 #include "engine/reference_step.h"
 #include "tests/engine/cluster.h"
 
@@ -24,6 +24,7 @@ int64_t orderedBits(double d) {
     return i;
 }
 
+#if VANTOR_HAVE_AVX512  // the tests of the 512-bit twins, where they are built
 TEST(Kernel, InverseCubeWithinTwoUnitsInTheLastPlace) {
     if (!kernelAvailable(KernelKind::Avx512)) GTEST_SKIP() << "no 512-bit vector unit";
     std::mt19937_64 rng(3);
@@ -146,6 +147,7 @@ TEST(Kernel, VectorGatherAgreesWithTheScalarOne) {
         }
     }
 }
+#endif  // VANTOR_HAVE_AVX512
 
 // Largest position difference after `steps` steps, relative to the cluster.
 double divergence(World& a, World& b) {
@@ -169,7 +171,9 @@ TEST(Kernel, UpdatesWriteTheActiveRecordsOnly) {
     for (int k = 0; k < kSize; ++k) active[k] = k < kN && k % 3 != 1 ? 1.0 : 0.0;
     const IntegrateInput input{in[0], in[1], in[2], in[3], in[4], in[5], in[6], in[7], in[8], in[9], active};
     std::vector<IntegrateFn> updates = {integrateObjects};
+#if VANTOR_HAVE_AVX512
     if (kernelAvailable(KernelKind::Avx512)) updates.push_back(integrateObjectsAvx512);
+#endif
     World untouched;
     fillCluster(untouched, kSize, kSeed);
     for (IntegrateFn update : updates) {

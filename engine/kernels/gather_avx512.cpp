@@ -3,7 +3,7 @@
 // eight objects.
 #include <immintrin.h>
 
-#include "engine/gather.h"
+#include "engine/kernels/gather.h"
 #include "engine/record_rows.h"
 
 namespace vantor {

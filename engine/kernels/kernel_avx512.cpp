@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <numbers>
 
-#include "engine/kernel.h"
+#include "engine/kernels/kernel.h"
 #include "engine/world.h"
 
 namespace vantor {

@@ -1,5 +1,5 @@
-#include "engine/kernel.h"
-#include "engine/vector_clones.h"
+#include "engine/kernels/kernel.h"
+#include "engine/kernels/vector_clones.h"
 #include "engine/world.h"
 
 #include <algorithm>
@@ -55,7 +55,7 @@ bool kernelAvailable(KernelKind kind) {
     switch (kind) {
         case KernelKind::Portable: return true;
         case KernelKind::Avx512:
-#if defined(__x86_64__)
+#if VANTOR_HAVE_AVX512
             return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
 #else
             return false;

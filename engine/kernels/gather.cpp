@@ -1,4 +1,4 @@
-#include "engine/gather.h"
+#include "engine/kernels/gather.h"
 
 #include <cmath>
 

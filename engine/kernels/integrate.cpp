@@ -1,5 +1,5 @@
-#include "engine/integrate.h"
-#include "engine/vector_clones.h"
+#include "engine/kernels/integrate.h"
+#include "engine/kernels/vector_clones.h"
 
 #include <cmath>
 

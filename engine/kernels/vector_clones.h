@@ -14,6 +14,10 @@
 // Not under the thread sanitizer: it instruments the clones' resolver, which
 // the loader runs before the sanitizer is set up, so the program would die
 // before main. That build runs the default clone.
+#if !defined(__x86_64__)
+#define VANTOR_NO_CLONES  // the clones name x86 vector units
+#endif
+
 #if defined(VANTOR_NO_CLONES)
 #define VANTOR_VECTOR_CLONES
 #else

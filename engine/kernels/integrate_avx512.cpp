@@ -4,7 +4,7 @@
 // go straight into the records from the registers that computed them.
 #include <immintrin.h>
 
-#include "engine/integrate.h"
+#include "engine/kernels/integrate.h"
 #include "engine/record_rows.h"
 
 namespace vantor {
