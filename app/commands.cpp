@@ -11,17 +11,18 @@
 #include <QUrl>
 
 #include "dialogs/dialogs.h"
+#include "app/command_table.h"
 #include "app/main_window.h"
 #include "benchmark/submission.h"
 #include "app/view_widget.h"
-#include "dialogs/browser.h"
-#include "dialogs/command_ids.h"
-#include "dialogs/diagnostics_dialog.h"
-#include "dialogs/dialog_placement.h"
-#include "dialogs/examples_dialog.h"
-#include "dialogs/spin_field.h"
-#include "dialogs/threads_dialog.h"
-#include "dialogs/world_text.h"
+#include "dialogs/common/browser.h"
+#include "dialogs/common/command_ids.h"
+#include "dialogs/diagnostics/diagnostics_dialog.h"
+#include "dialogs/common/dialog_placement.h"
+#include "dialogs/objects/examples_dialog.h"
+#include "dialogs/common/spin_field.h"
+#include "dialogs/settings/threads_dialog.h"
+#include "dialogs/common/world_text.h"
 #include "engine/runcontrol.h"
 #include "render/camera.h"
 #include "render/navigation.h"
@@ -168,7 +169,7 @@ void MainWindow::onCommand(int id) {
         case cmd::Exit:
             if (view_.fullscreenMode) {
                 const int answer = confirmSaveChanges();
-                if (answer == 6 || answer == 7) {
+                if (answer == answer::Yes || answer == answer::No) {
                     world_.sceneryModified = 0;  // answered: close without asking again
                     world_.sceneryOnDisk = 1;
                     close();
@@ -208,11 +209,11 @@ void MainWindow::onCommand(int id) {
         case cmd::StartPause: setRunning(-1); break;
         case cmd::Threads: ThreadsDialog::run(*this, activeWindow()); break;
         case cmd::Examples:
-            if (!examplesDialog_) examplesDialog_ = new ExamplesDialog(*this, activeWindow());
+            dialogs::holdModeless(examplesDialog_, [this] { return new ExamplesDialog(*this, activeWindow()); });
             dialogs::showModeless(examplesDialog_, activeWindow());
             break;
         case cmd::Diagnostics:
-            if (!diagnosticsDialog_) diagnosticsDialog_ = new DiagnosticsDialog(*this, activeWindow());
+            dialogs::holdModeless(diagnosticsDialog_, [this] { return new DiagnosticsDialog(*this, activeWindow()); });
             dialogs::showModeless(diagnosticsDialog_, activeWindow());
             break;
         case cmd::AboutMcsFps: showMessage("About MCS and FPS", kAboutMcsFps); break;
@@ -328,33 +329,17 @@ void MainWindow::keyDown(int key, Qt::KeyboardModifiers modifiers) {
                 refreshMenus();
             }
             break;
-        case Qt::Key_A: onCommand(cmd::DisplayAxes); break;
-        case Qt::Key_D: onCommand(cmd::DimDistant); break;
-        case Qt::Key_E: onCommand(cmd::ObjectEditor); break;
-        case Qt::Key_F: onCommand(cmd::FieldOfView); break;
-        case Qt::Key_G: onCommand(cmd::Diagnostics); break;
-        case Qt::Key_I: onCommand(cmd::SceneryInfo); break;
-        case Qt::Key_L: onCommand(cmd::SpeedLimitToggle); break;
-        case Qt::Key_N: onCommand(cmd::DisplayNames); break;
-        case Qt::Key_O: onCommand(cmd::Origin); break;
-        case Qt::Key_R: onCommand(cmd::ObjectRandomizer); break;
-        case Qt::Key_S: onCommand(cmd::DisplayOsd); break;
-        case Qt::Key_V: onCommand(cmd::Viewpoint); break;
-        case Qt::Key_X: onCommand(cmd::Examples); break;
-        case Qt::Key_Plus: onCommand(cmd::ZoomIn); break;
-        case Qt::Key_Minus: onCommand(cmd::ZoomOut); break;
-        case Qt::Key_F1: onCommand(cmd::KeyShortcuts); break;
-        case Qt::Key_F5: onCommand(cmd::StaticScenery); break;
         case Qt::Key_F6: toggleWithShiftLock(0, world_.DISPLAY_OBJECTS_AS_DOTS, true, shift); break;
         case Qt::Key_F7: toggleWithShiftLock(1, world_.IMPROVE_OBJECTS_VISIBILITY, true, shift); break;
         case Qt::Key_F8: toggleWithShiftLock(2, world_.SHOW_OBJECT_TRAILS, true, shift); break;
-        case Qt::Key_F9: onCommand(cmd::Benchmark); break;
         case Qt::Key_F11: toggleFullscreen(); break;
         case Qt::Key_F12:
             if (craft) dialogs::leaveSpacecraftMode(*this);
             else onCommand(cmd::Spacecraft);
             break;
-        default: break;
+        default:
+            if (const int id = commandForKey(key)) onCommand(id);
+            break;
     }
 }
 
@@ -536,17 +521,17 @@ void MainWindow::showContextMenu(QPoint global) {
 
 void MainWindow::applyToolbarField(int fieldId) {
     SpinField* f = toolbarField(fieldId);
-    if (fieldId == 668 && f) {
+    if (fieldId == cmd::FpsField && f) {
         bool ok = false;
         long fps = f->value().trimmed().toLong(&ok);
         if (!ok) fps = 0;
         fps = std::clamp<long>(fps, 5, 1000);
         setIfChanged(world_, world_.FPS_DESIRED, static_cast<int>(fps));
-    } else if (fieldId == 670 && f) {
+    } else if (fieldId == cmd::TimeStepField && f) {
         const double step = parseReal(f->value().left(50).toLatin1().constData());
         setIfChanged(world_, world_.SIMULATION_TIME_STEP,
                      acceptPositiveUpTo(world_.SIMULATION_TIME_STEP, step, 1e10));
-    } else if (fieldId == 671 && f) {
+    } else if (fieldId == cmd::RotatingStepField && f) {
         const double step = parseReal(f->value().left(50).toLatin1().constData());
         setIfChanged(world_, world_.VIEW_ROTATING_STEP, acceptPositiveUpTo(world_.VIEW_ROTATING_STEP, step, 10));
     }
@@ -562,16 +547,16 @@ int MainWindow::focusedToolbarField() const {
 }
 
 void MainWindow::spinToolbarField(int fieldId, int direction) {
-    if (fieldId == 668) {
+    if (fieldId == cmd::FpsField) {
         int fps = world_.FPS_DESIRED;
         if (direction > 0) fps = std::min(1000, (fps / 5 + 1) * 5);
         else fps = std::max(5, (fps % 5 == 0 ? fps - 5 : fps / 5 * 5));
         world_.FPS_DESIRED = fps;
-    } else if (fieldId == 670) {
+    } else if (fieldId == cmd::TimeStepField) {
         const double factor = direction > 0 ? 1.1 : 0.9;
         world_.SIMULATION_TIME_STEP =
             acceptPositiveUpTo(world_.SIMULATION_TIME_STEP, world_.SIMULATION_TIME_STEP * factor, 1e10);
-    } else if (fieldId == 671) {
+    } else if (fieldId == cmd::RotatingStepField) {
         const double factor = direction > 0 ? 1.1 : 0.9;
         world_.VIEW_ROTATING_STEP =
             acceptPositiveUpTo(world_.VIEW_ROTATING_STEP, world_.VIEW_ROTATING_STEP * factor, 10);

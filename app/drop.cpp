@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "dialogs/common/command_ids.h"
 #include "app/main_window.h"
 
 namespace vantor {
@@ -64,7 +65,7 @@ void MainWindow::openDroppedFiles(const QStringList& files) {
         return;
     }
     // As File > Open leaves it, with "Open as read-only" not ticked.
-    if (openSceneryFile(QFile::encodeName(file).toStdString(), true) == 6) {
+    if (openSceneryFile(QFile::encodeName(file).toStdString(), true) == answer::Yes) {
         world_.FILE_READ_ONLY = 0;
         refreshMenus();
     }

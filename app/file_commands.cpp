@@ -9,11 +9,12 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "dialogs/common/command_ids.h"
 #include "app/file_dialogs.h"
 #include "app/main_window.h"
 #include "app/view_widget.h"
 #include "dialogs/dialogs.h"
-#include "dialogs/world_text.h"
+#include "dialogs/common/world_text.h"
 #include "render/camera.h"
 #include "render/painter.h"
 #include "render/static_scenery.h"
@@ -29,7 +30,7 @@ int askYesNoCancel(QWidget* parent, const QString& title, const QString& text) {
                     parent);
     box.setDefaultButton(QMessageBox::Cancel);
     const int answer = box.exec();
-    return answer == QMessageBox::Yes ? 6 : answer == QMessageBox::No ? 7 : 2;
+    return answer == QMessageBox::Yes ? answer::Yes : answer == QMessageBox::No ? answer::No : answer::Cancel;
 }
 
 // Where a file named by a relative path lies, so that the scenery knows its
@@ -50,23 +51,23 @@ QString reportText(const QString& file, const ReadReport& report) {
 }  // namespace
 
 int MainWindow::confirmSaveChanges() {
-    if (world_.isEmpty()) return 6;
+    if (world_.isEmpty()) return answer::Yes;
     QString question;
     if (world_.sceneryModified) question = "Scenery changed! Do you want to save it?";
-    else if (world_.sceneryOnDisk) return 6;
+    else if (world_.sceneryOnDisk) return answer::Yes;
     else question = "Scenery not saved! Do you want to save it?";
     const int answer = askYesNoCancel(activeWindow(), "Save scenery", question);
-    if (answer != 6) return answer;
+    if (answer != answer::Yes) return answer;
     const int saved = saveSceneryAs();
-    return saved == 6 ? 6 : saved == 7 ? 7 : 2;
+    return saved == answer::Yes ? answer::Yes : saved == answer::No ? answer::No : answer::Cancel;
 }
 
 int MainWindow::saveSceneryAs() {
-    if (world_.isEmpty()) return 2;
+    if (world_.isEmpty()) return answer::Cancel;
     if (world_.FILE_READ_ONLY) {
         const int answer = askYesNoCancel(activeWindow(), "Save scenery",
                                           "This file is opened as read-only!\nDo you really want to save it?");
-        if (answer != 6) return answer;
+        if (answer != answer::Yes) return answer;
     }
     SceneryFileDialog dialog(activeWindow(), "Save as", QFileDialog::AcceptSave);
     dialog.setObjectName("saveDialog");
@@ -79,19 +80,19 @@ int MainWindow::saveSceneryAs() {
     const QFileInfo proposedInfo(pathForDisplay(proposed));
     if (proposed.find('/') != std::string::npos) dialog.setDirectory(proposedInfo.absolutePath());
     dialog.selectFile(proposedInfo.fileName().left(260));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return 2;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return answer::Cancel;
     const std::string path = pathFromDialog(dialog.selectedFiles().first(), proposed);
     std::string reason;
     if (writeSceneryFile(world_, path, &reason) != 0) {
         QMessageBox::warning(activeWindow(), "Error",
                              "Scenery could not be saved!\n\n" + pathForDisplay(path) + "\n" +
                                  QString::fromStdString(reason));
-        return 2;
+        return answer::Cancel;
     }
     world_.currentFileName = path;
     updateTitle();
     refreshMenus();
-    return 6;
+    return answer::Yes;
 }
 
 int MainWindow::openScenery(int exampleNumber, const QString& name, bool showProcessing) {
@@ -107,7 +108,7 @@ int MainWindow::openSceneryFile(const std::string& path, bool showProcessing) {
 // file that cannot be read leaves the scenery as it was, with a word why.
 int MainWindow::openSceneryText(int exampleNumber, const std::string& name, bool showProcessing) {
     const int answer = confirmSaveChanges();
-    if (answer != 6 && answer != 7) return 2;
+    if (answer != answer::Yes && answer != answer::No) return answer::Cancel;
     setRunning(0);
     std::unique_ptr<ProcessingIndicator> indicator;
     if (showProcessing) indicator = std::make_unique<ProcessingIndicator>(activeWindow());
@@ -121,7 +122,7 @@ int MainWindow::openSceneryText(int exampleNumber, const std::string& name, bool
             QMessageBox::critical(activeWindow(), "Error",
                                   "The scenery file could not be opened:\n\n" + pathForDisplay(name) + "\n" +
                                       QString::fromStdString(reason));
-            return 2;
+            return answer::Cancel;
         }
     }
     newScenery(world_);
@@ -146,7 +147,7 @@ int MainWindow::openSceneryText(int exampleNumber, const std::string& name, bool
         viewWidget_->repaint();  // the scenery behind the box, as it was read
         QMessageBox::warning(activeWindow(), "Warning", reportText(pathForDisplay(name), report));
     }
-    return 6;
+    return answer::Yes;
 }
 
 void MainWindow::openCommand() {
@@ -161,7 +162,7 @@ void MainWindow::openCommand() {
     readOnly->setObjectName("readOnly");
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) grid->addWidget(readOnly, grid->rowCount(), 0, 1, -1);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    if (openScenery(0, dialog.selectedFiles().first(), true) == 6) {
+    if (openScenery(0, dialog.selectedFiles().first(), true) == answer::Yes) {
         world_.FILE_READ_ONLY = readOnly->isChecked() ? 1 : 0;
         refreshMenus();
     }
@@ -169,7 +170,7 @@ void MainWindow::openCommand() {
 
 int MainWindow::fileNewCommand() {
     const int answer = confirmSaveChanges();
-    if (answer != 6 && answer != 7) return 0;
+    if (answer != answer::Yes && answer != answer::No) return 0;
     setRunning(0);
     newScenery(world_);
     render::afterSceneryLoaded(world_, view_);

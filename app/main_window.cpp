@@ -14,13 +14,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/command_table.h"
 #include "app/long_timer.h"
 #include "app/view_widget.h"
-#include "dialogs/command_ids.h"
-#include "dialogs/dialog_placement.h"
-#include "dialogs/field_fit.h"
-#include "dialogs/settings_widgets.h"
-#include "dialogs/spin_field.h"
+#include "dialogs/common/command_ids.h"
+#include "dialogs/common/dialog_placement.h"
+#include "dialogs/common/field_fit.h"
+#include "dialogs/settings/settings_fields.h"
+#include "dialogs/common/spin_field.h"
 #include "engine/runcontrol.h"
 #include "render/camera.h"
 #include "render/painter.h"
@@ -33,139 +34,6 @@ static void registerIconResources() { Q_INIT_RESOURCE(icons); }
 namespace vantor {
 
 namespace {
-
-// The menu bar: a separator has id 0 and no text; a submenu has id -1.
-struct MenuEntry {
-    int id;
-    const char* text;
-    std::vector<MenuEntry> items;
-};
-
-const MenuEntry& separator() {
-    static const MenuEntry entry{0, nullptr, {}};
-    return entry;
-}
-
-std::vector<MenuEntry> menuBarTable() {
-    const MenuEntry sep = separator();
-    return {
-        {-1, "&File",
-         {{cmd::New, "&New", {}},
-          {cmd::Open, "&Open...", {}},
-          {cmd::SaveAs, "&Save as...", {}},
-          {cmd::Autosave, "&Autosave...", {}},
-          sep,
-          {cmd::ReadOnlyFlag, "&Read-only flag", {}},
-          sep,
-          {cmd::Exit, "&Exit", {}},
-          sep,
-          {cmd::RecordVideo, "Record &video...", {}}}},
-        {-1, "&Edit",
-         {{cmd::SceneryInfo, "Scener&y info/description\tI", {}},
-          sep,
-          {cmd::ObjectEditor, "Object &Editor...\tE", {}},
-          {cmd::ObjectRandomizer, "Object &Randomizer...\tR", {}},
-          {cmd::StaticSceneryDialog, "S&tatic scenery...", {}},
-          sep,
-          {cmd::TimeStep, "&Simulation time step...", {}},
-          {cmd::FramesPerSecond, "&Frames per second...", {}},
-          sep,
-          {cmd::Reinitialize, "Re&initialize simulation", {}},
-          sep,
-          {-1, "&Process priority",
-           {{cmd::PriorityHighest, "Highe&st", {}},
-            {cmd::PriorityHigh, "&High", {}},
-            {cmd::PriorityNormal, "&Normal", {}},
-            {cmd::PriorityLow, "&Low", {}}}}}},
-        {-1, "&View",
-         {{cmd::Viewpoint, "&Viewpoint...\tV", {}},
-          {cmd::Origin, "&Origin...\tO", {}},
-          sep,
-          {cmd::Spacecraft, "&Spacecraft...\tF12", {}},
-          sep,
-          {cmd::FieldOfView, "&Field of View angle...", {}},
-          sep,
-          {-1, "&Zoom", {{cmd::ZoomIn, "Zoom &In\t+", {}}, {cmd::ZoomOut, "Zoom &Out\t-", {}}}},
-          {-1, "&Rotate",
-           {{cmd::RotatePhiMinus, "Rotate around z-axis (+)\tUp", {}},
-            {cmd::RotatePhiPlus, "Rotate around z-axis (-)\tDown", {}},
-            {cmd::RotateThetaMinus, "Rotate around vertical (+)\tLeft", {}},
-            {cmd::RotateThetaPlus, "Rotate around vertical (-)\tRight", {}},
-            {cmd::RotateClockwise, "Rotate clockwise", {}},
-            {cmd::RotateCounterclockwise, "Rotate counterclockwise", {}}}},
-          {cmd::RotatingStep, "R&otating step...", {}},
-          sep,
-          {cmd::DisplayOsd, "Display O&SD\tS", {}},
-          {cmd::DisplayAxes, "Display &Axes\tA", {}},
-          {cmd::DisplayNames, "Display object &names\tN", {}},
-          {cmd::DimDistant, "&Dim distant objects\tD", {}},
-          {cmd::StaticScenery, "Display &static scenery\tF5", {}},
-          {cmd::Dots, "Display objects as &dots\tF6", {}},
-          {cmd::ImproveVisibility, "Improve objects &visibility\tF7", {}},
-          {cmd::Trails, "Show object &trails\tF8", {}},
-          sep,
-          {cmd::RepaintWindow, "Re&paint window", {}},
-          sep,
-          {cmd::Fullscreen, "Fulls&creen\tF11", {}}}},
-        {-1, "&Action",
-         {{cmd::StartPause, "&Start simulation\tSpace", {}},
-          {cmd::AutoStop, "Auto Sto&p/Restart...", {}},
-          sep,
-          {cmd::Threads, "Number of &threads...", {}},
-          sep,
-          {cmd::Relativistic, "Calculate &relativistic masses", {}},
-          {cmd::Collisions, "Allow object &collisions", {}},
-          sep,
-          {cmd::Benchmark, "&Benchmark computer...\tF9", {}},
-          sep,
-          {cmd::Diagnostics, "Dia&gnostics...\tG", {}}}},
-        {-1, "&Help",
-         {{cmd::Examples, "&Examples...\tX", {}},
-          sep,
-          {cmd::AboutMcsFps, "About &MCS and FPS", {}},
-          {cmd::KeyShortcuts, "&Key shortcuts", {}},
-          sep,
-          {cmd::Website, "Launch Vantor &Website", {}},
-          sep,
-          {cmd::About, "&About Vantor...", {}}}},
-    };
-}
-
-// The toolbar's pictures and tooltips by command.
-struct ToolbarEntry {
-    int id;  // 0: separator
-    const char* icon;
-    const char* tip;
-};
-
-const ToolbarEntry kToolbar[] = {
-    {cmd::New, "new", "New"},
-    {cmd::Open, "open", "Open"},
-    {cmd::SaveAs, "save", "Save as"},
-    {0, nullptr, nullptr},
-    {cmd::StartPause, "start", "Start simulation"},
-    {cmd::Reinitialize, "reinitialize", "Reinitialize simulation"},
-    {0, nullptr, nullptr},
-    {cmd::ObjectEditor, "object_editor", "Object editor"},
-    {cmd::ObjectRandomizer, "object_randomizer", "Object randomizer"},
-    {0, nullptr, nullptr},
-    {cmd::Viewpoint, "viewpoint", "Viewpoint"},
-    {cmd::Origin, "origin", "Origin"},
-    {0, nullptr, nullptr},
-    {cmd::RotateCounterclockwise, "rotate_alpha_plus", "Rotate clockwise (alpha+)"},
-    {cmd::ZoomIn, "zoom_in", "Zoom in"},
-    {cmd::ZoomOut, "zoom_out", "Zoom out"},
-    {cmd::RotateClockwise, "rotate_alpha_minus", "Rotate counterclockwise (alpha-)"},
-    {0, nullptr, nullptr},
-    {cmd::RotatePhiPlus, "rotate_phi_plus", "Rotate around z-axis clockwise (phi+)"},
-    {cmd::RotateThetaPlus, "theta_plus", "Increase theta (theta+)"},
-    {cmd::RotateThetaMinus, "theta_minus", "Decrease theta (theta-)"},
-    {cmd::RotatePhiMinus, "rotate_phi_minus", "Rotate around z-axis counterclockwise (phi-)"},
-    {0, nullptr, nullptr},
-    {cmd::DisplayAxes, "axes", "Display axes"},
-    {0, nullptr, nullptr},
-    {cmd::Benchmark, "benchmark", "Benchmark computer"},
-};
 
 QIcon icon(const char* name) { return QIcon(QString(":/icons/%1.svg").arg(name)); }
 
@@ -205,27 +73,6 @@ protected:
         style()->drawItemText(&painter, area, static_cast<int>(alignment()), palette(), isEnabled(), text(),
                               foregroundRole());
     }
-};
-
-// Which settings the check marks of the menu show.
-struct CheckMark {
-    int id;
-    int World::*setting;
-};
-
-const CheckMark kWorldChecks[] = {
-    {cmd::DisplayNames, &World::DISPLAY_OBJECT_NAMES},
-    {cmd::DisplayOsd, &World::displayOSD},
-    {cmd::DimDistant, &World::DIM_DISTANT_OBJECTS},
-    {cmd::DisplayAxes, &World::displayAxes},
-    {cmd::Trails, &World::SHOW_OBJECT_TRAILS},
-    {cmd::Dots, &World::DISPLAY_OBJECTS_AS_DOTS},
-    {cmd::ImproveVisibility, &World::IMPROVE_OBJECTS_VISIBILITY},
-    {cmd::StaticScenery, &World::DISPLAY_STATIC_SCENERY},
-    {cmd::ReadOnlyFlag, &World::FILE_READ_ONLY},
-    {cmd::StartPause, &World::simulationRunning},
-    {cmd::Relativistic, &World::CALCULATE_RELATIVISTIC_MASSES},
-    {cmd::Collisions, &World::ALLOW_OBJECT_COLLISIONS},
 };
 
 }  // namespace
@@ -301,14 +148,11 @@ QAction* MainWindow::action(int id) const {
 }
 
 void MainWindow::createActions() {
-    std::function<void(const std::vector<MenuEntry>&)> walk = [&](const std::vector<MenuEntry>& entries) {
-        for (const MenuEntry& e : entries) {
-            if (e.id > 0) makeAction(e.id, e.text);
-            walk(e.items);
-        }
-    };
-    walk(menuBarTable());
-    for (const CheckMark& c : kWorldChecks) action(c.id)->setCheckable(true);
+    for (const Command& c : commandTable()) {
+        if (!c.text) continue;
+        QAction* a = makeAction(c.id, c.text, c.icon ? c.icon : QString(), c.tip ? c.tip : QString());
+        if (c.checked) a->setCheckable(true);
+    }
     for (int id : {cmd::Fullscreen, cmd::PriorityHighest, cmd::PriorityHigh, cmd::PriorityNormal, cmd::PriorityLow})
         action(id)->setCheckable(true);
     // The four priorities are one choice: radio items.
@@ -321,21 +165,16 @@ void MainWindow::createActions() {
 }
 
 void MainWindow::createMenus() {
-    std::function<void(QMenu*, const std::vector<MenuEntry>&)> fill = [&](QMenu* menu,
-                                                                          const std::vector<MenuEntry>& entries) {
-        for (const MenuEntry& e : entries) {
-            if (e.id == 0) {
-                menu->addSeparator();
-            } else if (e.id < 0) {
-                QMenu* sub = menu->addMenu(e.text);
-                fill(sub, e.items);
-            } else {
-                menu->addAction(action(e.id));
-            }
+    std::function<void(QMenu*, const std::vector<MenuItem>&)> fill = [&](QMenu* menu,
+                                                                         const std::vector<MenuItem>& items) {
+        for (const MenuItem& e : items) {
+            if (e.id == 0) menu->addSeparator();
+            else if (e.id < 0) fill(menu->addMenu(e.caption), e.items);
+            else menu->addAction(action(e.id));
         }
     };
-    for (const MenuEntry& top : menuBarTable()) {
-        QMenu* menu = menuBar()->addMenu(top.text);
+    for (const MenuItem& top : menuBarLayout()) {
+        QMenu* menu = menuBar()->addMenu(top.caption);
         fill(menu, top.items);
         // Opening a menu disturbs a benchmark's run.
         connect(menu, &QMenu::aboutToShow, this, [this] { abortWhileBenchmarking(); });
@@ -344,14 +183,14 @@ void MainWindow::createMenus() {
 
 void MainWindow::createToolbars() {
     toolbar_ = addToolBar("Toolbar");
-    toolbar_->setObjectName("667");
+    toolbar_->setObjectName(QString::number(cmd::Toolbar));
     toolbar_->setMovable(false);
     // Compact buttons, so that the whole row fits above a 600-pixel view.
     toolbar_->setIconSize(QSize(16, 16));
     toolbar_->setStyleSheet("QToolBar { spacing: 0px; padding: 0px; } QToolButton { padding: 1px; margin: 0px; }");
-    for (const ToolbarEntry& e : kToolbar) {
-        if (e.id == 0) toolbar_->addSeparator();
-        else toolbar_->addAction(makeAction(e.id, {}, e.icon, e.tip));
+    for (int id : toolbarLayout()) {
+        if (id == 0) toolbar_->addSeparator();
+        else toolbar_->addAction(action(id));
     }
     addToolBarBreak();
 
@@ -370,13 +209,13 @@ void MainWindow::createToolbars() {
         const char* unit;
     };
     const FieldSpec specs[] = {
-        {cmd::TimeStep, "time_step", "Simulation time step", 670, "sec."},
-        {cmd::FramesPerSecond, "fps", "Frames per second", 668, "FPS"},
-        {cmd::RotatingStep, "rotating_step", "Rotating step", 671, "deg."},
+        {cmd::TimeStep, "time_step", "Simulation time step", cmd::TimeStepField, "sec."},
+        {cmd::FramesPerSecond, "fps", "Frames per second", cmd::FpsField, "FPS"},
+        {cmd::RotatingStep, "rotating_step", "Rotating step", cmd::RotatingStepField, "deg."},
     };
     for (const FieldSpec& f : specs) {
         fieldsBar_->addAction(makeAction(f.command, {}, f.icon, f.tip));
-        SpinField* field = f.id == 668 ? new DigitSpinField(fieldsBar_) : new SpinField(fieldsBar_);
+        SpinField* field = f.id == cmd::FpsField ? new DigitSpinField(fieldsBar_) : new SpinField(fieldsBar_);
         field->setObjectName(QString::number(f.id));
         // The wheel steps a field without taking the keys from the view.
         field->setFocusPolicy(Qt::StrongFocus);
@@ -388,9 +227,9 @@ void MainWindow::createToolbars() {
         field->ensurePolished();
         const QFontMetrics metrics(field->font());
         field->setPreferredWidth(
-            widthToShow(field, f.id == 668 ? digitSample(metrics, 4) : fullPrecisionSample(metrics, false)));
+            widthToShow(field, f.id == cmd::FpsField ? digitSample(metrics, 4) : fullPrecisionSample(metrics, false)));
         field->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-        if (f.id != 668) field->setMaxLength(50);
+        if (f.id != cmd::FpsField) field->setMaxLength(50);
         const int id = f.id;
         field->onStep = [this, id](int direction) { spinToolbarField(id, direction); };
         connect(field, &SpinField::enterPressed, this, [this, id] { applyToolbarField(id); });
@@ -413,7 +252,7 @@ SpinField* MainWindow::toolbarField(int id) const {
 }
 
 void MainWindow::createStatusBar() {
-    statusBar()->setObjectName("666");
+    statusBar()->setObjectName(QString::number(cmd::StatusBar));
     statusBar()->setSizeGripEnabled(true);
     for (int part = 0; part < 6; ++part) {
         // The first part ends a text too long for it in an ellipsis; its
@@ -500,7 +339,9 @@ void MainWindow::refreshMenus() {
     action(cmd::ReadOnlyFlag)->setEnabled(hasObjects);
     action(cmd::Reinitialize)->setEnabled(world_.INIT_OBJECTS_N >= 1);
     action(cmd::StartPause)->setEnabled(world_.OBJECTS_N >= 1);
-    for (const CheckMark& c : kWorldChecks) action(c.id)->setChecked(world_.*c.setting != 0);
+    for (const Command& c : commandTable()) {
+        if (c.checked && c.text) action(c.id)->setChecked(world_.*c.checked != 0);
+    }
     action(cmd::Fullscreen)->setChecked(view_.fullscreenMode);
     const int priorityIds[] = {cmd::PriorityNormal, cmd::PriorityLow, cmd::PriorityHigh, cmd::PriorityHighest};
     const int priority = shownPriority();
@@ -523,9 +364,9 @@ void MainWindow::refreshToolbar() {
 void MainWindow::showToolbarField(int id) {
     SpinField* f = toolbarField(id);
     if (!f) return;
-    if (id == 668) f->setValue(QString::number(world_.FPS_DESIRED));
-    else if (id == 670) f->setValue(QString::fromStdString(formatReal(world_.SIMULATION_TIME_STEP, 50)));
-    else if (id == 671) f->setValue(QString::fromStdString(formatReal(world_.VIEW_ROTATING_STEP, 50)));
+    if (id == cmd::FpsField) f->setValue(QString::number(world_.FPS_DESIRED));
+    else if (id == cmd::TimeStepField) f->setValue(QString::fromStdString(formatReal(world_.SIMULATION_TIME_STEP, 50)));
+    else if (id == cmd::RotatingStepField) f->setValue(QString::fromStdString(formatReal(world_.VIEW_ROTATING_STEP, 50)));
 }
 
 void MainWindow::fitMainWindow() {
@@ -607,7 +448,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     const int answer = confirmSaveChanges();
-    if (answer == 6 || answer == 7) {
+    if (answer == answer::Yes || answer == answer::No) {
         setRunning(0);
         fullscreenWindow_->hide();
         event->accept();

@@ -14,7 +14,7 @@
 
 #include "app/qt_text_renderer.h"
 #include "app/video_recording.h"
-#include "dialogs/context.h"
+#include "dialogs/common/context.h"
 #include "engine/gravity.h"
 #include "engine/runcontrol.h"
 #include "engine/world.h"

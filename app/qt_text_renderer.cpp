@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QPainter>
 
-#include "dialogs/world_text.h"
+#include "dialogs/common/world_text.h"
 
 namespace vantor {
 

@@ -9,7 +9,7 @@
 
 #include "app/long_timer.h"
 #include "app/main_window.h"
-#include "dialogs/command_ids.h"
+#include "dialogs/common/command_ids.h"
 #include "dialogs/dialogs.h"
 #include "engine/runcontrol.h"
 #include "render/camera.h"
@@ -236,7 +236,7 @@ void MainWindow::autosaveTick() {
     const std::tm local = localTimeNow();
     if (world_.currentFileName.empty() || world_.currentFileName.find('/') == std::string::npos) {
         // Never saved (an example has only its item text): ask where.
-        saved = saveSceneryAs() == 6;
+        saved = saveSceneryAs() == answer::Yes;
         if (saved) {
             text = QString::fromStdString(autosaveTimestampText(local));
             runBaseTime_ = world_.SIMULATION_TIME;
@@ -308,7 +308,7 @@ void MainWindow::autostopAction() {
 }
 
 int MainWindow::reinitializeSimulation() {
-    if (world_.INIT_OBJECTS_N < 1) return 6;
+    if (world_.INIT_OBJECTS_N < 1) return answer::Yes;
     QMessageBox box(QMessageBox::Question, "Reinitialize simulation", "Do you really want to reload initial data?",
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, activeWindow());
     box.setDefaultButton(QMessageBox::Cancel);
@@ -325,9 +325,9 @@ int MainWindow::reinitializeSimulation() {
             updateStatusLine(&empty);
         }
         updateStatusLine();
-        return 6;
+        return answer::Yes;
     }
-    return answer == QMessageBox::No ? 7 : 2;
+    return answer == QMessageBox::No ? answer::No : answer::Cancel;
 }
 
 }  // namespace vantor

@@ -15,7 +15,7 @@
 
 #include "app/main_window.h"
 #include "app/view_widget.h"
-#include "dialogs/command_ids.h"
+#include "dialogs/common/command_ids.h"
 #include "engine/runcontrol.h"
 
 namespace vantor {

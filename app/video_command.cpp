@@ -8,7 +8,7 @@
 
 #include "app/file_dialogs.h"
 #include "app/main_window.h"
-#include "dialogs/command_ids.h"
+#include "dialogs/common/command_ids.h"
 #include "video/video_writer.h"
 
 namespace vantor {

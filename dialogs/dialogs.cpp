@@ -1,10 +1,8 @@
 #include "dialogs/dialogs.h"
 
-#include "dialogs/context.h"
+#include "dialogs/common/context.h"
 
 namespace vantor::dialogs {
-
-std::function<void()> cancelBenchmark;
 
 // Each family of dialogs dispatches its own commands and refreshes its own
 // open dialogs.

@@ -20,9 +20,9 @@
 
 #include "app/main_window.h"
 #include "app/view_widget.h"
-#include "dialogs/command_ids.h"
-#include "dialogs/examples_dialog.h"
-#include "dialogs/spin_field.h"
+#include "dialogs/common/command_ids.h"
+#include "dialogs/objects/examples_dialog.h"
+#include "dialogs/common/spin_field.h"
 #include "render/view.h"
 #include "scenery/reader.h"
 #include "tests/modal_test_support.h"

@@ -19,7 +19,7 @@
 
 #include "app/file_dialogs.h"
 #include "app/main_window.h"
-#include "dialogs/command_ids.h"
+#include "dialogs/common/command_ids.h"
 #include "scenery/examples.h"
 #include "scenery/reader.h"
 #include "scenery/writer.h"

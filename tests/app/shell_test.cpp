@@ -27,7 +27,7 @@
 #include "app/main_window.h"
 #include "app/qt_text_renderer.h"
 #include "app/view_widget.h"
-#include "dialogs/command_ids.h"
+#include "dialogs/common/command_ids.h"
 #include "render/view.h"
 #include "scenery/writer.h"
 #include "tests/modal_test_support.h"

@@ -9,7 +9,7 @@
 
 #include "app/main_window.h"
 #include "app/view_widget.h"
-#include "dialogs/spin_field.h"
+#include "dialogs/common/spin_field.h"
 #include "scenery/realtext.h"
 #include "tests/field_test_support.h"
 

@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "app/main_window.h"
-#include "dialogs/command_ids.h"
+#include "dialogs/common/command_ids.h"
 #include "tests/modal_test_support.h"
 #include "tests/video/decoded_video.h"
 

@@ -63,7 +63,7 @@ TEST(CliHelp, HelpAndManualPageCoverEveryCommandAndOption) {
 
 TEST(CliHelp, HelpAfterACommandIsTheHelp) {
     const std::string help = cli({"--help"}).out;
-    for (const std::vector<std::string> args : std::vector<std::vector<std::string>>{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"render", "--help"}, {"run", "example:110", "-h"}, {"bench", "--help"}}) {
         const Result r = cli(args);
         EXPECT_EQ(r.status, EXIT_DONE) << args[0];

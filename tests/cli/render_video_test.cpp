@@ -83,8 +83,12 @@ TEST_F(RenderVideoCli, FramesEqualThePngFramesWithinTheCodecsLoss) {
         // H.264 keeps about 5 of 255 on the thin coloured lines; a
         // neighbouring frame differs by 8 or more.
         EXPECT_LT(own, 7.0) << "frame " << k;
-        if (k > 0) EXPECT_LT(own, meanDifference(v.frames[k], v.width, pngs[k - 1])) << "frame " << k;
-        if (k < 4) EXPECT_LT(own, meanDifference(v.frames[k], v.width, pngs[k + 1])) << "frame " << k;
+        if (k > 0) {
+            EXPECT_LT(own, meanDifference(v.frames[k], v.width, pngs[k - 1])) << "frame " << k;
+        }
+        if (k < 4) {
+            EXPECT_LT(own, meanDifference(v.frames[k], v.width, pngs[k + 1])) << "frame " << k;
+        }
     }
 }
 

@@ -16,7 +16,7 @@
 #include "app/view_widget.h"
 #include "benchmark/scores.h"
 #include "benchmark/submission.h"
-#include "dialogs/benchmark_dialog.h"
+#include "dialogs/benchmark/benchmark_dialog.h"
 
 using namespace vantor;
 

@@ -23,10 +23,10 @@
 #include "app/view_widget.h"
 #include "benchmark/scores.h"
 #include "benchmark/submission.h"
-#include "dialogs/benchmark_dialog.h"
-#include "dialogs/browser.h"
-#include "dialogs/command_ids.h"
-#include "dialogs/dialog_placement.h"
+#include "dialogs/benchmark/benchmark_dialog.h"
+#include "dialogs/common/browser.h"
+#include "dialogs/common/command_ids.h"
+#include "dialogs/common/dialog_placement.h"
 
 using namespace vantor;
 

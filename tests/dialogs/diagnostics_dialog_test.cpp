@@ -9,7 +9,7 @@
 #include <QValueAxis>
 #include <cmath>
 
-#include "dialogs/diagnostics_dialog.h"
+#include "dialogs/diagnostics/diagnostics_dialog.h"
 #include "engine/gravity.h"
 #include "scenery/realtext.h"
 #include "settings_test_support.h"

@@ -11,9 +11,9 @@
 
 #include "app/main_window.h"
 #include "app/view_widget.h"
-#include "dialogs/benchmark_dialog.h"
-#include "dialogs/command_ids.h"
-#include "dialogs/dialog_placement.h"
+#include "dialogs/benchmark/benchmark_dialog.h"
+#include "dialogs/common/command_ids.h"
+#include "dialogs/common/dialog_placement.h"
 
 using namespace vantor;
 using dialogs::besideOwner;

@@ -1,11 +1,11 @@
-#include "dialogs/editor_model.h"
+#include "dialogs/objects/editor_model.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "dialogs/field_text.h"
+#include "dialogs/common/field_text.h"
 
 namespace vantor::dialogs {
 namespace {

@@ -8,13 +8,13 @@
 #include <QPushButton>
 #include <memory>
 
-#include "dialogs/field_fit.h"
-#include "dialogs/info_dialogs.h"
-#include "dialogs/object_editor.h"
-#include "dialogs/object_randomizer.h"
-#include "dialogs/period_dialogs.h"
-#include "dialogs/randomizer_model.h"
-#include "dialogs/view_dialogs.h"
+#include "dialogs/common/field_fit.h"
+#include "dialogs/settings/scenery_info_about_dialogs.h"
+#include "dialogs/objects/object_editor.h"
+#include "dialogs/objects/object_randomizer.h"
+#include "dialogs/settings/autosave_autostop_dialogs.h"
+#include "dialogs/objects/randomizer_model.h"
+#include "dialogs/settings/viewpoint_origin_dialogs.h"
 #include "scenery/realtext.h"
 #include "settings_test_support.h"
 #include "tests/field_test_support.h"

@@ -15,11 +15,11 @@
 
 #include "app/main_window.h"
 #include "app/view_widget.h"
-#include "dialogs/command_ids.h"
+#include "dialogs/common/command_ids.h"
 #include "dialogs/dialogs.h"
-#include "dialogs/object_editor.h"
-#include "dialogs/object_randomizer.h"
-#include "dialogs/randomizer_model.h"
+#include "dialogs/objects/object_editor.h"
+#include "dialogs/objects/object_randomizer.h"
+#include "dialogs/objects/randomizer_model.h"
 #include "tests/modal_test_support.h"
 
 using namespace vantor;

@@ -1,6 +1,6 @@
 // The period fields of the autosave and automatic stop dialogs without
 // widgets: splitting, reading, the arrows' counting and storing.
-#include "dialogs/period_fields.h"
+#include "dialogs/settings/period_fields.h"
 
 #include <gtest/gtest.h>
 

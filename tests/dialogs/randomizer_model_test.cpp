@@ -1,4 +1,4 @@
-#include "dialogs/randomizer_model.h"
+#include "dialogs/objects/randomizer_model.h"
 
 #include <gtest/gtest.h>
 

@@ -9,11 +9,11 @@
 #include <QPushButton>
 
 #include "benchmark/submission.h"
-#include "dialogs/info_dialogs.h"
-#include "dialogs/period_dialogs.h"
-#include "dialogs/small_settings_dialogs.h"
-#include "dialogs/spin_field.h"
-#include "dialogs/world_text.h"
+#include "dialogs/settings/scenery_info_about_dialogs.h"
+#include "dialogs/settings/autosave_autostop_dialogs.h"
+#include "dialogs/settings/one_value_dialogs.h"
+#include "dialogs/common/spin_field.h"
+#include "dialogs/common/world_text.h"
 #include "render/camera.h"
 #include "scenery/realtext.h"
 #include "settings_test_support.h"

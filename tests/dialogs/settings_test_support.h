@@ -13,8 +13,8 @@
 
 #include "app/main_window.h"
 #include "app/view_widget.h"
-#include "dialogs/command_ids.h"
-#include "dialogs/examples_dialog.h"
+#include "dialogs/common/command_ids.h"
+#include "dialogs/objects/examples_dialog.h"
 #include "tests/modal_test_support.h"
 
 namespace settings_test {

@@ -5,8 +5,8 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "dialogs/spin_field.h"
-#include "dialogs/view_dialogs.h"
+#include "dialogs/common/spin_field.h"
+#include "dialogs/settings/viewpoint_origin_dialogs.h"
 #include "render/camera.h"
 #include "scenery/realtext.h"
 #include "settings_test_support.h"
