@@ -37,42 +37,37 @@ namespace {
 
 QIcon icon(const char* name) { return QIcon(QString(":/icons/%1.svg").arg(name)); }
 
-// The status bar's first part: a text too long for it ends in an ellipsis
-// rather than being cut off anywhere (a cut-off date reads as a wrong one).
-class ElidedLabel : public QLabel {
+// A part of the status bar. The first part ends a text too long for it in
+// an ellipsis rather than cutting it off anywhere (a cut-off date reads as a
+// wrong one). A run-state part draws a text a little too wide for it ("16
+// threads" in a 60-pixel part) in a smaller size of the font; one far too
+// wide is clipped at the part's edges.
+class StatusPart : public QLabel {
 public:
-    using QLabel::QLabel;
+    StatusPart(bool elide, QWidget* parent) : QLabel(parent), elide_(elide) {}
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         const QRect area = contentsRect();
-        style()->drawItemText(&painter, area, static_cast<int>(alignment()), palette(), isEnabled(),
-                              fontMetrics().elidedText(text(), Qt::ElideRight, area.width()), foregroundRole());
-    }
-};
-
-// A run-state part of the status bar: a text a little too wide for its part
-// ("16 threads" in a 60-pixel part) is drawn in a smaller size of the font
-// rather than cut off; one far too wide is clipped at the part's edges.
-class FittedLabel : public QLabel {
-public:
-    using QLabel::QLabel;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        const QRect area = contentsRect();
-        QFont fitted = font();
-        const qreal full = fitted.pointSizeF(), smallest = full * 0.75;
-        while (full > 0 && fitted.pointSizeF() > smallest &&
-               QFontMetrics(fitted).horizontalAdvance(text()) > area.width()) {
-            fitted.setPointSizeF(std::max(smallest, fitted.pointSizeF() - 0.5));
+        QString shown = text();
+        if (elide_) {
+            shown = fontMetrics().elidedText(shown, Qt::ElideRight, area.width());
+        } else {
+            QFont fitted = font();
+            const qreal full = fitted.pointSizeF(), smallest = full * 0.75;
+            while (full > 0 && fitted.pointSizeF() > smallest &&
+                   QFontMetrics(fitted).horizontalAdvance(shown) > area.width()) {
+                fitted.setPointSizeF(std::max(smallest, fitted.pointSizeF() - 0.5));
+            }
+            painter.setFont(fitted);
         }
-        painter.setFont(fitted);
-        style()->drawItemText(&painter, area, static_cast<int>(alignment()), palette(), isEnabled(), text(),
+        style()->drawItemText(&painter, area, static_cast<int>(alignment()), palette(), isEnabled(), shown,
                               foregroundRole());
     }
+
+private:
+    bool elide_;
 };
 
 }  // namespace
@@ -257,7 +252,7 @@ void MainWindow::createStatusBar() {
     for (int part = 0; part < 6; ++part) {
         // The first part ends a text too long for it in an ellipsis; its
         // tooltip shows it whole.
-        auto* label = part == 0 ? static_cast<QLabel*>(new ElidedLabel(statusBar())) : new FittedLabel(statusBar());
+        auto* label = new StatusPart(part == 0, statusBar());
         label->setObjectName(QString("status%1").arg(part));
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         label->setContentsMargins(2, 0, 2, 0);

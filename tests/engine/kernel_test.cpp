@@ -18,11 +18,13 @@
 namespace vantor {
 namespace {
 
-int64_t orderedBits(double d) {
+[[maybe_unused]] int64_t orderedBits(double d) {  // the 512-bit tests only
     int64_t i;
     std::memcpy(&i, &d, sizeof i);
     return i;
 }
+
+constexpr unsigned kSeed = 11;  // the clusters of these tests
 
 #if VANTOR_HAVE_AVX512  // the tests of the 512-bit twins, where they are built
 TEST(Kernel, InverseCubeWithinTwoUnitsInTheLastPlace) {
@@ -94,7 +96,6 @@ TEST(Kernel, VectorUpdateAgreesWithThePortableOneOnEdgeStates) {
     EXPECT_TRUE(integrateObjects(skipped, outPort, 0, n, 60.0));
 }
 
-constexpr unsigned kSeed = 11;  // the clusters of these tests
 
 // Both gathers on a table with every kind of record: disabled ones, one at
 // the speed of light, one without mass; a last block of 5, a range that
