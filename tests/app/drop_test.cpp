@@ -14,7 +14,8 @@
 
 #include "app/main_window.h"
 #include "scenery/writer.h"
-#include "tests/modal_test_support.h"
+#include "tests/support/qt/modal_test_support.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 using modal_test::answerBox;
@@ -93,17 +94,12 @@ private:
 
 private slots:
     void init() {
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window = window_test::showMainWindow(window_test::Fitted);
+        QVERIFY(window);
     }
 
     void cleanup() {
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        window_test::closeMainWindow(window);
     }
 
     void aDroppedSceneryFileOpensAsFileOpenOpensIt() {

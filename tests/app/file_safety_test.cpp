@@ -23,7 +23,9 @@
 #include "scenery/examples.h"
 #include "scenery/reader.h"
 #include "scenery/writer.h"
-#include "tests/modal_test_support.h"
+#include "tests/support/qt/modal_test_support.h"
+#include "tests/support/qt/window_test_support.h"
+#include "tests/support/temp_dir.h"
 
 using namespace vantor;
 using modal_test::answerBox;
@@ -85,23 +87,6 @@ void answerReplaceThenRecord(std::shared_ptr<QString> text, std::shared_ptr<QStr
     });
 }
 
-// Removes a folder whose names Qt cannot list.
-class ByteNamedFolder {
-public:
-    ByteNamedFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vantor-bytes-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~ByteNamedFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 }  // namespace
 
 class FileSafetyTest : public QObject {
@@ -122,16 +107,12 @@ class FileSafetyTest : public QObject {
 
 private slots:
     void init() {
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window = window_test::showMainWindow(window_test::Plain);
+        QVERIFY(window);
     }
 
     void cleanup() {
-        window->world().sceneryModified = 0;
-        window->world().sceneryOnDisk = 1;
-        window.reset();
+        window_test::closeMainWindow(window);
     }
 
     void aRelativeNameIsKeptAsTheAbsolutePath() {
@@ -229,7 +210,7 @@ private slots:
     }
 
     void aNameInBytesThatAreNotUtf8OpensAndSaves() {
-        ByteNamedFolder dir;
+        const test::TempDir dir("vantor-bytes");  // QTemporaryDir cannot remove names that are not UTF-8
         const std::string path = dir.path() + "/\xe9t\xe9.nbx";
         writeBytes(path, exampleText(110));
         QCOMPARE(w().openSceneryFile(path, false), 6);

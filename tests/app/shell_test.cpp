@@ -30,7 +30,8 @@
 #include "dialogs/command_ids.h"
 #include "render/view.h"
 #include "scenery/writer.h"
-#include "tests/modal_test_support.h"
+#include "tests/support/qt/modal_test_support.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 using modal_test::whenModal;
@@ -113,10 +114,12 @@ QList<QStringList> tableRows(const QString& html) {
     return rows;
 }
 
-void fire(LongTimer& timer) {
-    auto* system = timer.findChild<QTimer*>();
-    QVERIFY(system);
-    QVERIFY(QMetaObject::invokeMethod(system, "timeout"));
+[[nodiscard]] bool fire(LongTimer& timer) {
+    return window_test::passes([&] {
+        auto* system = timer.findChild<QTimer*>();
+        QVERIFY(system);
+        QVERIFY(QMetaObject::invokeMethod(system, "timeout"));
+    });
 }
 
 }  // namespace
@@ -131,11 +134,13 @@ private:
     MainWindow& w() { return *window; }
     QString part0() const { return window->statusPart(0)->text(); }
 
-    void openTwoBodies(const QByteArray& firstName = "Earth") {
-        const QString path = writeTwoBodies(dir.filePath("two.nbx"), firstName);
-        QCOMPARE(w().openScenery(0, path, false), 6);
-        QCOMPARE(w().world().OBJECTS_N, 2);
-        w().paintView();
+    [[nodiscard]] bool openTwoBodies(const QByteArray& firstName = "Earth") {
+        return window_test::passes([&] {
+            const QString path = writeTwoBodies(dir.filePath("two.nbx"), firstName);
+            QCOMPARE(w().openScenery(0, path, false), 6);
+            QCOMPARE(w().world().OBJECTS_N, 2);
+            w().paintView();
+        });
     }
 
     QPoint drawnAt(int index) {
@@ -177,18 +182,12 @@ private:
 private slots:
     void init() {
         QVERIFY(dir.isValid());
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window = window_test::showMainWindow(window_test::Fitted);
+        QVERIFY(window);
     }
 
     void cleanup() {
-        window->setRunning(0);
-        window->world().sceneryModified = 0;
-        window->world().sceneryOnDisk = 1;
-        window.reset();
+        window_test::closeMainWindow(window);
     }
 
     // Each part ends at its edge, counted from the view's left edge, at
@@ -321,7 +320,7 @@ private slots:
         const QByteArray markup = "<b>Bold</b> & <i>not</i> " + QByteArray(125, 'm');
         for (const QByteArray& name : {words.left(150), oneWord, markup}) {
             QCOMPARE(name.size(), 150);
-            openTwoBodies(name);
+            QVERIFY(openTwoBodies(name));
             const QPoint at = drawnAt(0);
             QVERIFY(at.x() >= 0);
             QTest::mouseMove(w().viewWidget(), QPoint(1, 1));
@@ -348,7 +347,7 @@ private slots:
     // A right click in the middle of a drag opens the menu, which takes the
     // left button's release: the drag ends there, and its axes go at once.
     void theContextMenuEndsADrag() {
-        openTwoBodies();
+        QVERIFY(openTwoBodies());
         const std::vector<uint32_t> still = pixelsOf(w());
         QWidget* view = w().viewWidget();
         QTest::mousePress(view, Qt::LeftButton, {}, QPoint(100, 100));
@@ -371,7 +370,7 @@ private slots:
     // One notch of the wheel zooms as + and - do; a high-resolution wheel's
     // small turns add up to one step per 120 units.
     void theWheelZooms() {
-        openTwoBodies();
+        QVERIFY(openTwoBodies());
         QWidget* view = w().viewWidget();
         auto turn = [&](int delta) {
             QWheelEvent event(QPointF(300, 175), QPointF(view->mapToGlobal(QPoint(300, 175))), QPoint(),
@@ -438,7 +437,7 @@ private slots:
                 QCOMPARE(system->timerType(), Qt::PreciseTimer);
             }
             now = c.at;
-            fire(timer);
+            QVERIFY(fire(timer));
             QCOMPARE(int(fired.size()), c.fired);
             QVERIFY(system->isActive());
             QCOMPARE(system->interval(), c.interval);
@@ -506,7 +505,7 @@ private slots:
             QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
             return;
         }
-        openTwoBodies();
+        QVERIFY(openTwoBodies());
         w().onCommand(cmd::PriorityHigh);
         QCOMPARE(markedInMenuBar(), 2);  // paused: the setting for the next run
         w().setRunning(1);
@@ -541,7 +540,7 @@ private slots:
         QCOMPARE(w().surface().textExtent("WARP").height, metrics.height());
         QCOMPARE(w().surface().textExtent("Autotracking").width, metrics.horizontalAdvance("Autotracking"));
 
-        openTwoBodies();
+        QVERIFY(openTwoBodies());
         w().world().benchmarkRunning = 1;
         w().view().blinkPhase = 1;
         w().paintView();

@@ -13,8 +13,9 @@
 
 #include "app/main_window.h"
 #include "dialogs/command_ids.h"
-#include "tests/modal_test_support.h"
-#include "tests/video/decoded_video.h"
+#include "tests/support/qt/modal_test_support.h"
+#include "tests/support/qt/window_test_support.h"
+#include "tests/support/decoded_video.h"
 
 using namespace vantor;
 using modal_test::answerBox;
@@ -53,18 +54,13 @@ class VideoRecordTest : public QObject {
 
 private slots:
     void init() {
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window = window_test::showMainWindow(window_test::Fitted);
+        QVERIFY(window);
         QCOMPARE(w().openScenery(110, "Solar system", false), 6);
     }
 
     void cleanup() {
-        window->world().sceneryModified = 0;
-        window->world().sceneryOnDisk = 1;
-        window.reset();
+        window_test::closeMainWindow(window);
     }
 
     void theCommandEndsTheFileMenu() {

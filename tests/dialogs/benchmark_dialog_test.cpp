@@ -17,6 +17,7 @@
 #include "benchmark/scores.h"
 #include "benchmark/submission.h"
 #include "dialogs/benchmark_dialog.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 
@@ -112,14 +113,8 @@ private slots:
     }
 
     void init() {
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->centreOnScreen();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window = window_test::showMainWindow(window_test::Fitted | window_test::Centred | window_test::Active);
+        QVERIFY(window);
         bench().lastNbxMark = bench().lastMaxFps = -1;
         bench().rounds = 1;
         bench().runMilliseconds = 200;
@@ -128,9 +123,7 @@ private slots:
 
     void cleanup() {
         if (BenchmarkDialog* d = BenchmarkDialog::instance()) delete d;
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        window_test::closeMainWindow(window);
     }
 
     void shortRunShowsBothScores() {

@@ -27,6 +27,7 @@
 #include "dialogs/browser.h"
 #include "dialogs/command_ids.h"
 #include "dialogs/dialog_placement.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 
@@ -127,14 +128,8 @@ private slots:
 
     void init() {
         dialogs::forgetModelessPlaces();
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->centreOnScreen();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window = window_test::showMainWindow(window_test::Fitted | window_test::Centred | window_test::Active);
+        QVERIFY(window);
         bench().lastNbxMark = bench().lastMaxFps = -1;
         bench().rounds = 1;
         bench().runMilliseconds = 300;
@@ -142,9 +137,7 @@ private slots:
 
     void cleanup() {
         if (BenchmarkDialog* d = BenchmarkDialog::instance()) delete d;
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        window_test::closeMainWindow(window);
         benchmarkSession().probe.processorIdentifier = systemProbe().processorIdentifier;
     }
 

@@ -12,7 +12,7 @@
 #include "dialogs/diagnostics_dialog.h"
 #include "engine/gravity.h"
 #include "scenery/realtext.h"
-#include "settings_test_support.h"
+#include "tests/support/qt/settings_test_support.h"
 
 using namespace vantor;
 using namespace settings_test;
@@ -39,10 +39,7 @@ private slots:
     }
 
     void cleanup() {
-        w().setRunning(0);
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        window_test::closeMainWindow(window);
     }
 
     // An item at the end of the Action menu (after the specified ones) and

@@ -14,6 +14,7 @@
 #include "dialogs/benchmark_dialog.h"
 #include "dialogs/command_ids.h"
 #include "dialogs/dialog_placement.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 using dialogs::besideOwner;
@@ -43,10 +44,12 @@ private:
         return QApplication::activeWindow();
     }
 
-    void focusView() {
-        w().activeWindow()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w().activeWindow()));
-        w().viewWidget()->setFocus();
+    [[nodiscard]] bool focusView() {
+        return window_test::passes([&] {
+            w().activeWindow()->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(w().activeWindow()));
+            w().viewWidget()->setFocus();
+        });
     }
 
 private slots:
@@ -56,11 +59,8 @@ private slots:
 
     void init() {
         dialogs::forgetModelessPlaces();
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window = window_test::showMainWindow(window_test::Fitted);
+        QVERIFY(window);
         window->move(area().topLeft() + QPoint(40, 40));
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -143,13 +143,13 @@ private slots:
 
         // The main window moves meanwhile; the dialog keeps to its place.
         w().move(area().topLeft() + QPoint(300, 200));
-        focusView();
+        QVERIFY(focusView());
         viewpoint = open(Qt::Key_V, 0);
         QVERIFY(viewpoint);
         QCOMPARE(viewpoint->pos(), left);
 
         // Another kind has a place of its own: still beside the main window.
-        focusView();
+        QVERIFY(focusView());
         QWidget* origin = open(Qt::Key_O, 0);
         QVERIFY(origin);
         QVERIFY(!origin->frameGeometry().intersects(w().frameGeometry()));
@@ -158,7 +158,7 @@ private slots:
         viewpoint->move(area().right() - 50, area().bottom() - 40);
         viewpoint->close();
         QTRY_VERIFY(!w().findChild<QDialog*>("108"));
-        focusView();
+        QVERIFY(focusView());
         viewpoint = open(Qt::Key_V, 0);
         QVERIFY(viewpoint);
         QVERIFY(area().contains(viewpoint->frameGeometry()));
@@ -169,10 +169,10 @@ private slots:
     void modelessDialogsStayAboveTheFullscreenWindow() {
         QWidget* viewpoint = open(Qt::Key_V, 0);
         QVERIFY(viewpoint);
-        focusView();
+        QVERIFY(focusView());
         QWidget* benchmark = open(Qt::Key_F9, 0);
         QVERIFY(benchmark);
-        focusView();
+        QVERIFY(focusView());
         const QPoint where = viewpoint->pos();
 
         QTest::keyClick(w().viewWidget(), Qt::Key_F11);
@@ -202,7 +202,7 @@ private slots:
     void aDialogOpenedInFullscreenStandsAboveIt() {
         QTest::keyClick(w().viewWidget(), Qt::Key_F11);
         QVERIFY(w().fullscreenMode());
-        focusView();
+        QVERIFY(focusView());
         QWidget* origin = open(Qt::Key_O, 0);
         QVERIFY(origin);
         QCOMPARE(origin->windowHandle()->transientParent(), w().activeWindow()->windowHandle());

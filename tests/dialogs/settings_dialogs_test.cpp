@@ -16,7 +16,7 @@
 #include "dialogs/world_text.h"
 #include "render/camera.h"
 #include "scenery/realtext.h"
-#include "settings_test_support.h"
+#include "tests/support/qt/settings_test_support.h"
 
 using namespace vantor;
 using namespace settings_test;
@@ -76,10 +76,7 @@ private slots:
     }
 
     void cleanup() {
-        w().setRunning(0);
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        window_test::closeMainWindow(window);
     }
 
     // --- Autosave and automatic stop ---

@@ -9,7 +9,7 @@
 #include "dialogs/view_dialogs.h"
 #include "render/camera.h"
 #include "scenery/realtext.h"
-#include "settings_test_support.h"
+#include "tests/support/qt/settings_test_support.h"
 
 using namespace vantor;
 using namespace settings_test;
@@ -46,10 +46,7 @@ private slots:
 
     void cleanup() {
         world().simulationRunning = 0;
-        w().setRunning(0);
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        window_test::closeMainWindow(window);
     }
 
     void openByMenuAndKeyOnce() {

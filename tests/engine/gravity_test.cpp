@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "tests/engine/cluster.h"
+#include "tests/support/cluster.h"
 
 namespace vantor {
 namespace {

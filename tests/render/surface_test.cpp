@@ -9,7 +9,7 @@
 #include <random>
 #include <cstring>
 
-#include "render_samples.h"
+#include "tests/support/render_samples.h"
 
 namespace vantor::render {
 namespace {
