@@ -80,23 +80,18 @@ uint64_t pixelSum(const MainWindow& w) {
 
 }  // namespace
 
-class AppTest : public QObject {
+class AppTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-
-    MainWindow& w() { return *window; }
-
     [[nodiscard]] bool openExample(const QString& item) { return window_test::openExample(w(), item); }
 
 private slots:
     void init() {
-        window = window_test::showMainWindow(window_test::Fitted | window_test::Centred);
-        QVERIFY(window);
+        QVERIFY(openWindow(Fitted | Centred));
     }
 
-    void cleanup() { window_test::closeMainWindow(window); }
+    void cleanup() { closeWindow(); }
 
     void startsEmptyWithA600By350View() {
         QCOMPARE(w().windowTitle(), QString("Vantor"));

@@ -51,15 +51,12 @@ std::unique_ptr<QMimeData> filesMime(const QStringList& paths) {
 
 }  // namespace
 
-class DropTest : public QObject {
+class DropTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
     QTemporaryDir dir;
 
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
 
     // What the window system sends for a drag that enters the window.
     bool enter(const QMimeData& mime) {
@@ -94,12 +91,11 @@ private:
 
 private slots:
     void init() {
-        window = window_test::showMainWindow(window_test::Fitted);
-        QVERIFY(window);
+        QVERIFY(openWindow());
     }
 
     void cleanup() {
-        window_test::closeMainWindow(window);
+        closeWindow();
     }
 
     void aDroppedSceneryFileOpensAsFileOpenOpensIt() {

@@ -89,11 +89,9 @@ void answerReplaceThenRecord(std::shared_ptr<QString> text, std::shared_ptr<QStr
 
 }  // namespace
 
-class FileSafetyTest : public QObject {
+class FileSafetyTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
 
     // An autosave tick while running, as the timer gives it.
     void autosaveOnce() {
@@ -107,12 +105,11 @@ class FileSafetyTest : public QObject {
 
 private slots:
     void init() {
-        window = window_test::showMainWindow(window_test::Plain);
-        QVERIFY(window);
+        QVERIFY(openWindow(Plain));
     }
 
     void cleanup() {
-        window_test::closeMainWindow(window);
+        closeWindow();
     }
 
     void aRelativeNameIsKeptAsTheAbsolutePath() {

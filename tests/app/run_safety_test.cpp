@@ -65,15 +65,12 @@ QLabel* autosaveAlertLabel() {
 
 }  // namespace
 
-class RunSafetyTest : public QObject {
+class RunSafetyTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
     QTemporaryDir dir;
 
-    MainWindow& w() { return *window; }
-    QString part0() const { return window->statusPart(0)->text(); }
 
     [[nodiscard]] bool open(const QString& path) {
         return window_test::passes([&] {
@@ -98,12 +95,11 @@ private:
 private slots:
     void init() {
         QVERIFY(dir.isValid());
-        window = window_test::showMainWindow(window_test::Fitted);
-        QVERIFY(window);
+        QVERIFY(openWindow());
     }
 
     void cleanup() {
-        window_test::closeMainWindow(window);
+        closeWindow();
         for (const QString& name : QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
             QFileInfo info(dir.filePath(name));
             if (info.isDir()) QDir(info.filePath()).removeRecursively();

@@ -124,15 +124,12 @@ QList<QStringList> tableRows(const QString& html) {
 
 }  // namespace
 
-class ShellTest : public QObject {
+class ShellTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
     QTemporaryDir dir;
 
-    MainWindow& w() { return *window; }
-    QString part0() const { return window->statusPart(0)->text(); }
 
     [[nodiscard]] bool openTwoBodies(const QByteArray& firstName = "Earth") {
         return window_test::passes([&] {
@@ -182,12 +179,11 @@ private:
 private slots:
     void init() {
         QVERIFY(dir.isValid());
-        window = window_test::showMainWindow(window_test::Fitted);
-        QVERIFY(window);
+        QVERIFY(openWindow());
     }
 
     void cleanup() {
-        window_test::closeMainWindow(window);
+        closeWindow();
     }
 
     // Each part ends at its edge, counted from the view's left edge, at

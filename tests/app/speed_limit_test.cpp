@@ -49,15 +49,12 @@ QString writeTwoBodies(const QString& path) {
 
 }  // namespace
 
-class SpeedLimitTest : public QObject {
+class SpeedLimitTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
     QTemporaryDir dir;
 
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
     QLabel* note() { return w().findChild<QLabel*>("speedLimitStatus"); }
 
     void key(Qt::Key k) { QTest::keyClick(w().viewWidget(), k); }
@@ -98,14 +95,13 @@ private:
 
 private slots:
     void init() {
-        window = window_test::showMainWindow(window_test::Fitted);
-        QVERIFY(window);
+        QVERIFY(openWindow());
         w().viewWidget()->setFocus();
     }
 
     void cleanup() {
         world().benchmarkRunning = 0;
-        window_test::closeMainWindow(window);
+        closeWindow();
     }
 
     void offAtStartWithTheViewKeepingItsSize() {

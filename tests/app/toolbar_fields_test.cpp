@@ -27,14 +27,10 @@ QString real(double value) { return QString::fromStdString(formatReal(value, 50)
 
 }  // namespace
 
-class ToolbarFieldsTest : public QObject {
+class ToolbarFieldsTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
     SpinField* field(int id) { return w().toolbarField(id); }
 
     // A click into the field's text, as a person starts typing.
@@ -64,8 +60,7 @@ private:
 
 private slots:
     void init() {
-        window = window_test::showMainWindow(window_test::Fitted | window_test::Centred | window_test::Active);
-        QVERIFY(window);
+        QVERIFY(openWindow(Fitted | Centred | Active));
         w().viewWidget()->setFocus();
         world().FPS_DESIRED = 50;
         world().SIMULATION_TIME_STEP = 100;
@@ -74,7 +69,7 @@ private slots:
     }
 
     void cleanup() {
-        window_test::closeMainWindow(window);
+        closeWindow();
     }
 
     // One spin gives a value with all 17 digits; the window at the size it

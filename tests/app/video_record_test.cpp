@@ -44,23 +44,20 @@ std::vector<std::string> namesIn(const QString& folder) {
 
 }  // namespace
 
-class VideoRecordTest : public QObject {
+class VideoRecordTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
     QAction* item() { return w().action(cmd::RecordVideo); }
     QLabel* mark() { return w().findChild<QLabel*>("recordingMark"); }
 
 private slots:
     void init() {
-        window = window_test::showMainWindow(window_test::Fitted);
-        QVERIFY(window);
+        QVERIFY(openWindow());
         QCOMPARE(w().openScenery(110, "Solar system", false), 6);
     }
 
     void cleanup() {
-        window_test::closeMainWindow(window);
+        closeWindow();
     }
 
     void theCommandEndsTheFileMenu() {

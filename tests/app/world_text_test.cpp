@@ -91,15 +91,12 @@ std::vector<uint32_t> pixelsOf(const render::Surface& s) {
 
 }  // namespace
 
-class WorldTextTest : public QObject {
+class WorldTextTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
     QTemporaryDir dir;
 
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
 
     bool open(const QByteArray& text) {
         const QString path = dir.filePath("texts.nbx");
@@ -142,12 +139,11 @@ private:
 private slots:
     void init() {
         QVERIFY(dir.isValid());
-        window = window_test::showMainWindow(window_test::Fitted | window_test::Active);
-        QVERIFY(window);
+        QVERIFY(openWindow(Fitted | Active));
     }
 
     void cleanup() {
-        window_test::closeMainWindow(window);
+        closeWindow();
     }
 
     void boundaryPairKeepsEveryByte() {

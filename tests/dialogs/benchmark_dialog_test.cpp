@@ -68,7 +68,7 @@ QByteArray decodeSubmission(const QByteArray& encoded) {
 
 }  // namespace
 
-class BenchmarkDialogTest : public QObject {
+class BenchmarkDialogTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 public slots:
@@ -76,13 +76,10 @@ public slots:
     void openUrl(const QUrl& url) { opened << url; }
 
 private:
-    std::unique_ptr<MainWindow> window;
     QList<QUrl> opened;
     int measurements = 0;
     QString indicatorText;
 
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
     Benchmark& bench() { return benchmarkSession().bench; }
 
     BenchmarkDialog* openBenchmark() {
@@ -113,8 +110,7 @@ private slots:
     }
 
     void init() {
-        window = window_test::showMainWindow(window_test::Fitted | window_test::Centred | window_test::Active);
-        QVERIFY(window);
+        QVERIFY(openWindow(Fitted | Centred | Active));
         bench().lastNbxMark = bench().lastMaxFps = -1;
         bench().rounds = 1;
         bench().runMilliseconds = 200;
@@ -123,7 +119,7 @@ private slots:
 
     void cleanup() {
         if (BenchmarkDialog* d = BenchmarkDialog::instance()) delete d;
-        window_test::closeMainWindow(window);
+        closeWindow();
     }
 
     void shortRunShowsBothScores() {

@@ -95,13 +95,10 @@ int textRoom(QLineEdit* field) {
 
 }  // namespace
 
-class BenchmarkDialogUsabilityTest : public QObject {
+class BenchmarkDialogUsabilityTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
     Benchmark& bench() { return benchmarkSession().bench; }
 
     BenchmarkDialog* openBenchmark() {
@@ -128,8 +125,7 @@ private slots:
 
     void init() {
         dialogs::forgetModelessPlaces();
-        window = window_test::showMainWindow(window_test::Fitted | window_test::Centred | window_test::Active);
-        QVERIFY(window);
+        QVERIFY(openWindow(Fitted | Centred | Active));
         bench().lastNbxMark = bench().lastMaxFps = -1;
         bench().rounds = 1;
         bench().runMilliseconds = 300;
@@ -137,7 +133,7 @@ private slots:
 
     void cleanup() {
         if (BenchmarkDialog* d = BenchmarkDialog::instance()) delete d;
-        window_test::closeMainWindow(window);
+        closeWindow();
         benchmarkSession().probe.processorIdentifier = systemProbe().processorIdentifier;
     }
 

@@ -17,14 +17,10 @@
 using namespace vantor;
 using namespace settings_test;
 
-class DiagnosticsDialogTest : public QObject {
+class DiagnosticsDialogTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
-
     DiagnosticsDialog* open() {
         w().onCommand(cmd::Diagnostics);
         return w().findChild<DiagnosticsDialog*>();
@@ -32,14 +28,13 @@ private:
 
 private slots:
     void init() {
-        window = shownMainWindow();
-        QVERIFY(window);
+        QVERIFY(openWindow(Fitted | Centred | Active));
         QVERIFY(openExample(w(), "Solar_system-heliocentric.nbx"));
         QTRY_VERIFY(world().OBJECTS_N > 2);
     }
 
     void cleanup() {
-        window_test::closeMainWindow(window);
+        closeWindow();
     }
 
     // An item at the end of the Action menu (after the specified ones) and

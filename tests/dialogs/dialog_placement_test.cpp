@@ -21,13 +21,10 @@ using dialogs::besideOwner;
 
 Q_DECLARE_METATYPE(Qt::Key)
 
-class DialogPlacementTest : public QObject {
+class DialogPlacementTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
-
     QRect area() const { return window->screen()->availableGeometry(); }
 
     // Opens a dialog as a person does, by its key or its menu command, and
@@ -59,8 +56,7 @@ private slots:
 
     void init() {
         dialogs::forgetModelessPlaces();
-        window = window_test::showMainWindow(window_test::Fitted);
-        QVERIFY(window);
+        QVERIFY(openWindow());
         window->move(area().topLeft() + QPoint(40, 40));
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));

@@ -22,7 +22,6 @@
 using namespace vantor;
 using field_test::showsStart;
 using field_test::showsWhole;
-using settings_test::shownMainWindow;
 using settings_test::typeInto;
 using settings_test::waitActive;
 
@@ -83,14 +82,10 @@ bool selectable(QWidget* f) {
 
 }  // namespace
 
-class FieldFitTest : public QObject {
+class FieldFitTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
-
     // Opens a modal dialog by `command` and hands it to `act`; the dialog is
     // closed afterwards.
     template <typename T>
@@ -127,12 +122,11 @@ private:
 private slots:
     void init() {
         dialogs::randomizerSettings() = dialogs::RandomizerSettings{};
-        window = shownMainWindow();
-        QVERIFY(window);
+        QVERIFY(openWindow(Fitted | Centred | Active));
     }
 
     void cleanup() {
-        window_test::closeMainWindow(window);
+        closeWindow();
     }
 
     void editorShowsNegativeNumbersWhole() {

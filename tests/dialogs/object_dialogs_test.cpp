@@ -67,15 +67,10 @@ double angleBetween(Vec3 a, Vec3 b) {
 
 }  // namespace
 
-class ObjectDialogsTest : public QObject {
+class ObjectDialogsTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
-
     [[nodiscard]] bool openSolarSystem() { return window_test::openExample(w(), "Solar_system-heliocentric.nbx"); }
 
     // Opens a modal dialog with `trigger` and hands it to `act`.
@@ -100,12 +95,11 @@ private:
 private slots:
     void init() {
         dialogs::randomizerSettings() = dialogs::RandomizerSettings{};
-        window = window_test::showMainWindow(window_test::Fitted);
-        QVERIFY(window);
+        QVERIFY(openWindow());
     }
 
     void cleanup() {
-        window_test::closeMainWindow(window);
+        closeWindow();
     }
 
     // ---- Object editor ----

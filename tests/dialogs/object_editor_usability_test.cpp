@@ -51,14 +51,10 @@ void pressOnFocus(QWidget* dialog, Qt::Key key) {
 
 }  // namespace
 
-class ObjectEditorUsabilityTest : public QObject {
+class ObjectEditorUsabilityTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
-
     // Runs the modal dialog that `trigger` opens, acting on it once it has
     // the keyboard; a dialog the action leaves open is closed.
     template <typename T>
@@ -75,12 +71,11 @@ private:
 private slots:
     void init() {
         dialogs::randomizerSettings() = dialogs::RandomizerSettings{};
-        window = window_test::showMainWindow(window_test::Fitted | window_test::Active);
-        QVERIFY(window);
+        QVERIFY(openWindow(Fitted | Active));
     }
 
     void cleanup() {
-        window_test::closeMainWindow(window);
+        closeWindow();
     }
 
     // "&Apply" turns itself off once applied; the focus must not fall to

@@ -32,14 +32,10 @@ void clickBox(QWidget* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(
 
 }  // namespace
 
-class SettingsDialogsTest : public QObject {
+class SettingsDialogsTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
-
     template <typename D>
     D* openModeless(int command) {
         w().action(command)->trigger();
@@ -71,12 +67,11 @@ private:
 
 private slots:
     void init() {
-        window = shownMainWindow();
-        QVERIFY(window);
+        QVERIFY(openWindow(Fitted | Centred | Active));
     }
 
     void cleanup() {
-        window_test::closeMainWindow(window);
+        closeWindow();
     }
 
     // --- Autosave and automatic stop ---

@@ -20,14 +20,10 @@ QString real(double v) { return QString::fromStdString(formatReal(v)); }
 
 }  // namespace
 
-class ViewDialogsTest : public QObject {
+class ViewDialogsTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
-
     template <typename D>
     D* open(int command) {
         w().onCommand(command);
@@ -40,13 +36,12 @@ private:
 
 private slots:
     void init() {
-        window = shownMainWindow();
-        QVERIFY(window);
+        QVERIFY(openWindow(Fitted | Centred | Active));
     }
 
     void cleanup() {
         world().simulationRunning = 0;
-        window_test::closeMainWindow(window);
+        closeWindow();
     }
 
     void openByMenuAndKeyOnce() {

@@ -2,13 +2,19 @@
 // modal dialog while it runs, typing into a field as a person does.
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 #include <functional>
 #include <memory>
 
 #include "app/main_window.h"
+#include "app/view_widget.h"
+#include "dialogs/command_ids.h"
+#include "dialogs/examples_dialog.h"
 #include "tests/support/qt/field_test_support.h"
 #include "tests/support/qt/modal_test_support.h"
 #include "tests/support/qt/window_test_support.h"
@@ -20,12 +26,6 @@ namespace settings_test {
 template <typename T>
 void whenModal(std::function<void(T*)> act) {
     modal_test::whenModal<T>(std::move(act), modal_test::Wait::Active);
-}
-
-// Shown fitted, centred and holding the keyboard.
-inline std::unique_ptr<vantor::MainWindow> shownMainWindow() {
-    using namespace window_test;
-    return showMainWindow(Fitted | Centred | Active);
 }
 
 using field_test::editOf;

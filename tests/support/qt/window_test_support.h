@@ -3,6 +3,7 @@
 // QCOMPARE stop the calling test.
 #pragma once
 
+#include <QLabel>
 #include <QString>
 #include <QtTest>
 #include <memory>
@@ -32,6 +33,26 @@ void closeMainWindow(std::unique_ptr<vantor::MainWindow>& window);
 // Loads a built-in example through the examples dialog; false where the
 // dialog or the item is missing.
 [[nodiscard]] bool openExample(vantor::MainWindow& w, const QString& item);
+
+// The main window a test class drives: opened in init(), closed in
+// cleanup(), reached through w() and world().
+class MainWindowFixture {
+protected:
+    static constexpr Show Plain = window_test::Plain, Fitted = window_test::Fitted, Centred = window_test::Centred,
+                          Active = window_test::Active;
+
+    [[nodiscard]] bool openWindow(Show how = Fitted) {
+        window = showMainWindow(how);
+        return window != nullptr;
+    }
+    void closeWindow() { closeMainWindow(window); }
+    vantor::MainWindow& w() { return *window; }
+    vantor::World& world() { return window->world(); }
+    // The status line's first part.
+    QString part0() const { return window->statusPart(0)->text(); }
+
+    std::unique_ptr<vantor::MainWindow> window;
+};
 
 // Runs `checks`, whose QVERIFY and QCOMPARE return from `checks` only;
 // true when the test has no failure, so that the caller's QVERIFY stops it.
