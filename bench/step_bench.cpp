@@ -20,7 +20,7 @@
 #endif
 
 #include "engine/gravity.h"
-#include "engine/reference_step.h"
+#include "tests/support/reference_step.h"
 
 namespace {
 

@@ -25,7 +25,8 @@
 #include "dialogs/common/spin_field.h"
 #include "render/view.h"
 #include "scenery/reader.h"
-#include "tests/modal_test_support.h"
+#include "tests/support/qt/modal_test_support.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 using modal_test::answerBox;
@@ -42,7 +43,13 @@ void acceptFileDialog(QFileDialog* dialog, const QString& path) {
     // alone while it has the focus, which a user's dialog soon has; so the
     // field is focused as a user's would be and the path typed into it.
     auto* nameField = dialog->findChild<QLineEdit*>("fileNameEdit");
-    QVERIFY(nameField);
+    if (!nameField) {
+        // Runs inside the dialog's event loop: the test sees the failure
+        // once the dialog has returned.
+        QTest::qFail("the file dialog has no name field", __FILE__, __LINE__);
+        QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+        return;
+    }
     nameField->setFocus();
     dialog->selectFile(wanted);
     nameField->setText(wanted);
@@ -73,40 +80,18 @@ uint64_t pixelSum(const MainWindow& w) {
 
 }  // namespace
 
-class AppTest : public QObject {
+class AppTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-
-    MainWindow& w() { return *window; }
-
-    void openExample(const QString& item) {
-        w().onCommand(cmd::Examples);
-        auto* dialog = w().findChild<ExamplesDialog*>();
-        QVERIFY(dialog);
-        const auto found = dialog->tree()->findItems(item, Qt::MatchExactly | Qt::MatchRecursive);
-        QCOMPARE(found.size(), 1);
-        dialog->tree()->setCurrentItem(found.first());
-        dialog->findChild<QAbstractButton*>("load")->click();
-        dialog->close();
-    }
+    [[nodiscard]] bool openExample(const QString& item) { return window_test::openExample(w(), item); }
 
 private slots:
     void init() {
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->centreOnScreen();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(openWindow(Fitted | Centred));
     }
 
-    void cleanup() {
-        window->world().sceneryModified = 0;
-        window->world().sceneryOnDisk = 1;
-        window.reset();
-    }
+    void cleanup() { closeWindow(); }
 
     void startsEmptyWithA600By350View() {
         QCOMPARE(w().windowTitle(), QString("Vantor"));
@@ -120,7 +105,7 @@ private slots:
     }
 
     void examplesDialogOpensAScenery() {
-        openExample("Solar_system-heliocentric.nbx");
+        QVERIFY(openExample("Solar_system-heliocentric.nbx"));
         QCOMPARE(w().windowTitle(), QString("Solar_system-heliocentric.nbx - Vantor"));
         QCOMPARE(w().world().OBJECTS_N, 10);
         QCOMPARE(w().statusPart(2)->text(), QString("Ni=10"));
@@ -130,7 +115,7 @@ private slots:
     }
 
     void spaceRunsAndEscPauses() {
-        openExample("Solar_system-heliocentric.nbx");
+        QVERIFY(openExample("Solar_system-heliocentric.nbx"));
         const uint64_t before = pixelSum(w());
         QTest::keyClick(w().viewWidget(), Qt::Key_Space);
         QVERIFY(w().world().simulationRunning);
@@ -146,7 +131,7 @@ private slots:
     }
 
     void savePromptAnswers() {
-        openExample("N500.nbx");
+        QVERIFY(openExample("N500.nbx"));
         w().onCommand(cmd::Dots);  // a marked toggle
         QVERIFY(w().world().sceneryModified);
         QCOMPARE(w().windowTitle(), QString("N500.nbx* - Vantor"));
@@ -166,7 +151,7 @@ private slots:
 
     void saveAsWritesAReadableFile() {
         QTemporaryDir dir;
-        openExample("Solar_system-geocentric.nbx");
+        QVERIFY(openExample("Solar_system-geocentric.nbx"));
         const QString path = dir.filePath("mine.nbx");
         answerFileDialog(path);
         QCOMPARE(w().saveSceneryAs(), 6);
@@ -188,7 +173,7 @@ private slots:
     void saveFailureIsReported() {
         // A disk that takes no more than 1 kB (a limit that binds root too).
         QTemporaryDir dir;
-        openExample("Solar_system-geocentric.nbx");
+        QVERIFY(openExample("Solar_system-geocentric.nbx"));
         QString text;
         answerFileDialog(dir.filePath("full.nbx"));
         answerBox(QMessageBox::Ok, &text);
@@ -207,7 +192,7 @@ private slots:
     }
 
     void readOnlyFlagAsksBeforeSaving() {
-        openExample("Solar_system-geocentric.nbx");
+        QVERIFY(openExample("Solar_system-geocentric.nbx"));
         w().onCommand(cmd::ReadOnlyFlag);
         QVERIFY(w().action(cmd::ReadOnlyFlag)->isChecked());
         QString text;
@@ -217,7 +202,7 @@ private slots:
     }
 
     void menuMarksFollowSettings() {
-        openExample("Solar_system-heliocentric.nbx");
+        QVERIFY(openExample("Solar_system-heliocentric.nbx"));
         const struct { int id; int World::*setting; } marks[] = {
             {cmd::DisplayNames, &World::DISPLAY_OBJECT_NAMES}, {cmd::DimDistant, &World::DIM_DISTANT_OBJECTS},
             {cmd::DisplayAxes, &World::displayAxes},          {cmd::Relativistic, &World::CALCULATE_RELATIVISTIC_MASSES},
@@ -235,7 +220,7 @@ private slots:
     }
 
     void shiftLockOfF6() {
-        openExample("N500.nbx");
+        QVERIFY(openExample("N500.nbx"));
         int& dots = w().world().DISPLAY_OBJECTS_AS_DOTS;
         QTest::keyPress(w().viewWidget(), Qt::Key_F6);
         QCOMPARE(dots, 1);
@@ -278,7 +263,7 @@ private slots:
     }
 
     void contextMenuOnAnObject() {
-        openExample("Solar_system-heliocentric.nbx");
+        QVERIFY(openExample("Solar_system-heliocentric.nbx"));
         w().paintView();
         // Find a drawn object on the screen.
         const render::View& view = w().view();
@@ -312,7 +297,7 @@ private slots:
     }
 
     void fullscreenAndBack() {
-        openExample("Solar_system-heliocentric.nbx");
+        QVERIFY(openExample("Solar_system-heliocentric.nbx"));
         w().toggleFullscreen();
         QVERIFY(w().fullscreenMode());
         QVERIFY(w().action(cmd::Fullscreen)->isChecked());
@@ -328,7 +313,7 @@ private slots:
 
     void autosaveIntoSeparateFiles() {
         QTemporaryDir dir;
-        openExample("Solar_system-heliocentric.nbx");
+        QVERIFY(openExample("Solar_system-heliocentric.nbx"));
         World& world = w().world();
         world.currentFileName = dir.filePath("orbit.nbx").toStdString();
         world.AUTOSAVE_ENABLED = 1;
@@ -349,7 +334,7 @@ private slots:
 
     void openWithTheReadOnlyBox() {
         QTemporaryDir dir;
-        openExample("Solar_system-geocentric.nbx");
+        QVERIFY(openExample("Solar_system-geocentric.nbx"));
         const QString path = dir.filePath("geo.nbx");
         answerFileDialog(path);
         QCOMPARE(w().saveSceneryAs(), 6);
@@ -365,7 +350,7 @@ private slots:
     }
 
     void reinitializeAsksFirst() {
-        openExample("Solar_system-heliocentric.nbx");
+        QVERIFY(openExample("Solar_system-heliocentric.nbx"));
         w().setRunning(1);
         QTRY_VERIFY(w().world().SIMULATION_TIME > 0);
         w().setRunning(0);
@@ -380,7 +365,7 @@ private slots:
     }
 
     void threadsDialogKeepsItsRange() {
-        openExample("N500.nbx");
+        QVERIFY(openExample("N500.nbx"));
         const int limit = w().pool().threadLimit;
         const int computing = computingWorkers(w().pool());
         whenModal<QDialog>([=](QDialog* dialog) {
@@ -393,6 +378,7 @@ private slots:
             dialog->accept();
         });
         w().onCommand(cmd::Threads);
+        QVERIFY(!QTest::currentTestFailed());  // a check inside the dialog
         QCOMPARE(w().pool().workerCount, 1);
         QCOMPARE(w().statusPart(4)->text(), QString("1 thread"));
     }
@@ -434,7 +420,7 @@ private slots:
             {write("longline.nbx", "[SCENERY_NAME]=" + QByteArray(10 << 20, 'x') + "\n[OBJECTS_N]=3\n"), OpenedInPart,
              3},
         };
-        openExample("Solar_system-heliocentric.nbx");
+        QVERIFY(openExample("Solar_system-heliocentric.nbx"));
         for (const auto& c : cases) {
             QString text, title;
             if (c.outcome != Opened) answerBox(QMessageBox::Ok, &text, &title);
@@ -457,7 +443,7 @@ private slots:
 
     void failedAutosaveIsReportedAndRetried() {
         QTemporaryDir dir;
-        openExample("Solar_system-heliocentric.nbx");
+        QVERIFY(openExample("Solar_system-heliocentric.nbx"));
         World& world = w().world();
         QDir(dir.path()).mkdir("taken.nbx");
         world.currentFileName = dir.filePath("taken.nbx").toStdString();  // a folder in the file's place
@@ -473,7 +459,7 @@ private slots:
     }
 
     void automaticStopBySimulatedTime() {
-        openExample("Solar_system-heliocentric.nbx");
+        QVERIFY(openExample("Solar_system-heliocentric.nbx"));
         World& world = w().world();
         world.AUTOSTOP_MODE = 2;
         world.AUTOSTOP_ST_PERIOD = 1000;

@@ -14,7 +14,9 @@
 
 #include "app/main_window.h"
 #include "scenery/writer.h"
-#include "tests/modal_test_support.h"
+#include "tests/support/qt/modal_test_support.h"
+#include "tests/support/qt/window_test_support.h"
+#include "platform/version.h"
 
 using namespace vantor;
 using modal_test::answerBox;
@@ -50,15 +52,12 @@ std::unique_ptr<QMimeData> filesMime(const QStringList& paths) {
 
 }  // namespace
 
-class DropTest : public QObject {
+class DropTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
     QTemporaryDir dir;
 
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
 
     // What the window system sends for a drag that enters the window.
     bool enter(const QMimeData& mime) {
@@ -93,17 +92,11 @@ private:
 
 private slots:
     void init() {
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(openWindow());
     }
 
     void cleanup() {
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
     }
 
     void aDroppedSceneryFileOpensAsFileOpenOpensIt() {
@@ -141,7 +134,7 @@ private slots:
         QCOMPARE(w().openScenery(0, scenery, false), 6);
         QFile notes(dir.filePath("notes.txt"));
         QVERIFY(notes.open(QIODevice::WriteOnly));
-        notes.write("[PROGRAM_VERSION]=6.05.16\n");
+        notes.write("[PROGRAM_VERSION]=" VANTOR_VERSION "\n");
         notes.close();
         QVERIFY(QDir(dir.path()).mkdir("folder.nbx"));
 

@@ -23,7 +23,9 @@
 #include "scenery/examples.h"
 #include "scenery/reader.h"
 #include "scenery/writer.h"
-#include "tests/modal_test_support.h"
+#include "tests/support/qt/modal_test_support.h"
+#include "tests/support/qt/window_test_support.h"
+#include "tests/support/temp_dir.h"
 
 using namespace vantor;
 using modal_test::answerBox;
@@ -85,30 +87,11 @@ void answerReplaceThenRecord(std::shared_ptr<QString> text, std::shared_ptr<QStr
     });
 }
 
-// Removes a folder whose names Qt cannot list.
-class ByteNamedFolder {
-public:
-    ByteNamedFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vantor-bytes-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~ByteNamedFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 }  // namespace
 
-class FileSafetyTest : public QObject {
+class FileSafetyTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
 
     // An autosave tick while running, as the timer gives it.
     void autosaveOnce() {
@@ -122,16 +105,11 @@ class FileSafetyTest : public QObject {
 
 private slots:
     void init() {
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(openWindow(Plain));
     }
 
     void cleanup() {
-        window->world().sceneryModified = 0;
-        window->world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
     }
 
     void aRelativeNameIsKeptAsTheAbsolutePath() {
@@ -229,7 +207,7 @@ private slots:
     }
 
     void aNameInBytesThatAreNotUtf8OpensAndSaves() {
-        ByteNamedFolder dir;
+        const test::TempDir dir("vantor-bytes");  // QTemporaryDir cannot remove names that are not UTF-8
         const std::string path = dir.path() + "/\xe9t\xe9.nbx";
         writeBytes(path, exampleText(110));
         QCOMPARE(w().openSceneryFile(path, false), 6);

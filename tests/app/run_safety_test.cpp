@@ -18,7 +18,8 @@
 #include "app/view_widget.h"
 #include "render/view.h"
 #include "scenery/writer.h"
-#include "tests/modal_test_support.h"
+#include "tests/support/qt/modal_test_support.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 using modal_test::answerBox;
@@ -64,22 +65,21 @@ QLabel* autosaveAlertLabel() {
 
 }  // namespace
 
-class RunSafetyTest : public QObject {
+class RunSafetyTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
     QTemporaryDir dir;
 
-    MainWindow& w() { return *window; }
-    QString part0() const { return window->statusPart(0)->text(); }
 
-    void open(const QString& path) {
-        QCOMPARE(w().openScenery(0, path, false), 6);
-        QCOMPARE(w().world().OBJECTS_N, 2);
-        QCOMPARE(w().world().sceneryModified, 0);
-        QCOMPARE(w().world().sceneryOnDisk, 1);
-        w().paintView();
+    [[nodiscard]] bool open(const QString& path) {
+        return window_test::passes([&] {
+            QCOMPARE(w().openScenery(0, path, false), 6);
+            QCOMPARE(w().world().OBJECTS_N, 2);
+            QCOMPARE(w().world().sceneryModified, 0);
+            QCOMPARE(w().world().sceneryOnDisk, 1);
+            w().paintView();
+        });
     }
 
     // Where an object is drawn in the view, or (-1, -1).
@@ -95,18 +95,11 @@ private:
 private slots:
     void init() {
         QVERIFY(dir.isValid());
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(openWindow());
     }
 
     void cleanup() {
-        window->setRunning(0);
-        window->world().sceneryModified = 0;
-        window->world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
         for (const QString& name : QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
             QFileInfo info(dir.filePath(name));
             if (info.isDir()) QDir(info.filePath()).removeRecursively();
@@ -140,7 +133,7 @@ private slots:
         };
         for (const auto& c : cases) {
             const QString path = writeTwoBodies(dir.filePath("first.nbx"), c.adjust);
-            open(path);
+            QVERIFY(open(path));
             QCOMPARE(w().windowTitle(), QString("first.nbx - Vantor"));
             QString collisionText;
             if (c.collides) answerBox(QMessageBox::Ok, &collisionText);
@@ -170,7 +163,7 @@ private slots:
             s.AUTOSAVE_ENABLED = 1;
             s.AUTOSAVE_PERIOD = 60;
         });
-        open(path);
+        QVERIFY(open(path));
         QTest::keyClick(w().viewWidget(), Qt::Key_Space);
         QTRY_VERIFY(w().world().SIMULATION_TIME > 0);
         w().autosaveTick();
@@ -230,7 +223,7 @@ private slots:
             s.AUTOSAVE_INTO_SEPARATE_FILES = 0;
         });
         const QByteArray original = bytesOf(path);
-        open(path);
+        QVERIFY(open(path));
         QCOMPARE(w().world().FILE_READ_ONLY, 1);
         QTest::keyClick(w().viewWidget(), Qt::Key_Space);
         QTRY_VERIFY(w().world().SIMULATION_TIME > 0);  // the save would differ from the file
@@ -263,7 +256,7 @@ private slots:
             s.AUTOSAVE_ENABLED = 1;
             s.AUTOSAVE_PERIOD = 60;
         });
-        open(path);
+        QVERIFY(open(path));
         QVERIFY(QDir(dir.filePath("sims")).removeRecursively());  // nowhere to save, even for root
         QTest::keyClick(w().viewWidget(), Qt::Key_Space);
         w().autosaveTick();
@@ -351,7 +344,7 @@ private slots:
             s.AUTOSAVE_ENABLED = 1;
             s.AUTOSAVE_PERIOD = 2;
         });
-        open(path);
+        QVERIFY(open(path));
         int restarts = 0;
         double lastTime = 0;
         QTimer watch;

@@ -30,7 +30,8 @@
 #include "dialogs/common/command_ids.h"
 #include "render/view.h"
 #include "scenery/writer.h"
-#include "tests/modal_test_support.h"
+#include "tests/support/qt/modal_test_support.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 using modal_test::whenModal;
@@ -113,29 +114,30 @@ QList<QStringList> tableRows(const QString& html) {
     return rows;
 }
 
-void fire(LongTimer& timer) {
-    auto* system = timer.findChild<QTimer*>();
-    QVERIFY(system);
-    QVERIFY(QMetaObject::invokeMethod(system, "timeout"));
+[[nodiscard]] bool fire(LongTimer& timer) {
+    return window_test::passes([&] {
+        auto* system = timer.findChild<QTimer*>();
+        QVERIFY(system);
+        QVERIFY(QMetaObject::invokeMethod(system, "timeout"));
+    });
 }
 
 }  // namespace
 
-class ShellTest : public QObject {
+class ShellTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
     QTemporaryDir dir;
 
-    MainWindow& w() { return *window; }
-    QString part0() const { return window->statusPart(0)->text(); }
 
-    void openTwoBodies(const QByteArray& firstName = "Earth") {
-        const QString path = writeTwoBodies(dir.filePath("two.nbx"), firstName);
-        QCOMPARE(w().openScenery(0, path, false), 6);
-        QCOMPARE(w().world().OBJECTS_N, 2);
-        w().paintView();
+    [[nodiscard]] bool openTwoBodies(const QByteArray& firstName = "Earth") {
+        return window_test::passes([&] {
+            const QString path = writeTwoBodies(dir.filePath("two.nbx"), firstName);
+            QCOMPARE(w().openScenery(0, path, false), 6);
+            QCOMPARE(w().world().OBJECTS_N, 2);
+            w().paintView();
+        });
     }
 
     QPoint drawnAt(int index) {
@@ -177,18 +179,11 @@ private:
 private slots:
     void init() {
         QVERIFY(dir.isValid());
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(openWindow());
     }
 
     void cleanup() {
-        window->setRunning(0);
-        window->world().sceneryModified = 0;
-        window->world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
     }
 
     // Each part ends at its edge, counted from the view's left edge, at
@@ -321,7 +316,7 @@ private slots:
         const QByteArray markup = "<b>Bold</b> & <i>not</i> " + QByteArray(125, 'm');
         for (const QByteArray& name : {words.left(150), oneWord, markup}) {
             QCOMPARE(name.size(), 150);
-            openTwoBodies(name);
+            QVERIFY(openTwoBodies(name));
             const QPoint at = drawnAt(0);
             QVERIFY(at.x() >= 0);
             QTest::mouseMove(w().viewWidget(), QPoint(1, 1));
@@ -348,7 +343,7 @@ private slots:
     // A right click in the middle of a drag opens the menu, which takes the
     // left button's release: the drag ends there, and its axes go at once.
     void theContextMenuEndsADrag() {
-        openTwoBodies();
+        QVERIFY(openTwoBodies());
         const std::vector<uint32_t> still = pixelsOf(w());
         QWidget* view = w().viewWidget();
         QTest::mousePress(view, Qt::LeftButton, {}, QPoint(100, 100));
@@ -371,7 +366,7 @@ private slots:
     // One notch of the wheel zooms as + and - do; a high-resolution wheel's
     // small turns add up to one step per 120 units.
     void theWheelZooms() {
-        openTwoBodies();
+        QVERIFY(openTwoBodies());
         QWidget* view = w().viewWidget();
         auto turn = [&](int delta) {
             QWheelEvent event(QPointF(300, 175), QPointF(view->mapToGlobal(QPoint(300, 175))), QPoint(),
@@ -438,7 +433,7 @@ private slots:
                 QCOMPARE(system->timerType(), Qt::PreciseTimer);
             }
             now = c.at;
-            fire(timer);
+            QVERIFY(fire(timer));
             QCOMPARE(int(fired.size()), c.fired);
             QVERIFY(system->isActive());
             QCOMPARE(system->interval(), c.interval);
@@ -506,7 +501,7 @@ private slots:
             QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
             return;
         }
-        openTwoBodies();
+        QVERIFY(openTwoBodies());
         w().onCommand(cmd::PriorityHigh);
         QCOMPARE(markedInMenuBar(), 2);  // paused: the setting for the next run
         w().setRunning(1);
@@ -541,7 +536,7 @@ private slots:
         QCOMPARE(w().surface().textExtent("WARP").height, metrics.height());
         QCOMPARE(w().surface().textExtent("Autotracking").width, metrics.horizontalAdvance("Autotracking"));
 
-        openTwoBodies();
+        QVERIFY(openTwoBodies());
         w().world().benchmarkRunning = 1;
         w().view().blinkPhase = 1;
         w().paintView();

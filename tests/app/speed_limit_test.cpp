@@ -16,7 +16,8 @@
 #include "app/view_widget.h"
 #include "dialogs/common/command_ids.h"
 #include "scenery/writer.h"
-#include "tests/modal_test_support.h"
+#include "tests/support/qt/modal_test_support.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 using modal_test::answerBox;
@@ -48,15 +49,12 @@ QString writeTwoBodies(const QString& path) {
 
 }  // namespace
 
-class SpeedLimitTest : public QObject {
+class SpeedLimitTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
     QTemporaryDir dir;
 
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
     QLabel* note() { return w().findChild<QLabel*>("speedLimitStatus"); }
 
     void key(Qt::Key k) { QTest::keyClick(w().viewWidget(), k); }
@@ -70,71 +68,68 @@ private:
     }
 
     // The limit as each control shows it.
-    void expectShown(double limit, const QString& text, int checkedId) {
-        QCOMPARE(world().speedLimit, limit);
-        QCOMPARE(w().speedLimitBox()->currentText(), text);
-        QCOMPARE(w().action(cmd::SpeedLimitToggle)->isChecked(), limit > 0);
-        for (int id = cmd::SpeedLimitOff; id <= cmd::SpeedLimitOther; ++id)
-            QVERIFY2(w().action(id)->isChecked() == (id == checkedId), qPrintable(QString::number(id)));
-        QCOMPARE(note()->isHidden(), !(limit > 0));
-        if (limit > 0) {
-            QCOMPARE(note()->text(), "Limit " + text);
-            // The note ends the first part, whole, and covers no other part.
-            QCOMPARE(note()->geometry().right() + 1, w().statusPart(1)->geometry().left());
-            QVERIFY(w().statusPart(0)->geometry().right() < note()->geometry().left());
-            QVERIFY(note()->width() >= note()->sizeHint().width());
-        }
+    [[nodiscard]] bool expectShown(double limit, const QString& text, int checkedId) {
+        return window_test::passes([&] {
+            QCOMPARE(world().speedLimit, limit);
+            QCOMPARE(w().speedLimitBox()->currentText(), text);
+            QCOMPARE(w().action(cmd::SpeedLimitToggle)->isChecked(), limit > 0);
+            for (int id = cmd::SpeedLimitOff; id <= cmd::SpeedLimitOther; ++id)
+                QVERIFY2(w().action(id)->isChecked() == (id == checkedId), qPrintable(QString::number(id)));
+            QCOMPARE(note()->isHidden(), !(limit > 0));
+            if (limit > 0) {
+                QCOMPARE(note()->text(), "Limit " + text);
+                // The note ends the first part, whole, and covers no other part.
+                QCOMPARE(note()->geometry().right() + 1, w().statusPart(1)->geometry().left());
+                QVERIFY(w().statusPart(0)->geometry().right() < note()->geometry().left());
+                QVERIFY(note()->width() >= note()->sizeHint().width());
+            }
+        });
     }
 
-    void openTwoBodies() {
-        QCOMPARE(w().openScenery(0, writeTwoBodies(dir.filePath("two.nbx")), false), 6);
-        QCOMPARE(world().OBJECTS_N, 2);
+    [[nodiscard]] bool openTwoBodies() {
+        return window_test::passes([&] {
+            QCOMPARE(w().openScenery(0, writeTwoBodies(dir.filePath("two.nbx")), false), 6);
+            QCOMPARE(world().OBJECTS_N, 2);
+        });
     }
 
 private slots:
     void init() {
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(openWindow());
         w().viewWidget()->setFocus();
     }
 
     void cleanup() {
-        w().setRunning(0);
         world().benchmarkRunning = 0;
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
     }
 
     void offAtStartWithTheViewKeepingItsSize() {
-        expectShown(0, "Off", cmd::SpeedLimitOff);
+        QVERIFY(expectShown(0, "Off", cmd::SpeedLimitOff));
         QCOMPARE(w().viewWidget()->size(), QSize(600, 350));
     }
 
     void keyMenuBoxAndNoteAgree() {
         key(Qt::Key_L);
-        expectShown(86400, "1 day/s", cmd::SpeedLimitDay);
+        QVERIFY(expectShown(86400, "1 day/s", cmd::SpeedLimitDay));
         QCOMPARE(w().action(cmd::SpeedLimitToggle)->text(), QString("&Limit speed to 1 day/s\tL"));
         key(Qt::Key_L);
-        expectShown(0, "Off", cmd::SpeedLimitOff);
+        QVERIFY(expectShown(0, "Off", cmd::SpeedLimitOff));
 
         // A limit chosen in the menu is the one L switches on again.
         w().action(cmd::SpeedLimitWeek)->trigger();
-        expectShown(604800, "1 week/s", cmd::SpeedLimitWeek);
+        QVERIFY(expectShown(604800, "1 week/s", cmd::SpeedLimitWeek));
         key(Qt::Key_L);
-        expectShown(0, "Off", cmd::SpeedLimitOff);
+        QVERIFY(expectShown(0, "Off", cmd::SpeedLimitOff));
         key(Qt::Key_L);
-        expectShown(604800, "1 week/s", cmd::SpeedLimitWeek);
+        QVERIFY(expectShown(604800, "1 week/s", cmd::SpeedLimitWeek));
 
         // Typed into the box: a value of no preset marks "Other...".
         typeIntoBox("3 weeks/s");
-        expectShown(1814400, "3 weeks/s", cmd::SpeedLimitOther);
+        QVERIFY(expectShown(1814400, "3 weeks/s", cmd::SpeedLimitOther));
         QVERIFY(w().viewWidget()->hasFocus());
         typeIntoBox("off");
-        expectShown(0, "Off", cmd::SpeedLimitOff);
+        QVERIFY(expectShown(0, "Off", cmd::SpeedLimitOff));
 
         // Chosen from the box's list.
         QComboBox* box = w().speedLimitBox();
@@ -142,7 +137,7 @@ private slots:
         QVERIFY(year > 0);
         box->setCurrentIndex(year);
         emit box->activated(year);
-        expectShown(31536000, "1 year/s", cmd::SpeedLimitYear);
+        QVERIFY(expectShown(31536000, "1 year/s", cmd::SpeedLimitYear));
 
         // The menu's "Other..." asks for a value.
         whenModal<QInputDialog>([](QInputDialog* d) {
@@ -150,7 +145,7 @@ private slots:
             d->accept();
         });
         w().action(cmd::SpeedLimitOther)->trigger();
-        expectShown(43200, "12 hours/s", cmd::SpeedLimitOther);
+        QVERIFY(expectShown(43200, "12 hours/s", cmd::SpeedLimitOther));
     }
 
     void typedNonsenseIsRefusedWithAWordWhyAndChangesNothing() {
@@ -161,16 +156,16 @@ private slots:
         QCOMPARE(caption, QString("Speed limit"));
         QVERIFY2(text.contains("\"fast\" is not a speed limit") && text.contains("1 day/s"), qPrintable(text));
         w().viewWidget()->setFocus();
-        expectShown(86400, "1 day/s", cmd::SpeedLimitDay);
+        QVERIFY(expectShown(86400, "1 day/s", cmd::SpeedLimitDay));
 
         // A cancelled "Other..." changes nothing either.
         whenModal<QInputDialog>([](QInputDialog* d) { d->reject(); });
         w().action(cmd::SpeedLimitOther)->trigger();
-        expectShown(86400, "1 day/s", cmd::SpeedLimitDay);
+        QVERIFY(expectShown(86400, "1 day/s", cmd::SpeedLimitDay));
     }
 
     void aLimitedRunTakesOnlyTheStepsDueAndGoesOn() {
-        openTwoBodies();
+        QVERIFY(openTwoBodies());
         typeIntoBox("1 s/s");
         QCOMPARE(world().speedLimit, 1.0);
         key(Qt::Key_Space);
@@ -195,7 +190,7 @@ private slots:
     // batch size grow, although the passes between them that the limit cuts
     // short come faster than the frame rate.
     void theBatchSizeGrowsTowardsALimitItCannotReachYet() {
-        openTwoBodies();
+        QVERIFY(openTwoBodies());
         world().SIMULATION_TIME_STEP = 100;
         world().FPS_DESIRED = 5;
         w().action(cmd::SpeedLimitWeek)->trigger();  // 6048 steps a second
@@ -205,7 +200,7 @@ private slots:
     }
 
     void aLimitedRunOfOneObjectStillPausesAtOnce() {
-        openTwoBodies();
+        QVERIFY(openTwoBodies());
         world().OBJECTS_N = 1;
         w().action(cmd::SpeedLimitDay)->trigger();
         key(Qt::Key_Space);
@@ -214,7 +209,7 @@ private slots:
     }
 
     void aBenchmarkRunIsNeverLimited() {
-        openTwoBodies();
+        QVERIFY(openTwoBodies());
         typeIntoBox("1 s/s");
         world().benchmarkRunning = 1;
         w().setRunning(1);
@@ -228,15 +223,15 @@ private slots:
     }
 
     void theLimitIsTheSessionsNotTheScenerys() {
-        openTwoBodies();
+        QVERIFY(openTwoBodies());
         const std::string unlimited = sceneryText(world());
         w().action(cmd::SpeedLimitMonth)->trigger();
         QCOMPARE(sceneryText(world()), unlimited);
         QCOMPARE(world().sceneryModified, 0);
         w().onCommand(cmd::New);
-        expectShown(2628000, "1 month/s", cmd::SpeedLimitMonth);
-        openTwoBodies();
-        expectShown(2628000, "1 month/s", cmd::SpeedLimitMonth);
+        QVERIFY(expectShown(2628000, "1 month/s", cmd::SpeedLimitMonth));
+        QVERIFY(openTwoBodies());
+        QVERIFY(expectShown(2628000, "1 month/s", cmd::SpeedLimitMonth));
     }
 };
 

@@ -11,7 +11,8 @@
 #include "app/view_widget.h"
 #include "dialogs/common/spin_field.h"
 #include "scenery/realtext.h"
-#include "tests/field_test_support.h"
+#include "tests/support/qt/field_test_support.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 using field_test::arrowCentre;
@@ -26,44 +27,40 @@ QString real(double value) { return QString::fromStdString(formatReal(value, 50)
 
 }  // namespace
 
-class ToolbarFieldsTest : public QObject {
+class ToolbarFieldsTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
     SpinField* field(int id) { return w().toolbarField(id); }
 
     // A click into the field's text, as a person starts typing.
-    void clickInto(int id) {
-        QLineEdit* edit = editOf(field(id));
-        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() / 2, edit->height() / 2));
-        QCOMPARE(QApplication::focusWidget(), field(id));
+    [[nodiscard]] bool clickInto(int id) {
+        return window_test::passes([&] {
+            QLineEdit* edit = editOf(field(id));
+            QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() / 2, edit->height() / 2));
+            QCOMPARE(QApplication::focusWidget(), field(id));
+        });
     }
 
-    void typeInto(int id, const QString& text) {
-        clickInto(id);
-        editOf(field(id))->selectAll();
-        QTest::keyClicks(QApplication::focusWidget(), text);
+    [[nodiscard]] bool typeInto(int id, const QString& text) {
+        return window_test::passes([&] {
+            QVERIFY(clickInto(id));
+            editOf(field(id))->selectAll();
+            QTest::keyClicks(QApplication::focusWidget(), text);
+        });
     }
 
     void clickArrow(int id, bool up) { QTest::mouseClick(field(id), Qt::LeftButton, {}, arrowCentre(field(id), up)); }
 
-    void expectFocusOnView() {
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w().viewWidget()));
+    [[nodiscard]] bool expectFocusOnView() {
+        return window_test::passes([&] {
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w().viewWidget()));
+        });
     }
 
 private slots:
     void init() {
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->centreOnScreen();
-        window->show();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QVERIFY(openWindow(Fitted | Centred | Active));
         w().viewWidget()->setFocus();
         world().FPS_DESIRED = 50;
         world().SIMULATION_TIME_STEP = 100;
@@ -72,9 +69,7 @@ private slots:
     }
 
     void cleanup() {
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
     }
 
     // One spin gives a value with all 17 digits; the window at the size it
@@ -122,26 +117,26 @@ private slots:
 
     void leftTypingIsDropped() {
         QFETCH(bool, byEscape);
-        typeInto(kFps, "300");
+        QVERIFY(typeInto(kFps, "300"));
         QCOMPARE(field(kFps)->value(), QString("300"));
         if (byEscape) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-            expectFocusOnView();
+            QVERIFY(expectFocusOnView());
         }
-        typeInto(kTimeStep, "2e2");
+        QVERIFY(typeInto(kTimeStep, "2e2"));
         QCOMPARE(field(kFps)->value(), QString("50"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(world().SIMULATION_TIME_STEP, 200.0);
         QCOMPARE(world().FPS_DESIRED, 50);
         QCOMPARE(field(kFps)->value(), QString("50"));
         QCOMPARE(field(kTimeStep)->value(), real(200));
-        expectFocusOnView();
+        QVERIFY(expectFocusOnView());
     }
 
     void escapeLeavesTheStoredValue() {
-        typeInto(kRotatingStep, "5");
+        QVERIFY(typeInto(kRotatingStep, "5"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        expectFocusOnView();
+        QVERIFY(expectFocusOnView());
         QCOMPARE(field(kRotatingStep)->value(), real(0.22));
         QCOMPARE(world().VIEW_ROTATING_STEP, 0.22);
         QCOMPARE(world().sceneryModified, 0);
@@ -154,17 +149,17 @@ private slots:
             const int before = world().FPS_DESIRED;
             clickArrow(kFps, up);
             QCOMPARE(world().FPS_DESIRED, before + (up ? 5 : -5));
-            expectFocusOnView();
+            QVERIFY(expectFocusOnView());
         }
         const int axes = world().displayAxes;
         QTest::keyClick(w().windowHandle(), Qt::Key_A);
         QCOMPARE(world().displayAxes, 1 - axes);
         // Also when the arrow's field held typing: the typing gives way.
-        typeInto(kTimeStep, "7");
+        QVERIFY(typeInto(kTimeStep, "7"));
         clickArrow(kTimeStep, false);
         QCOMPARE(world().SIMULATION_TIME_STEP, 90.0);
         QCOMPARE(field(kTimeStep)->value(), real(90));
-        expectFocusOnView();
+        QVERIFY(expectFocusOnView());
     }
 
     // A held arrow repeats after a pause, as a scroll bar's arrow does.
@@ -176,14 +171,14 @@ private slots:
         QTest::mouseRelease(fps, Qt::LeftButton, {}, arrowCentre(fps, true));
         const int released = world().FPS_DESIRED;
         QCOMPARE(fps->value(), QString::number(released));
-        expectFocusOnView();
+        QVERIFY(expectFocusOnView());
         QTest::qWait(700);
         QCOMPARE(world().FPS_DESIRED, released);
         QCOMPARE(world().sceneryModified, 0);  // spinning never marks
     }
 
     void framesPerSecondTakesDigitsOnly() {
-        typeInto(kFps, "1a2-b0.");
+        QVERIFY(typeInto(kFps, "1a2-b0."));
         QCOMPARE(field(kFps)->value(), QString("120"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
         QCOMPARE(world().FPS_DESIRED, 120);

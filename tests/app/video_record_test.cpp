@@ -13,8 +13,9 @@
 
 #include "app/main_window.h"
 #include "dialogs/common/command_ids.h"
-#include "tests/modal_test_support.h"
-#include "tests/video/decoded_video.h"
+#include "tests/support/qt/modal_test_support.h"
+#include "tests/support/qt/window_test_support.h"
+#include "tests/support/decoded_video.h"
 
 using namespace vantor;
 using modal_test::answerBox;
@@ -43,28 +44,20 @@ std::vector<std::string> namesIn(const QString& folder) {
 
 }  // namespace
 
-class VideoRecordTest : public QObject {
+class VideoRecordTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
     QAction* item() { return w().action(cmd::RecordVideo); }
     QLabel* mark() { return w().findChild<QLabel*>("recordingMark"); }
 
 private slots:
     void init() {
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(openWindow());
         QCOMPARE(w().openScenery(110, "Solar system", false), 6);
     }
 
     void cleanup() {
-        window->world().sceneryModified = 0;
-        window->world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
     }
 
     void theCommandEndsTheFileMenu() {

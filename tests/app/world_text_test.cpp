@@ -23,7 +23,8 @@
 #include "dialogs/common/world_text.h"
 #include "scenery/reader.h"
 #include "scenery/writer.h"
-#include "tests/modal_test_support.h"
+#include "tests/support/qt/modal_test_support.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 
@@ -90,15 +91,12 @@ std::vector<uint32_t> pixelsOf(const render::Surface& s) {
 
 }  // namespace
 
-class WorldTextTest : public QObject {
+class WorldTextTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
     QTemporaryDir dir;
 
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
 
     bool open(const QByteArray& text) {
         const QString path = dir.filePath("texts.nbx");
@@ -116,16 +114,9 @@ private:
     }
 
     // Runs the object editor, handing it to `act` once it shows.
-    void editor(std::function<void(ObjectEditorDialog*)> act) {
-        bool seen = false;
-        modal_test::whenModal<ObjectEditorDialog>(
-            [&](ObjectEditorDialog* d) {
-                seen = true;
-                act(d);
-            },
-            modal_test::Wait::Active, true);
-        w().onCommand(cmd::ObjectEditor);
-        QVERIFY2(seen, "the editor did not open");
+    [[nodiscard]] bool editor(std::function<void(ObjectEditorDialog*)> act) {
+        return modal_test::runModal<ObjectEditorDialog>([this] { w().onCommand(cmd::ObjectEditor); }, std::move(act),
+                                                        modal_test::Wait::Active, true);
     }
 
     // Opens scenery info with editing enabled.
@@ -137,27 +128,22 @@ private:
         return control<QLineEdit>(dialog, "1017")->isReadOnly() ? nullptr : dialog;
     }
 
-    void pressOk(SceneryInfoDialog* dialog) {
-        QPointer<SceneryInfoDialog> guard = dialog;
-        QTest::mouseClick(control(dialog, "1"), Qt::LeftButton);
-        QTRY_VERIFY(!guard);
+    [[nodiscard]] bool pressOk(SceneryInfoDialog* dialog) {
+        return window_test::passes([&] {
+            QPointer<SceneryInfoDialog> guard = dialog;
+            QTest::mouseClick(control(dialog, "1"), Qt::LeftButton);
+            QTRY_VERIFY(!guard);
+        });
     }
 
 private slots:
     void init() {
         QVERIFY(dir.isValid());
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QVERIFY(openWindow(Fitted | Active));
     }
 
     void cleanup() {
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
     }
 
     void boundaryPairKeepsEveryByte() {
@@ -177,18 +163,18 @@ private slots:
         QVERIFY(open(sceneryFile(bytes, bytes, bytes)));
         COMPARE_BYTES(std::string(world().initialObjects[0].name), bytes);
 
-        editor([](ObjectEditorDialog* d) {
+        QVERIFY(editor([](ObjectEditorDialog* d) {
             auto* radius = control<QLineEdit>(d, "1007");
             radius->setFocus();
             radius->selectAll();
             QTest::keyClicks(radius, "2.e+008");
             control<QAbstractButton>(d, "1028")->click();
-        });
+        }));
         QCOMPARE(world().initialObjects[0].radius, 2e8);
 
         SceneryInfoDialog* info = editableInfo();
         QVERIFY(info);
-        pressOk(info);
+        QVERIFY(pressOk(info));
 
         const QByteArray file = saved();
         for (const char* key : {"[SCENERY_NAME]=", "[SCENERY_DESCRIPTION]=", "[INIT_OBJECT_1_NAME]=", "[OBJECT_1_NAME]="}) {
@@ -208,42 +194,42 @@ private slots:
         description->setFocus();
         description->moveCursor(QTextCursor::End);
         QTest::keyClicks(description, "!");
-        pressOk(info);
+        QVERIFY(pressOk(info));
         COMPARE_BYTES(world().SCENERY_DESCRIPTION, bytes + "!");
     }
 
     void typedAccentsAreStoredInTheCodePage() {
         QVERIFY(open(sceneryFile("Plain", "", "")));
         const QString typed = QStringLiteral("Söl é €");
-        editor([&](ObjectEditorDialog* d) {
+        QVERIFY(editor([&](ObjectEditorDialog* d) {
             auto* name = control<QLineEdit>(d, "1017");
             name->setFocus();
             name->selectAll();
             typeCharacters(name, typed);
             QCOMPARE(name->text(), typed);
             control<QAbstractButton>(d, "1028")->click();
-        });
+        }));
         COMPARE_BYTES(std::string(world().initialObjects[0].name), "S\xf6l \xe9 \x80");
         QVERIFY(saved().contains("[INIT_OBJECT_1_NAME]=S\xf6l \xe9 \x80\n"));
         // Shown again as typed, in the field and in the object list.
-        editor([&](ObjectEditorDialog* d) {
+        QVERIFY(editor([&](ObjectEditorDialog* d) {
             QCOMPARE(control<QLineEdit>(d, "1017")->text(), typed);
             QCOMPARE(control<QComboBox>(d, "1023")->itemText(0), "[1] " + typed);
             d->reject();
-        });
+        }));
     }
 
     void charactersOutsideTheCodePageAreRefused() {
         QVERIFY(open(sceneryFile("Plain", "", "")));
         const QString han(QChar(0x4E2D));
-        editor([&](ObjectEditorDialog* d) {
+        QVERIFY(editor([&](ObjectEditorDialog* d) {
             auto* name = control<QLineEdit>(d, "1017");
             name->setFocus();
             name->selectAll();
             typeCharacters(name, "a" + han + "b");
             QCOMPARE(name->text(), QString("ab"));
             control<QAbstractButton>(d, "1028")->click();
-        });
+        }));
         COMPARE_BYTES(std::string(world().initialObjects[0].name), "ab");
 
         SceneryInfoDialog* info = editableInfo();
@@ -267,7 +253,7 @@ private slots:
         typeCharacters(description, han);
         QCOMPARE(description->toPlainText(), QString("one ??z?two"));
         QCOMPARE(description->textCursor().position(), 8);
-        pressOk(info);
+        QVERIFY(pressOk(info));
         COMPARE_BYTES(world().SCENERY_NAME, "x\xe9");
         COMPARE_BYTES(world().SCENERY_DESCRIPTION, "one ??z?two");
     }

@@ -6,6 +6,7 @@
 
 #include "benchmark/run.h"
 #include "scenery/examples.h"
+#include "platform/version.h"
 
 namespace vantor {
 namespace {
@@ -38,7 +39,7 @@ std::string dropFiller(const std::string& filled) {
 
 SubmissionFields sampleFields() {
     SubmissionFields f;
-    f.programVersion = "6.05.16";
+    f.programVersion = VANTOR_VERSION;
     f.engineVersion = "6.02.22";
     f.cpuMhz = 2993;
     f.processorCount = 8;
@@ -55,7 +56,7 @@ SubmissionFields sampleFields() {
 
 TEST(Submission, RecordLaysOutTheFieldsAndEndsWithItsCheckSum) {
     const std::string body =
-        "[NBX][6.05.16][6.02.22][2993][8][0000000d756e654749656e696c65746e][16384][123456789012][4321][1234567][-1][8][9]"
+        "[NBX][" VANTOR_VERSION "][6.02.22][2993][8][0000000d756e654749656e696c65746e][16384][123456789012][4321][1234567][-1][8][9]"
         ":Test CPU:fast:card";
     uint32_t sum = 0;
     for (unsigned char c : body) sum += c;
@@ -175,7 +176,7 @@ TEST(Submission, BuiltRecordDecodesToTheFieldsOfThisMachine) {
     EXPECT_EQ(machine.measurements, 1);  // never measured before: measured now
     const std::string record = dropFiller(decodeSubmission(*encoded));
     SubmissionFields f;
-    f.programVersion = "6.05.16";
+    f.programVersion = VANTOR_VERSION;
     f.engineVersion = "6.02.22";
     f.cpuMhz = 3000;
     f.processorCount = 4;

@@ -5,7 +5,7 @@
 
 #include "benchmark/submission.h"
 #include "cli/cli.h"
-#include "cli_support.h"
+#include "tests/support/cli_support.h"
 
 namespace vantor::cli {
 namespace {

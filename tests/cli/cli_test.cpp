@@ -1,5 +1,5 @@
 #include "cli/cli.h"
-#include "cli_support.h"
+#include "tests/support/cli_support.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli_support.h"
+#include "tests/support/cli_support.h"
 #include "engine/world.h"
 #include "scenery/reader.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "cli/cli.h"
-#include "cli_support.h"
+#include "tests/support/cli_support.h"
 #include "scenery/writer.h"
 
 namespace vantor::cli {

@@ -16,7 +16,9 @@
 #include <sstream>
 
 #include "cli/cli.h"
-#include "cli_support.h"
+#include "tests/support/as_nobody.h"
+#include "tests/support/cli_support.h"
+#include "tests/support/temp_dir.h"
 #include "scenery/examples.h"
 
 namespace vantor::cli {
@@ -34,27 +36,7 @@ std::string exampleText(int number) {
     return std::string(reinterpret_cast<const char*>(e->data), e->size);
 }
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "vantor-hostile-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string file(const std::string& name, const std::string& content) const {
-        const std::string p = path(name);
-        std::ofstream(p, std::ios::binary) << content;
-        return p;
-    }
-    std::string path(const std::string& name) const { return (path_ / name).string(); }
-    const fs::path& root() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using vantor::test::TempDir;
 
 struct Hostile {
     const char* name;
@@ -254,30 +236,25 @@ Result infoWithoutRoot(const std::string& path, bool& skipped) {
     if (::geteuid() != 0) return cli({"info", path});
     int pipeFds[2];
     if (::pipe(pipeFds) != 0) return {-1, "", "pipe failed"};
-    const pid_t child = ::fork();
-    if (child == 0) {
+    const int status = vantor::test::asNobody([&] {
         ::close(pipeFds[0]);
-        constexpr uid_t kNobody = 65534;
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(99);
         const Result r = cli({"info", path});
         const ssize_t written = ::write(pipeFds[1], r.err.data(), r.err.size());
-        ::_exit(written == static_cast<ssize_t>(r.err.size()) ? r.status : 98);
-    }
+        return written == static_cast<ssize_t>(r.err.size()) ? r.status : 98;
+    });
     ::close(pipeFds[1]);
     std::string err;
     char buffer[4096];
     for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) err.append(buffer, static_cast<size_t>(n));
     ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!WIFEXITED(status)) return {-1, "", "the child did not exit"};
-    if (WEXITSTATUS(status) == 99) skipped = true;
-    return {WEXITSTATUS(status), "", err};
+    skipped = status == -1;
+    if (status == -2) return {-1, "", "the child did not exit"};
+    return {status, "", err};
 }
 
 TEST(HostileInputSpecial, FileWithoutReadPermission) {
     TempDir dir;
-    ::chmod(dir.root().c_str(), 0755);  // the folder may be entered; the file may not be read
+    ::chmod(dir.path().c_str(), 0755);  // the folder may be entered; the file may not be read
     const std::string path = dir.file("locked.nbx", "[FPS_DESIRED]=7\n");
     ::chmod(path.c_str(), 0);
     bool skipped = false;

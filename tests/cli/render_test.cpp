@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
-#include "cli_support.h"
+#include "tests/support/cli_support.h"
 #include "render/png.h"
 
 namespace vantor::cli {

@@ -10,9 +10,9 @@
 #include <thread>
 
 #include "cli/cli.h"
-#include "cli_support.h"
+#include "tests/support/cli_support.h"
 #include "render/png.h"
-#include "tests/video/decoded_video.h"
+#include "tests/support/decoded_video.h"
 
 namespace vantor::cli {
 namespace {

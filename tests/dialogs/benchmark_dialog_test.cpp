@@ -17,6 +17,8 @@
 #include "benchmark/scores.h"
 #include "benchmark/submission.h"
 #include "dialogs/benchmark/benchmark_dialog.h"
+#include "tests/support/qt/window_test_support.h"
+#include "platform/version.h"
 
 using namespace vantor;
 
@@ -67,7 +69,7 @@ QByteArray decodeSubmission(const QByteArray& encoded) {
 
 }  // namespace
 
-class BenchmarkDialogTest : public QObject {
+class BenchmarkDialogTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 public slots:
@@ -75,13 +77,10 @@ public slots:
     void openUrl(const QUrl& url) { opened << url; }
 
 private:
-    std::unique_ptr<MainWindow> window;
     QList<QUrl> opened;
     int measurements = 0;
     QString indicatorText;
 
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
     Benchmark& bench() { return benchmarkSession().bench; }
 
     BenchmarkDialog* openBenchmark() {
@@ -112,14 +111,7 @@ private slots:
     }
 
     void init() {
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->centreOnScreen();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QVERIFY(openWindow(Fitted | Centred | Active));
         bench().lastNbxMark = bench().lastMaxFps = -1;
         bench().rounds = 1;
         bench().runMilliseconds = 200;
@@ -128,9 +120,7 @@ private slots:
 
     void cleanup() {
         if (BenchmarkDialog* d = BenchmarkDialog::instance()) delete d;
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
     }
 
     void shortRunShowsBothScores() {
@@ -173,7 +163,7 @@ private slots:
                                     "your results by pressing\nsubmit button on the main benchmark dialog.")
                                 .arg(nbx)
                                 .arg(fps));
-        QCOMPARE(resultsText(d), QString("NBXMark:  %1\nMaxFPS:  %2\n-----\n(Vantor v6.05.16)").arg(nbx).arg(fps));
+        QCOMPARE(resultsText(d), QString("NBXMark:  %1\nMaxFPS:  %2\n-----\n(Vantor v" VANTOR_VERSION ")").arg(nbx).arg(fps));
         QVERIFY(submit->isEnabled());
         QVERIFY(start->isEnabled());
         QCOMPARE(cancel->text(), QString("&Close"));
@@ -193,7 +183,7 @@ private slots:
         const QByteArray prefix = QByteArray(WEB_SERVER) + SUBMISSION_PATH;
         QVERIFY(address.startsWith(prefix));
         const QByteArray record = decodeSubmission(address.mid(prefix.size()));
-        QVERIFY2(record.startsWith("[NBX][6.05.16][6.02.22][1234]["), record.constData());
+        QVERIFY2(record.startsWith("[NBX][" VANTOR_VERSION "][6.02.22][1234]["), record.constData());
         QVERIFY(record.contains(QString("][%1][%2][").arg(nbx).arg(fps).toLatin1()));
         QVERIFY(record.contains(":GPU X:["));
         QCOMPARE(measurements, 1);  // the clock of the opening is reused

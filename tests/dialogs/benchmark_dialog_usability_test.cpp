@@ -27,6 +27,7 @@
 #include "dialogs/common/browser.h"
 #include "dialogs/common/command_ids.h"
 #include "dialogs/common/dialog_placement.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 
@@ -94,13 +95,10 @@ int textRoom(QLineEdit* field) {
 
 }  // namespace
 
-class BenchmarkDialogUsabilityTest : public QObject {
+class BenchmarkDialogUsabilityTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
     Benchmark& bench() { return benchmarkSession().bench; }
 
     BenchmarkDialog* openBenchmark() {
@@ -127,14 +125,7 @@ private slots:
 
     void init() {
         dialogs::forgetModelessPlaces();
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->centreOnScreen();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QVERIFY(openWindow(Fitted | Centred | Active));
         bench().lastNbxMark = bench().lastMaxFps = -1;
         bench().rounds = 1;
         bench().runMilliseconds = 300;
@@ -142,9 +133,7 @@ private slots:
 
     void cleanup() {
         if (BenchmarkDialog* d = BenchmarkDialog::instance()) delete d;
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
         benchmarkSession().probe.processorIdentifier = systemProbe().processorIdentifier;
     }
 

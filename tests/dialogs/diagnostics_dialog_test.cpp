@@ -12,19 +12,15 @@
 #include "dialogs/diagnostics/diagnostics_dialog.h"
 #include "engine/gravity.h"
 #include "scenery/realtext.h"
-#include "settings_test_support.h"
+#include "tests/support/qt/settings_test_support.h"
 
 using namespace vantor;
 using namespace settings_test;
 
-class DiagnosticsDialogTest : public QObject {
+class DiagnosticsDialogTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
-
     DiagnosticsDialog* open() {
         w().onCommand(cmd::Diagnostics);
         return w().findChild<DiagnosticsDialog*>();
@@ -32,17 +28,13 @@ private:
 
 private slots:
     void init() {
-        window = shownMainWindow();
-        QVERIFY(window);
+        QVERIFY(openWindow(Fitted | Centred | Active));
         QVERIFY(openExample(w(), "Solar_system-heliocentric.nbx"));
         QTRY_VERIFY(world().OBJECTS_N > 2);
     }
 
     void cleanup() {
-        w().setRunning(0);
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
     }
 
     // An item at the end of the Action menu (after the specified ones) and

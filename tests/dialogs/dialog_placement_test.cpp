@@ -14,19 +14,17 @@
 #include "dialogs/benchmark/benchmark_dialog.h"
 #include "dialogs/common/command_ids.h"
 #include "dialogs/common/dialog_placement.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 using dialogs::besideOwner;
 
 Q_DECLARE_METATYPE(Qt::Key)
 
-class DialogPlacementTest : public QObject {
+class DialogPlacementTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
-
     QRect area() const { return window->screen()->availableGeometry(); }
 
     // Opens a dialog as a person does, by its key or its menu command, and
@@ -43,10 +41,12 @@ private:
         return QApplication::activeWindow();
     }
 
-    void focusView() {
-        w().activeWindow()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w().activeWindow()));
-        w().viewWidget()->setFocus();
+    [[nodiscard]] bool focusView() {
+        return window_test::passes([&] {
+            w().activeWindow()->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(w().activeWindow()));
+            w().viewWidget()->setFocus();
+        });
     }
 
 private slots:
@@ -56,11 +56,7 @@ private slots:
 
     void init() {
         dialogs::forgetModelessPlaces();
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(openWindow());
         window->move(area().topLeft() + QPoint(40, 40));
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -143,13 +139,13 @@ private slots:
 
         // The main window moves meanwhile; the dialog keeps to its place.
         w().move(area().topLeft() + QPoint(300, 200));
-        focusView();
+        QVERIFY(focusView());
         viewpoint = open(Qt::Key_V, 0);
         QVERIFY(viewpoint);
         QCOMPARE(viewpoint->pos(), left);
 
         // Another kind has a place of its own: still beside the main window.
-        focusView();
+        QVERIFY(focusView());
         QWidget* origin = open(Qt::Key_O, 0);
         QVERIFY(origin);
         QVERIFY(!origin->frameGeometry().intersects(w().frameGeometry()));
@@ -158,7 +154,7 @@ private slots:
         viewpoint->move(area().right() - 50, area().bottom() - 40);
         viewpoint->close();
         QTRY_VERIFY(!w().findChild<QDialog*>("108"));
-        focusView();
+        QVERIFY(focusView());
         viewpoint = open(Qt::Key_V, 0);
         QVERIFY(viewpoint);
         QVERIFY(area().contains(viewpoint->frameGeometry()));
@@ -169,10 +165,10 @@ private slots:
     void modelessDialogsStayAboveTheFullscreenWindow() {
         QWidget* viewpoint = open(Qt::Key_V, 0);
         QVERIFY(viewpoint);
-        focusView();
+        QVERIFY(focusView());
         QWidget* benchmark = open(Qt::Key_F9, 0);
         QVERIFY(benchmark);
-        focusView();
+        QVERIFY(focusView());
         const QPoint where = viewpoint->pos();
 
         QTest::keyClick(w().viewWidget(), Qt::Key_F11);
@@ -202,7 +198,7 @@ private slots:
     void aDialogOpenedInFullscreenStandsAboveIt() {
         QTest::keyClick(w().viewWidget(), Qt::Key_F11);
         QVERIFY(w().fullscreenMode());
-        focusView();
+        QVERIFY(focusView());
         QWidget* origin = open(Qt::Key_O, 0);
         QVERIFY(origin);
         QCOMPARE(origin->windowHandle()->transientParent(), w().activeWindow()->windowHandle());

@@ -16,13 +16,12 @@
 #include "dialogs/objects/randomizer_model.h"
 #include "dialogs/settings/viewpoint_origin_dialogs.h"
 #include "scenery/realtext.h"
-#include "settings_test_support.h"
-#include "tests/field_test_support.h"
+#include "tests/support/qt/settings_test_support.h"
+#include "tests/support/qt/field_test_support.h"
 
 using namespace vantor;
 using field_test::showsStart;
 using field_test::showsWhole;
-using settings_test::shownMainWindow;
 using settings_test::typeInto;
 using settings_test::waitActive;
 
@@ -83,28 +82,21 @@ bool selectable(QWidget* f) {
 
 }  // namespace
 
-class FieldFitTest : public QObject {
+class FieldFitTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
-
     // Opens a modal dialog by `command` and hands it to `act`; the dialog is
     // closed afterwards.
     template <typename T>
-    void withModal(int command, std::function<void(T*)> act) {
-        auto seen = std::make_shared<bool>(false);
-        modal_test::whenModal<T>(
-            [seen, act](T* dialog) {
-                *seen = true;
+    [[nodiscard]] bool withModal(int command, std::function<void(T*)> act) {
+        return modal_test::runModal<T>(
+            [&] { w().onCommand(command); },
+            [act](T* dialog) {
                 act(dialog);
                 dialog->reject();
             },
             modal_test::Wait::Active, true);
-        w().onCommand(command);
-        QVERIFY2(*seen, "the dialog did not open");
     }
 
     template <typename D>
@@ -115,37 +107,36 @@ private:
     }
 
     // Mercury (object 2) far out on the negative side, in both tables.
-    void placeMercury() {
-        QVERIFY(settings_test::openExample(w(), "Solar_system-heliocentric.nbx"));
-        for (ObjectRecord* o : {&world().initialObjects[1], &world().objects[1]}) {
-            o->x = kFar;
-            o->y = kTiny;
-            o->vx = kFast;
-            o->vz = -7.7294228949858018;
-        }
+    [[nodiscard]] bool placeMercury() {
+        return window_test::passes([&] {
+            QVERIFY(settings_test::openExample(w(), "Solar_system-heliocentric.nbx"));
+            for (ObjectRecord* o : {&world().initialObjects[1], &world().objects[1]}) {
+                o->x = kFar;
+                o->y = kTiny;
+                o->vx = kFast;
+                o->vz = -7.7294228949858018;
+            }
+        });
     }
 
 private slots:
     void init() {
         dialogs::randomizerSettings() = dialogs::RandomizerSettings{};
-        window = shownMainWindow();
-        QVERIFY(window);
+        QVERIFY(openWindow(Fitted | Centred | Active));
     }
 
     void cleanup() {
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
     }
 
     void editorShowsNegativeNumbersWhole() {
-        placeMercury();
+        QVERIFY(placeMercury());
         world().selectedObject = 1;  // as from the context menu on Mercury
         QString cutOff = "not looked at", x;
-        withModal<ObjectEditorDialog>(cmd::ObjectEditor, [&](ObjectEditorDialog* dialog) {
+        QVERIFY(withModal<ObjectEditorDialog>(cmd::ObjectEditor, [&](ObjectEditorDialog* dialog) {
             x = settings_test::text(field(dialog, "1008"));
             cutOff = firstCutOff(dialog, idsFrom(1006, 1013));
-        });
+        }));
         QCOMPARE(x, real(kFar));
         QVERIFY2(cutOff.isEmpty(), qPrintable(cutOff));
     }
@@ -153,16 +144,16 @@ private slots:
     // Typing a text longer than any number and leaving the field: it shows
     // where the text starts.
     void editorTypingLeftShowsItsStart() {
-        placeMercury();
+        QVERIFY(placeMercury());
         const QString typed = "-1" + QString(60, '7');
         bool start = false, whole = true;
-        withModal<ObjectEditorDialog>(cmd::ObjectEditor, [&](ObjectEditorDialog* dialog) {
+        QVERIFY(withModal<ObjectEditorDialog>(cmd::ObjectEditor, [&](ObjectEditorDialog* dialog) {
             QWidget* x = field(dialog, "1008");
             typeInto(x, typed);
             QTest::keyClick(x, Qt::Key_Tab);
             start = showsStart(x);
             whole = showsWhole(x);
-        });
+        }));
         QVERIFY(!whole);  // too long for any field
         QVERIFY(start);
     }
@@ -190,9 +181,9 @@ private slots:
                               &s.high.radius})
             *bound = kFast;
         QString cutOff = "not looked at";
-        withModal<ObjectRandomizerDialog>(cmd::ObjectRandomizer, [&](ObjectRandomizerDialog* dialog) {
+        QVERIFY(withModal<ObjectRandomizerDialog>(cmd::ObjectRandomizer, [&](ObjectRandomizerDialog* dialog) {
             cutOff = firstCutOff(dialog, idsFrom(1006, 1013) + idsFrom(1020, 1025) + QStringList{"1029", "1030"});
-        });
+        }));
         QVERIFY2(cutOff.isEmpty(), qPrintable(cutOff));
     }
 
@@ -211,11 +202,11 @@ private slots:
         world().VIEW_ROTATING_STEP = 0.22 * 1.1;
         world().VIEWPOINT_FOV = 100.0 / 3;
         QString shown, cutOff = "not looked at";
-        withModal<QDialog>(command, [&](QDialog* dialog) {
+        QVERIFY(withModal<QDialog>(command, [&](QDialog* dialog) {
             shown = settings_test::text(field(dialog, id));
             cutOff = firstCutOff(dialog, {id});
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        });
+        }));
         QCOMPARE(shown.size(), 23);
         QVERIFY2(cutOff.isEmpty(), qPrintable(cutOff));
     }
@@ -245,9 +236,9 @@ private slots:
 
     void aboutShowsItsFieldsWhole() {
         QString cutOff = "not looked at";
-        withModal<AboutDialog>(cmd::About, [&](AboutDialog* dialog) {
+        QVERIFY(withModal<AboutDialog>(cmd::About, [&](AboutDialog* dialog) {
             cutOff = firstCutOff(dialog, {"1063", "1064", "1065"});
-        });
+        }));
         QVERIFY2(cutOff.isEmpty(), qPrintable(cutOff));
     }
 

@@ -25,7 +25,8 @@
 #include "dialogs/objects/spacecraft_dialog.h"
 #include "dialogs/objects/static_scenery_dialog.h"
 #include "scenery/realtext.h"
-#include "tests/modal_test_support.h"
+#include "tests/support/qt/modal_test_support.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 using modal_test::answerBox;
@@ -66,46 +67,24 @@ double angleBetween(Vec3 a, Vec3 b) {
 
 }  // namespace
 
-class ObjectDialogsTest : public QObject {
+class ObjectDialogsTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
-
-    void openExample(const QString& item) {
-        w().onCommand(cmd::Examples);
-        auto* dialog = w().findChild<ExamplesDialog*>();
-        QVERIFY(dialog);
-        const auto found = dialog->tree()->findItems(item, Qt::MatchExactly | Qt::MatchRecursive);
-        QCOMPARE(found.size(), 1);
-        dialog->tree()->setCurrentItem(found.first());
-        dialog->findChild<QAbstractButton*>("load")->click();
-        dialog->close();
-    }
-
-    void openSolarSystem() { openExample("Solar_system-heliocentric.nbx"); }
+    [[nodiscard]] bool openSolarSystem() { return window_test::openExample(w(), "Solar_system-heliocentric.nbx"); }
 
     // Opens a modal dialog with `trigger` and hands it to `act`.
     template <typename T>
-    void withModal(std::function<void()> trigger, std::function<void(T*)> act) {
-        bool seen = false;
-        whenModal<T>([&](T* d) {
-            seen = true;
-            act(d);
-        });
-        trigger();
-        QVERIFY2(seen, "the dialog did not open");
+    [[nodiscard]] bool withModal(std::function<void()> trigger, std::function<void(T*)> act) {
+        return modal_test::runModal<T>(trigger, std::move(act));
     }
 
-    void editor(std::function<void(ObjectEditorDialog*)> act) {
-        withModal<ObjectEditorDialog>([this] { w().onCommand(cmd::ObjectEditor); }, act);
+    [[nodiscard]] bool editor(std::function<void(ObjectEditorDialog*)> act) {
+        return withModal<ObjectEditorDialog>([this] { w().onCommand(cmd::ObjectEditor); }, act);
     }
 
     void randomizer(std::function<void(ObjectRandomizerDialog*)> act) {
-        withModal<ObjectRandomizerDialog>([this] { w().onCommand(cmd::ObjectRandomizer); }, act);
+        QVERIFY(withModal<ObjectRandomizerDialog>([this] { w().onCommand(cmd::ObjectRandomizer); }, act));
     }
 
     SpacecraftDialog* spacecraftDialog() {
@@ -116,24 +95,17 @@ private:
 private slots:
     void init() {
         dialogs::randomizerSettings() = dialogs::RandomizerSettings{};
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(openWindow());
     }
 
     void cleanup() {
-        window->setRunning(0);
-        window->world().sceneryModified = 0;
-        window->world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
     }
 
     // ---- Object editor ----
 
     void editorBuildsASceneryFromNothing() {
-        editor([](ObjectEditorDialog* d) {
+        QVERIFY(editor([](ObjectEditorDialog* d) {
             QCOMPARE(d->windowTitle(), QString("Object editor"));
             QCOMPARE(control<QComboBox>(d, "1026")->currentText(), QString("Initial scenery configuration"));
             QVERIFY(!control<QComboBox>(d, "1023")->isEnabled());
@@ -151,7 +123,7 @@ private slots:
             QVERIFY(control<QPushButton>(d, "1027")->isEnabled());
             type(d, "1006", "5.9736e24");
             click(d, "1028");  // &OK
-        });
+        }));
         QCOMPARE(world().INIT_OBJECTS_N, 1);
         QCOMPARE(world().OBJECTS_N, 0);
         QCOMPARE(world().initialObjects[0].name, "Object 1");
@@ -160,16 +132,16 @@ private slots:
         QVERIFY(w().action(cmd::Reinitialize)->isEnabled());
 
         // Key E opens it too, at the initial configuration's first object.
-        withModal<ObjectEditorDialog>([this] { press(w().viewWidget(), Qt::Key_E); },
+        QVERIFY(withModal<ObjectEditorDialog>([this] { press(w().viewWidget(), Qt::Key_E); },
                                       [](ObjectEditorDialog* d) {
                                           QCOMPARE(d->config(), 0);
                                           QCOMPARE(control(d, "1017")->text(), QString("Object 1"));
                                           click(d, "2");
-                                      });
+                                      }));
     }
 
     void editorOpensAtTheObjectOfTheContextMenu() {
-        openSolarSystem();
+        QVERIFY(openSolarSystem());
         w().paintView();
         const render::View& view = w().view();
         int x = -1, y = -1;
@@ -184,21 +156,21 @@ private slots:
         QAction* properties = w().contextMenu()->actions().last();
         QCOMPARE(properties->text(), QString("Object %1 properties...").arg(selected + 1));
         const QString entry = QString("[%1] %2").arg(selected + 1).arg(world().objects[selected].name);
-        withModal<ObjectEditorDialog>([&] { properties->trigger(); },
+        QVERIFY(withModal<ObjectEditorDialog>([&] { properties->trigger(); },
                                       [&](ObjectEditorDialog* d) {
                                           QCOMPARE(control<QComboBox>(d, "1026")->currentText(),
                                                    QString("Current scenery configuration"));
                                           QCOMPARE(control<QComboBox>(d, "1023")->currentText(), entry);
                                           QCOMPARE(d->object(), selected);
                                           click(d, "2");
-                                      });
+                                      }));
         w().contextMenu()->close();
     }
 
     void editorAppliesTypedValuesAndRejectsOthers() {
-        openSolarSystem();
+        QVERIFY(openSolarSystem());
         const double x = world().initialObjects[0].x;
-        editor([&](ObjectEditorDialog* d) {
+        QVERIFY(editor([&](ObjectEditorDialog* d) {
             type(d, "1006", "-5");
             press(control(d, "1006"), Qt::Key_Return);
             QVERIFY(d->isVisible());
@@ -219,14 +191,14 @@ private slots:
             click(d, "1027");
             QCOMPARE(world().initialObjects[0].mass, 0.0);
             click(d, "2");
-        });
+        }));
         QVERIFY(world().sceneryModified);
         QCOMPARE(w().windowTitle(), QString("Solar_system-heliocentric.nbx* - Vantor"));
     }
 
     void editorFirstEnterConfirmsSecondApplies() {
-        openSolarSystem();
-        editor([](ObjectEditorDialog* d) {
+        QVERIFY(openSolarSystem());
+        QVERIFY(editor([](ObjectEditorDialog* d) {
             type(d, "1017", "Sol");
             press(control(d, "1017"), Qt::Key_Return);
             QVERIFY(d->isVisible());
@@ -234,14 +206,14 @@ private slots:
             QCOMPARE(d->focusWidget(), control<QWidget>(d, "1028"));
             press(control<QWidget>(d, "1028"), Qt::Key_Return);
             QVERIFY(!d->isVisible());
-        });
+        }));
         QCOMPARE(world().initialObjects[0].name, "Sol");
     }
 
     void editorFirstEscUndoesSecondCloses() {
-        openSolarSystem();
+        QVERIFY(openSolarSystem());
         const double mass = world().initialObjects[0].mass;
-        editor([&](ObjectEditorDialog* d) {
+        QVERIFY(editor([&](ObjectEditorDialog* d) {
             type(d, "1006", "123");
             type(d, "1017", "typed");
             press(control(d, "1017"), Qt::Key_Escape);
@@ -251,15 +223,15 @@ private slots:
             QCOMPARE(d->focusWidget(), control<QWidget>(d, "1028"));
             press(control<QWidget>(d, "1028"), Qt::Key_Escape);
             QVERIFY(!d->isVisible());
-        });
+        }));
         QCOMPARE(world().initialObjects[0].mass, mass);
         QVERIFY(!world().sceneryModified);
     }
 
     void editorDeleteAsksFirst() {
-        openSolarSystem();
+        QVERIFY(openSolarSystem());
         const QString secondLast = world().initialObjects[8].name;
-        editor([&](ObjectEditorDialog* d) {
+        QVERIFY(editor([&](ObjectEditorDialog* d) {
             auto* list = control<QComboBox>(d, "1023");
             list->setCurrentIndex(9);
             QString text, title;
@@ -274,26 +246,26 @@ private slots:
             QCOMPARE(list->currentIndex(), 8);  // the new last object
             QCOMPARE(control(d, "1017")->text(), secondLast);
             click(d, "1028");
-        });
+        }));
         QCOMPARE(world().INIT_OBJECTS_N, 9);
         QCOMPARE(world().OBJECTS_N, 10);
     }
 
     void editorCancelKeepsWhatWasApplied() {
-        openSolarSystem();
-        editor([](ObjectEditorDialog* d) {
+        QVERIFY(openSolarSystem());
+        QVERIFY(editor([](ObjectEditorDialog* d) {
             type(d, "1009", "42");
             click(d, "1027");
             type(d, "1010", "43");
             click(d, "2");
-        });
+        }));
         QCOMPARE(world().initialObjects[0].y, 42.0);
         QVERIFY(world().initialObjects[0].z != 43.0);
     }
 
     void editorEnablingFollowsConfigurationAndBoxes() {
-        openSolarSystem();
-        editor([](ObjectEditorDialog* d) {
+        QVERIFY(openSolarSystem());
+        QVERIFY(editor([](ObjectEditorDialog* d) {
             auto* name = control(d, "1017");
             auto* red = control(d, "1014");
             auto* mass = control(d, "1006");
@@ -312,22 +284,22 @@ private slots:
             QVERIFY(control<QPushButton>(d, "1027")->isEnabled());
             click(d, "1027");
             click(d, "2");
-        });
+        }));
         QCOMPARE(world().objects[0].disabled, 2);
         QCOMPARE(world().initialObjects[0].disabled, 0);
     }
 
     void editorHoldsARunningSimulation() {
-        openSolarSystem();
+        QVERIFY(openSolarSystem());
         w().setRunning(1);
         QTRY_VERIFY(world().SIMULATION_TIME > 0);
-        editor([this](ObjectEditorDialog* d) {
+        QVERIFY(editor([this](ObjectEditorDialog* d) {
             QVERIFY(!world().simulationRunning);
             const double time = world().SIMULATION_TIME;
             QTest::qWait(50);
             QCOMPARE(world().SIMULATION_TIME, time);
             click(d, "2");
-        });
+        }));
         QVERIFY(world().simulationRunning);
         w().setRunning(0);
     }
@@ -356,7 +328,7 @@ private slots:
         QVERIFY(world().sceneryModified);
 
         // Key R, into the current configuration; one object.
-        withModal<ObjectRandomizerDialog>([this] { press(w().viewWidget(), Qt::Key_R); },
+        QVERIFY(withModal<ObjectRandomizerDialog>([this] { press(w().viewWidget(), Qt::Key_R); },
                                           [](ObjectRandomizerDialog* d) {
                                               QCOMPARE(control(d, "1031")->text(), QString("3"));  // kept
                                               control<QComboBox>(d, "1026")->setCurrentIndex(1);
@@ -366,7 +338,7 @@ private slots:
                                               click(d, "1028");
                                               QCOMPARE(text, QString("Successfully created 1 object"));
                                               click(d, "2");
-                                          });
+                                          }));
         QCOMPARE(world().OBJECTS_N, 1);
         QVERIFY(w().action(cmd::StartPause)->isEnabled());
     }
@@ -403,7 +375,7 @@ private slots:
     }
 
     void randomizerRejectsAndAsksBeforeOverwriting() {
-        openSolarSystem();
+        QVERIFY(openSolarSystem());
         randomizer([](ObjectRandomizerDialog* d) {
             type(d, "1031", "many");  // not a number: nothing to create
             QString text;
@@ -444,7 +416,7 @@ private slots:
     // ---- Static scenery ----
 
     void staticSceneryFromF5() {
-        withModal<StaticSceneryDialog>([this] { press(w().viewWidget(), Qt::Key_F5); },
+        QVERIFY(withModal<StaticSceneryDialog>([this] { press(w().viewWidget(), Qt::Key_F5); },
                                        [](StaticSceneryDialog* d) {
                                            QCOMPARE(d->windowTitle(), QString("Static scenery"));
                                            auto* field = control(d, "1099");
@@ -455,7 +427,7 @@ private slots:
                                            QVERIFY(d->isVisible());
                                            press(d->focusWidget(), Qt::Key_Return);
                                            QVERIFY(!d->isVisible());
-                                       });
+                                       }));
         QCOMPARE(world().STATIC_SCENERY_OBJECTS_N, 100000);
         QCOMPARE(world().DISPLAY_STATIC_SCENERY, 1);
         QVERIFY(world().sceneryModified);
@@ -469,14 +441,14 @@ private slots:
     }
 
     void staticSceneryDialogDefaultEscAndRejects() {
-        withModal<StaticSceneryDialog>([this] { w().onCommand(cmd::StaticSceneryDialog); },
+        QVERIFY(withModal<StaticSceneryDialog>([this] { w().onCommand(cmd::StaticSceneryDialog); },
                                        [](StaticSceneryDialog* d) {
                                            click(d, "3");  // &Default
                                            QCOMPARE(control(d, "1099")->text(), QString("10000"));
                                            click(d, "2");
-                                       });
+                                       }));
         QCOMPARE(world().STATIC_SCENERY_OBJECTS_N, 0);
-        withModal<StaticSceneryDialog>([this] { w().onCommand(cmd::StaticSceneryDialog); },
+        QVERIFY(withModal<StaticSceneryDialog>([this] { w().onCommand(cmd::StaticSceneryDialog); },
                                        [](StaticSceneryDialog* d) {
                                            auto* field = control(d, "1099");
                                            type(d, "1099", "777");
@@ -485,13 +457,13 @@ private slots:
                                            QCOMPARE(field->text(), QString("0"));
                                            press(d->focusWidget(), Qt::Key_Escape);
                                            QVERIFY(!d->isVisible());
-                                       });
+                                       }));
         QCOMPARE(world().STATIC_SCENERY_OBJECTS_N, 0);
-        withModal<StaticSceneryDialog>([this] { w().onCommand(cmd::StaticSceneryDialog); },
+        QVERIFY(withModal<StaticSceneryDialog>([this] { w().onCommand(cmd::StaticSceneryDialog); },
                                        [](StaticSceneryDialog* d) {
                                            type(d, "1099", "-5");
                                            click(d, "1");
-                                       });
+                                       }));
         QCOMPARE(world().STATIC_SCENERY_OBJECTS_N, 0);
         QCOMPARE(world().DISPLAY_STATIC_SCENERY, 0);
         QVERIFY(!world().sceneryModified);
@@ -525,6 +497,7 @@ private slots:
             click(e, "1028");
         });
         click(d, "spawn");
+        QVERIFY(!QTest::currentTestFailed());  // a check inside the dialog
         QCOMPARE(edited, QString("[1] Survey Vessel of Captain Orlo"));
         QCOMPARE(world().OBJECTS_N, 1);
         QCOMPARE(world().INIT_OBJECTS_N, 0);
@@ -563,7 +536,7 @@ private slots:
     }
 
     void spacecraftFieldEnterEscAndTrackingChoices() {
-        openSolarSystem();
+        QVERIFY(openSolarSystem());
         SpacecraftDialog* d = spacecraftDialog();
         QVERIFY(d);
         auto* craftList = control<QComboBox>(d, "spacecraftObject");
@@ -613,7 +586,7 @@ private slots:
     }
 
     void spacecraftDialogFollowsARunningSimulation() {
-        openSolarSystem();
+        QVERIFY(openSolarSystem());
         World& wd = world();
         SpacecraftDialog* d = spacecraftDialog();
         QVERIFY(d);

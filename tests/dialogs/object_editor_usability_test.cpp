@@ -20,7 +20,8 @@
 #include "dialogs/objects/object_editor.h"
 #include "dialogs/objects/object_randomizer.h"
 #include "dialogs/objects/randomizer_model.h"
-#include "tests/modal_test_support.h"
+#include "tests/support/qt/modal_test_support.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 using modal_test::answerBox;
@@ -50,31 +51,19 @@ void pressOnFocus(QWidget* dialog, Qt::Key key) {
 
 }  // namespace
 
-class ObjectEditorUsabilityTest : public QObject {
+class ObjectEditorUsabilityTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
-
     // Runs the modal dialog that `trigger` opens, acting on it once it has
     // the keyboard; a dialog the action leaves open is closed.
     template <typename T>
-    void withModal(const std::function<void()>& trigger, std::function<void(T*)> act) {
-        auto seen = std::make_shared<bool>(false);
-        modal_test::whenModal<T>(
-            [seen, act](T* d) {
-                *seen = true;
-                act(d);
-            },
-            modal_test::Wait::Active, true);
-        trigger();
-        QVERIFY2(*seen, "the dialog did not open");
+    [[nodiscard]] bool withModal(const std::function<void()>& trigger, std::function<void(T*)> act) {
+        return modal_test::runModal<T>(trigger, std::move(act), modal_test::Wait::Active, true);
     }
 
-    void openEditor(std::function<void(ObjectEditorDialog*)> act) {
-        withModal<ObjectEditorDialog>([this] { QTest::keyClick(w().viewWidget(), Qt::Key_E); }, std::move(act));
+    [[nodiscard]] bool openEditor(std::function<void(ObjectEditorDialog*)> act) {
+        return withModal<ObjectEditorDialog>([this] { QTest::keyClick(w().viewWidget(), Qt::Key_E); }, std::move(act));
     }
 
     QString statusText() const { return window->statusPart(0)->text(); }
@@ -82,19 +71,11 @@ private:
 private slots:
     void init() {
         dialogs::randomizerSettings() = dialogs::RandomizerSettings{};
-        window = std::make_unique<MainWindow>();
-        QVERIFY(window->startWorkers());
-        window->fitMainWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QVERIFY(openWindow(Fitted | Active));
     }
 
     void cleanup() {
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
     }
 
     // "&Apply" turns itself off once applied; the focus must not fall to
@@ -110,7 +91,7 @@ private slots:
         QCOMPARE(w().openScenery(110, "heliocentric", false), 6);
         const int initial = world().INIT_OBJECTS_N;
         const int current = world().OBJECTS_N;
-        openEditor([byMouse](ObjectEditorDialog* d) {
+        QVERIFY(openEditor([byMouse](ObjectEditorDialog* d) {
             type(d, "1006", "7e30");
             auto* apply = control<QAbstractButton>(d, "1027");
             QVERIFY(apply->isEnabled());
@@ -124,7 +105,7 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), control<QWidget>(d, "1028"));
             pressOnFocus(d, Qt::Key_Return);  // "&OK": applies again and closes
             QVERIFY(!d->isVisible());
-        });
+        }));
         QCOMPARE(world().INIT_OBJECTS_N, initial);
         QCOMPARE(world().OBJECTS_N, current);
         QCOMPARE(world().initialObjects[0].mass, 7e30);
@@ -132,7 +113,7 @@ private slots:
 
     void tabFollowsTheLayoutRowByRow() {
         QCOMPARE(w().openScenery(110, "heliocentric", false), 6);
-        openEditor([](ObjectEditorDialog* d) {
+        QVERIFY(openEditor([](ObjectEditorDialog* d) {
             // Both boxes checked: every control takes part (and "&Apply" too).
             control<QCheckBox>(d, "1088")->click();
             control<QCheckBox>(d, "1089")->click();
@@ -151,7 +132,7 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
             QCOMPARE(QApplication::focusWidget()->objectName(), expected.last());
             control<QAbstractButton>(d, "2")->click();
-        });
+        }));
     }
 
     // The view shows the current configuration: objects made for the initial
@@ -172,21 +153,21 @@ private slots:
         QFETCH(bool, pointed);
         const QString before = statusText();
         if (editor) {
-            openEditor([config](ObjectEditorDialog* d) {
+            QVERIFY(openEditor([config](ObjectEditorDialog* d) {
                 control<QComboBox>(d, "1026")->setCurrentIndex(config);
                 control<QAbstractButton>(d, "1024")->click();  // A&dd object
                 type(d, "1006", "1e20");
                 control<QAbstractButton>(d, "1028")->click();
-            });
+            }));
         } else {
-            withModal<ObjectRandomizerDialog>([this] { QTest::keyClick(w().viewWidget(), Qt::Key_R); },
+            QVERIFY(withModal<ObjectRandomizerDialog>([this] { QTest::keyClick(w().viewWidget(), Qt::Key_R); },
                                               [config](ObjectRandomizerDialog* d) {
                                                   control<QComboBox>(d, "1026")->setCurrentIndex(config);
                                                   type(d, "1031", "50");
                                                   answerBox(QMessageBox::Ok);
                                                   control<QAbstractButton>(d, "1028")->click();  // &GO!
                                                   control<QAbstractButton>(d, "2")->click();
-                                              });
+                                              }));
         }
         QCOMPARE(world().INIT_OBJECTS_N, config == 0 ? (editor ? 1 : 50) : 0);
         QCOMPARE(world().OBJECTS_N, config == 1 ? (editor ? 1 : 50) : 0);

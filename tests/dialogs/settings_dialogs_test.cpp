@@ -16,7 +16,8 @@
 #include "dialogs/common/world_text.h"
 #include "render/camera.h"
 #include "scenery/realtext.h"
-#include "settings_test_support.h"
+#include "tests/support/qt/settings_test_support.h"
+#include "platform/version.h"
 
 using namespace vantor;
 using namespace settings_test;
@@ -32,14 +33,10 @@ void clickBox(QWidget* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(
 
 }  // namespace
 
-class SettingsDialogsTest : public QObject {
+class SettingsDialogsTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
-
     template <typename D>
     D* openModeless(int command) {
         w().action(command)->trigger();
@@ -71,15 +68,11 @@ private:
 
 private slots:
     void init() {
-        window = shownMainWindow();
-        QVERIFY(window);
+        QVERIFY(openWindow(Fitted | Centred | Active));
     }
 
     void cleanup() {
-        w().setRunning(0);
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
     }
 
     // --- Autosave and automatic stop ---
@@ -267,6 +260,7 @@ private slots:
             QTest::mouseClick(button(dialog, "2"), Qt::LeftButton);
         });
         w().action(cmd::TimeStep)->trigger();
+        QVERIFY(!QTest::currentTestFailed());  // a check inside the dialog
         QCOMPARE(shownCurrent, real50(7));
         // Opened again it shows the initial step, and OK writes the initial step.
         QString shown;
@@ -277,6 +271,7 @@ private slots:
             QTest::mouseClick(button(dialog, "1"), Qt::LeftButton);
         });
         w().action(cmd::TimeStep)->trigger();
+        QVERIFY(!QTest::currentTestFailed());  // a check inside the dialog
         QCOMPARE(shown, real50(10));
         QCOMPARE(world().INIT_SIMULATION_TIME_STEP, 3.0);
         QCOMPARE(world().SIMULATION_TIME_STEP, 7.0);
@@ -318,6 +313,7 @@ private slots:
             QTest::mouseClick(button(dialog, "2"), Qt::LeftButton);
         });
         w().action(cmd::FramesPerSecond)->trigger();
+        QVERIFY(!QTest::currentTestFailed());  // a check inside the dialog
         QCOMPARE(world().FPS_DESIRED, 50);
         QCOMPARE(world().sceneryModified, 1);
     }
@@ -337,6 +333,7 @@ private slots:
             QTest::mouseClick(button(dialog, "2"), Qt::LeftButton);
         });
         w().action(cmd::RotatingStep)->trigger();
+        QVERIFY(!QTest::currentTestFailed());  // a check inside the dialog
         QCOMPARE(world().VIEW_ROTATING_STEP, 0.22);
         QCOMPARE(world().sceneryModified, 0);
     }
@@ -354,6 +351,7 @@ private slots:
             pressOnFocus(dialog, Qt::Key_Escape);
         });
         QTest::keyClick(w().viewWidget(), Qt::Key_F);
+        QVERIFY(!QTest::currentTestFailed());  // a check inside the dialog
         QVERIFY(firstEscStayed);
         QCOMPARE(world().VIEWPOINT_FOV, 20.0);
         QCOMPARE(w().view().screenScale, render::screenScaleFor(20));
@@ -460,7 +458,7 @@ private slots:
         QVERIFY(closedByEsc);
         QCOMPARE(shown["title"], QString("About"));
         QCOMPARE(shown["1002"], QString("Vantor"));
-        QCOMPARE(shown["1005"], QString("v6.05.16"));
+        QCOMPARE(shown["1005"], QString("v" VANTOR_VERSION));
         QCOMPARE(shown["1006"], QString("(engine v6.02.22)"));
         QCOMPARE(shown["1064"], QString("G = %1  m^3 / (kg s^2)").arg(QString::fromStdString(formatReal(6.6739e-11))));
         QCOMPARE(shown["1063"], QString("c = 2.99792458e+008  m/s"));

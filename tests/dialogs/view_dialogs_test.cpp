@@ -9,7 +9,7 @@
 #include "dialogs/settings/viewpoint_origin_dialogs.h"
 #include "render/camera.h"
 #include "scenery/realtext.h"
-#include "settings_test_support.h"
+#include "tests/support/qt/settings_test_support.h"
 
 using namespace vantor;
 using namespace settings_test;
@@ -20,14 +20,10 @@ QString real(double v) { return QString::fromStdString(formatReal(v)); }
 
 }  // namespace
 
-class ViewDialogsTest : public QObject {
+class ViewDialogsTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-    MainWindow& w() { return *window; }
-    World& world() { return window->world(); }
-
     template <typename D>
     D* open(int command) {
         w().onCommand(command);
@@ -40,16 +36,12 @@ private:
 
 private slots:
     void init() {
-        window = shownMainWindow();
-        QVERIFY(window);
+        QVERIFY(openWindow(Fitted | Centred | Active));
     }
 
     void cleanup() {
         world().simulationRunning = 0;
-        w().setRunning(0);
-        world().sceneryModified = 0;
-        world().sceneryOnDisk = 1;
-        window.reset();
+        closeWindow();
     }
 
     void openByMenuAndKeyOnce() {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "engine/gravity.h"
-#include "cluster.h"
+#include "tests/support/cluster.h"
 
 namespace vantor {
 namespace {

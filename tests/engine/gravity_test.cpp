@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <utility>
 #include <vector>
 
-#include "tests/engine/cluster.h"
+#include "tests/support/cluster.h"
 
 namespace vantor {
 namespace {
@@ -106,8 +108,16 @@ TEST(Gravity, PairRangesCoverEveryPairOnceForLargeSceneries) {
     }
 }
 
-// Positions of all objects after `steps` steps with a given worker count.
-std::vector<double> runCluster(int n, int processors, int workers, int steps, int disableFirst = 0) {
+// A cluster after `steps` steps with a given worker count: positions and
+// velocities, and what the pool says each step ran on.
+struct ClusterRun {
+    std::vector<double> state;  // x, y, z, vx, vy, vz of each object
+    std::vector<int> stepWorkers;  // the workers of each step
+    int secondWorkersObjects = 0;  // objects in worker 1's range
+    int64_t secondWorkersPairs = 0;  // pairs in worker 1's range
+};
+
+ClusterRun runCluster(int n, int processors, int workers, int steps, int disableFirst = 0) {
     World w;
     fillCluster(w, n);
     for (int k = 0; k < disableFirst; ++k) w.objects[k].disabled = 1;
@@ -116,47 +126,75 @@ std::vector<double> runCluster(int n, int processors, int workers, int steps, in
     pool.workersFixed = true;
     pool.workerCount = workers;
     partitionRanges(pool, w);
-    for (int s = 0; s < steps; ++s) simulationStep(w, pool);
-    std::vector<double> out;
-    for (int k = 0; k < n; ++k) {
-        out.insert(out.end(), {w.objects[k].x, w.objects[k].y, w.objects[k].z, w.objects[k].vx, w.objects[k].vy, w.objects[k].vz});
+    ClusterRun run;
+    for (int s = 0; s < steps; ++s) {
+        simulationStep(w, pool);
+        run.stepWorkers.push_back(stepWorkers(pool));
     }
-    return out;
+    if (workers > 1) {
+        run.secondWorkersObjects = pool.objectRanges[1].count;
+        run.secondWorkersPairs = pool.pairRanges[1].count;
+    }
+    for (int k = 0; k < n; ++k) {
+        run.state.insert(run.state.end(), {w.objects[k].x, w.objects[k].y, w.objects[k].z, w.objects[k].vx,
+                                           w.objects[k].vy, w.objects[k].vz});
+    }
+    return run;
+}
+
+// The largest difference of positions and of velocities, each relative to
+// the cluster's scale (1e9 m, 300 m/s).
+std::pair<double, double> worstDifference(const ClusterRun& a, const ClusterRun& b) {
+    double position = 0, velocity = 0;
+    for (size_t k = 0; k < a.state.size(); k += 6) {
+        for (int c = 0; c < 3; ++c) {
+            position = std::max(position, std::fabs(a.state[k + c] - b.state[k + c]) / 1e9);
+            velocity = std::max(velocity, std::fabs(a.state[k + 3 + c] - b.state[k + 3 + c]) / 300);
+        }
+    }
+    return {position, velocity};
 }
 
 TEST(Gravity, OneAndSeveralWorkersAgreeToRounding) {
-    const std::vector<double> one = runCluster(500, 1, 1, 100);
+    const ClusterRun one = runCluster(500, 1, 1, 100);
     for (int workers : {2, 3, 4}) {
-        const std::vector<double> many = runCluster(500, 4, workers, 100);
-        ASSERT_EQ(many.size(), one.size());
-        double worst = 0;
-        for (size_t k = 0; k < one.size(); k += 6) {
-            // Compare positions relative to the cluster's scale.
-            for (int c = 0; c < 3; ++c) worst = std::max(worst, std::fabs(many[k + c] - one[k + c]) / 1e9);
-        }
-        EXPECT_LT(worst, 1e-12) << workers << " workers";
+        SCOPED_TRACE(testing::Message() << workers << " workers");
+        const ClusterRun many = runCluster(500, 4, workers, 100);
+        ASSERT_EQ(many.state.size(), one.state.size());
+        EXPECT_EQ(many.stepWorkers, std::vector<int>(100, workers));
+        const auto [position, velocity] = worstDifference(many, one);
+        EXPECT_LT(position, 1e-12);
+        EXPECT_LT(velocity, 1e-12);
     }
 }
 
 TEST(Gravity, SameWorkerCountIsBitIdenticalRunToRun) {
     for (int workers : {1, 2, 3}) {
-        const std::vector<double> a = runCluster(300, 3, workers, 30);
-        const std::vector<double> b = runCluster(300, 3, workers, 30);
-        EXPECT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(double)), 0) << workers << " workers";
+        const ClusterRun a = runCluster(300, 3, workers, 30);
+        const ClusterRun b = runCluster(300, 3, workers, 30);
+        EXPECT_EQ(std::memcmp(a.state.data(), b.state.data(), a.state.size() * sizeof(double)), 0)
+            << workers << " workers";
     }
 }
 
 TEST(Gravity, FixedCountIsTheCountThatComputesAtEverySize) {
-    // No size steps on fewer workers than a fixed count: two workers add the
-    // pair forces in another order than one, small scenery or large; a pool
-    // of two fixed at one steps exactly as a pool of one.
+    // No size steps on fewer workers than a fixed count: two workers fixed
+    // take part in every step, small scenery or large, the second with
+    // objects and pairs of its own; a pool of two fixed at one steps
+    // exactly as a pool of one.
     for (int n : {10, 100, 300}) {
         SCOPED_TRACE(n);
-        const std::vector<double> solo = runCluster(n, 1, 1, 20);
-        const std::vector<double> pair = runCluster(n, 2, 2, 20);
-        const std::vector<double> pairFixedAtOne = runCluster(n, 2, 1, 20);
-        EXPECT_NE(std::memcmp(solo.data(), pair.data(), solo.size() * sizeof(double)), 0);
-        EXPECT_EQ(std::memcmp(solo.data(), pairFixedAtOne.data(), solo.size() * sizeof(double)), 0);
+        const ClusterRun solo = runCluster(n, 1, 1, 20);
+        const ClusterRun pair = runCluster(n, 2, 2, 20);
+        const ClusterRun pairFixedAtOne = runCluster(n, 2, 1, 20);
+        EXPECT_EQ(pair.stepWorkers, std::vector<int>(20, 2));
+        EXPECT_GT(pair.secondWorkersObjects, 0);
+        EXPECT_GT(pair.secondWorkersPairs, 0);
+        const auto [position, velocity] = worstDifference(pair, solo);
+        EXPECT_LT(position, 1e-12);
+        EXPECT_LT(velocity, 1e-12);
+        EXPECT_EQ(pairFixedAtOne.stepWorkers, std::vector<int>(20, 1));
+        EXPECT_EQ(std::memcmp(solo.state.data(), pairFixedAtOne.state.data(), solo.state.size() * sizeof(double)), 0);
     }
 }
 

@@ -12,8 +12,8 @@
 #include "engine/kernels/gather.h"
 #include "engine/gravity.h"
 #include "engine/kernels/integrate.h"
-#include "engine/reference_step.h"
-#include "tests/engine/cluster.h"
+#include "tests/support/reference_step.h"
+#include "tests/support/cluster.h"
 
 namespace vantor {
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "tests/engine/cluster.h"
+#include "tests/support/cluster.h"
 
 namespace vantor {
 namespace {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tests/engine/cluster.h"
+#include "tests/support/cluster.h"
 
 namespace vantor {
 namespace {

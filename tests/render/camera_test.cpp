@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "render_samples.h"
+#include "tests/support/render_samples.h"
 
 namespace vantor::render {
 namespace {

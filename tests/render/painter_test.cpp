@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <limits>
 #include <vector>
 
 #include "render/camera.h"
 #include "render/navigation.h"
-#include "render_samples.h"
+#include "tests/support/render_samples.h"
 
 namespace vantor::render {
 namespace {
@@ -320,10 +321,22 @@ TEST_F(Painter, AbsurdValuesNeverCrash) {
             updateViewSize(w, v, vw.width, vw.height);
             clearBackBuffer(v, s);
             paint();
-            objectAtPoint(v, 0, 0);
+            SCOPED_TRACE(testing::Message() << vw.width << "x" << vw.height << " fov " << vw.fov << " spacecraft "
+                                            << spacecraft);
+            // The frame is the view's size: every draw went to a surface
+            // of the view's size and no larger.
+            EXPECT_EQ(s.width(), v.viewWidth);
+            EXPECT_EQ(s.height(), v.viewHeight);
+            EXPECT_LE(v.depthCount, w.OBJECTS_N);
+            // The hit test names an object or none, wherever it is asked.
+            const int points[][2] = {{0, 0}, {v.viewWidth / 2, v.viewHeight / 2}, {v.viewWidth - 1, v.viewHeight - 1},
+                                     {-1, -1}, {INT_MAX, INT_MIN}};
+            for (const auto& p : points) {
+                const int hit = objectAtPoint(v, p[0], p[1]);
+                EXPECT_TRUE(hit == -1 || (hit >= 0 && hit < w.OBJECTS_N)) << hit << " at " << p[0] << "," << p[1];
+            }
         }
     }
-    SUCCEED();
 }
 
 }  // namespace

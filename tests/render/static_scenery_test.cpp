@@ -7,7 +7,7 @@
 #include "engine/random.h"
 #include "render/camera.h"
 #include "render/painter.h"
-#include "render_samples.h"
+#include "tests/support/render_samples.h"
 
 namespace vantor::render {
 namespace {

@@ -7,9 +7,10 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <utility>
 #include <cstring>
 
-#include "render_samples.h"
+#include "tests/support/render_samples.h"
 
 namespace vantor::render {
 namespace {
@@ -215,8 +216,22 @@ TEST(Surface, BuiltInFontMeasuresAndDrawsInsideItsCells) {
     a.textOut(0, 0, "\xE9");
     b.textOut(0, 0, "?");
     EXPECT_EQ(picture(a, 0, 0, 6, 10, 0xFFFFFF), picture(b, 0, 0, 6, 10, 0xFFFFFF));
-    a.textOut(-3, 8, "Clipped text");
-    a.textOut(INT_MAX - 2, INT_MIN, "far");
+    // Text over an edge shows what the same text shows on a larger surface
+    // inside a guard border of 20 pixels: the clipped part falls beyond the
+    // edge, none of it wraps round or lands elsewhere on the surface.
+    constexpr int kBorder = 20;
+    for (const auto& at : {std::pair{-3, 0}, {-3, 8}, {2, -6}, {4, 5}, {-40, 0}}) {
+        SCOPED_TRACE(testing::Message() << "text at " << at.first << "," << at.second);
+        Surface clipped(6, 10), framed(6 + 2 * kBorder, 10 + 2 * kBorder);
+        clipped.textOut(at.first, at.second, "Clipped text");
+        framed.textOut(at.first + kBorder, at.second + kBorder, "Clipped text");
+        EXPECT_EQ(picture(clipped, 0, 0, 6, 10, 0xFFFFFF), picture(framed, kBorder, kBorder, 6, 10, 0xFFFFFF));
+    }
+    // Far beyond the surface: nothing shows.
+    Surface far(6, 10);
+    far.textOut(INT_MAX - 2, INT_MIN, "far");
+    far.textOut(INT_MIN, INT_MAX - 2, "far");
+    EXPECT_EQ(countLit(far), 0);
 }
 
 TEST(Surface, ResizeClampsNegativeSizesAndTheTextRendererCanBeReplaced) {
@@ -225,6 +240,8 @@ TEST(Surface, ResizeClampsNegativeSizesAndTheTextRendererCanBeReplaced) {
     EXPECT_EQ(s.width(), 0);
     EXPECT_EQ(s.height(), 7);
     s.setPixel(0, 0, 0xFFFFFF);  // no pixels: nothing happens
+    EXPECT_EQ(s.width(), 0);
+    EXPECT_EQ(s.pixel(0, 0), 0u);
     samples::RecordingText text;
     s.setTextRenderer(&text);
     s.setTextColour(0x123456);

@@ -21,7 +21,9 @@
 #include <string>
 #include <vector>
 
-#include "scenery_samples.h"
+#include "tests/support/as_nobody.h"
+#include "tests/support/scenery_samples.h"
+#include "tests/support/temp_dir.h"
 
 namespace vantor {
 namespace {
@@ -30,32 +32,9 @@ namespace fs = std::filesystem;
 using samples::EMPTY_SCENERY_TEXT;
 using samples::SMALL_SCENERY_TEXT;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "vantor-writer-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        // Give back write access that a test took away, so everything goes.
-        std::error_code ec;
-        for (const auto& entry : fs::recursive_directory_iterator(path_, ec)) {
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        }
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
-    }
-    std::string operator/(const std::string& name) const { return (fs::path(path_) / name).string(); }
-    std::set<std::string> names() const {
-        std::set<std::string> result;
-        for (const auto& entry : fs::directory_iterator(path_)) result.insert(entry.path().filename().string());
-        return result;
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using test::asNobody;
+using test::kNobody;
+using test::TempDir;
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -440,24 +419,6 @@ TEST(WriteSceneryFile, KilledAtAnyMomentLeavesTheOldOrTheNewFileWhole) {
     if (WIFEXITED(status)) {
         EXPECT_EQ(after, newText);
     }
-}
-
-constexpr uid_t kNobody = 65534;
-
-// Runs `save` in a child process that has given up root for the nobody
-// user, with the supplementary `groups`; returns its exit status, or -1 when
-// root could not be given up.
-int asNobody(const std::function<int()>& save, const std::vector<gid_t>& groups = {}) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
-            ::_exit(99);
-        }
-        ::_exit(save());
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -2;
-    return WEXITSTATUS(status) == 99 ? -1 : WEXITSTATUS(status);
 }
 
 // A folder and a file in it that the nobody user owns, with the given rights.

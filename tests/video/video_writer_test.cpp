@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "render/surface.h"
-#include "tests/video/decoded_video.h"
+#include "tests/support/decoded_video.h"
 #include "video/background_writer.h"
 #include "video/video_writer.h"
 

@@ -1,4 +1,4 @@
-#include "engine/reference_step.h"
+#include "tests/support/reference_step.h"
 
 #include <cmath>
 #include <vector>

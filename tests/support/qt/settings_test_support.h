@@ -15,7 +15,9 @@
 #include "app/view_widget.h"
 #include "dialogs/common/command_ids.h"
 #include "dialogs/objects/examples_dialog.h"
-#include "tests/modal_test_support.h"
+#include "tests/support/qt/field_test_support.h"
+#include "tests/support/qt/modal_test_support.h"
+#include "tests/support/qt/window_test_support.h"
 
 namespace settings_test {
 
@@ -26,40 +28,13 @@ void whenModal(std::function<void(T*)> act) {
     modal_test::whenModal<T>(std::move(act), modal_test::Wait::Active);
 }
 
-inline std::unique_ptr<vantor::MainWindow> shownMainWindow() {
-    auto window = std::make_unique<vantor::MainWindow>();
-    if (!window->startWorkers()) return nullptr;
-    window->fitMainWindow();
-    window->centreOnScreen();
-    window->show();
-    // Active before any dialog opens, so that no late activation of the main
-    // window takes the focus from a dialog.
-    if (!QTest::qWaitForWindowExposed(window.get()) || !QTest::qWaitForWindowActive(window.get())) return nullptr;
-    return window;
-}
-
-// Loads a built-in example through the examples dialog.
-inline bool openExample(vantor::MainWindow& w, const QString& item) {
-    w.onCommand(vantor::cmd::Examples);
-    auto* dialog = w.findChild<vantor::ExamplesDialog*>();
-    if (!dialog) return false;
-    const auto found = dialog->tree()->findItems(item, Qt::MatchExactly | Qt::MatchRecursive);
-    if (found.size() != 1) return false;
-    dialog->tree()->setCurrentItem(found.first());
-    dialog->findChild<QAbstractButton*>("load")->click();
-    dialog->close();
-    return true;
-}
+using field_test::editOf;
+using window_test::openExample;
 
 // Waits until `dialog` holds the keyboard: a dialog counts as active for
 // its owner's sake before it really is.
 inline bool waitActive(QWidget* dialog) {
     return dialog && QTest::qWaitFor([dialog] { return QApplication::activeWindow() == dialog; });
-}
-
-inline QLineEdit* editOf(QWidget* field) {
-    if (auto* edit = qobject_cast<QLineEdit*>(field)) return edit;
-    return field->findChild<QLineEdit*>();
 }
 
 // Replaces a field's text by typing, the field having the focus.

@@ -6,8 +6,10 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <QtTest>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 namespace modal_test {
 
@@ -45,6 +47,24 @@ void whenModal(std::function<void(T*)> act, Wait wait = Wait::Shown, bool closeI
         }
     });
     timer->start();
+}
+
+// Runs the modal widget of type T that `trigger` opens, handing it to `act`
+// as whenModal does. True when it opened and no check failed, also none in
+// `act` (whose QVERIFY returns from `act` only), for QVERIFY at the caller.
+template <typename T>
+[[nodiscard]] bool runModal(const std::function<void()>& trigger, std::function<void(T*)> act,
+                            Wait wait = Wait::Shown, bool closeIfLeftOpen = false) {
+    auto seen = std::make_shared<bool>(false);
+    whenModal<T>(
+        [seen, act = std::move(act)](T* w) {
+            *seen = true;
+            act(w);
+        },
+        wait, closeIfLeftOpen);
+    trigger();
+    if (!*seen) qWarning("the dialog did not open");
+    return *seen && !QTest::currentTestFailed();
 }
 
 // Answers the next message box; returns its text and caption.

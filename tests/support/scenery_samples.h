@@ -5,12 +5,13 @@
 #include <string>
 
 #include "engine/world.h"
+#include "platform/version.h"
 
 namespace vantor::samples {
 
 // The file of a new, empty scenery.
 inline const std::string EMPTY_SCENERY_TEXT =
-    "[PROGRAM_VERSION]=6.05.16\n"
+    "[PROGRAM_VERSION]=" VANTOR_VERSION "\n"
     "\n"
     "[SCENERY_NAME]=\n"
     "[SCENERY_DESCRIPTION]=\n"
@@ -84,7 +85,7 @@ inline const std::string EMPTY_SCENERY_TEXT =
 // A small scenery with a value of every form: two initial objects, one
 // current object, a two-line description, non-default settings.
 inline const std::string SMALL_SCENERY_TEXT =
-    "[PROGRAM_VERSION]=6.05.16\n"
+    "[PROGRAM_VERSION]=" VANTOR_VERSION "\n"
     "\n"
     "[SCENERY_NAME]=Two bodies (test)\n"
     "[SCENERY_DESCRIPTION]=First line\r\nSecond line\n"
