@@ -60,24 +60,19 @@ void BM_PaintDiscs(benchmark::State& state) {
     runFrames(state, world);
 }
 
-void BM_PaintStaticScenery(benchmark::State& state) {
+// The static scenery of state.range(0) points; turning: with the camera
+// turning every frame, so that every point is projected anew.
+void paintStaticScenery(benchmark::State& state, bool turning) {
     World world;
     readScenery(world, BENCHMARK_EXAMPLE, nullptr);
     world.STATIC_SCENERY_OBJECTS_N = static_cast<int>(state.range(0));
     world.DISPLAY_STATIC_SCENERY = 1;
     seedRandom(1);
-    runFrames(state, world);
+    runFrames(state, world, turning);
 }
 
-// The same with the camera turning every frame: every point projected anew.
-void BM_PaintStaticSceneryTurning(benchmark::State& state) {
-    World world;
-    readScenery(world, BENCHMARK_EXAMPLE, nullptr);
-    world.STATIC_SCENERY_OBJECTS_N = static_cast<int>(state.range(0));
-    world.DISPLAY_STATIC_SCENERY = 1;
-    seedRandom(1);
-    runFrames(state, world, true);
-}
+void BM_PaintStaticScenery(benchmark::State& state) { paintStaticScenery(state, false); }
+void BM_PaintStaticSceneryTurning(benchmark::State& state) { paintStaticScenery(state, true); }
 
 BENCHMARK(BM_PaintBenchmarkScenery)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PaintDiscs)->ArgName("N")->Arg(5000)->Arg(50000)->UseRealTime()->Unit(benchmark::kMicrosecond);

@@ -19,6 +19,7 @@
 #include <immintrin.h>
 #endif
 
+#include "bench/bench_world.h"
 #include "engine/gravity.h"
 #include "tests/support/reference_step.h"
 
@@ -26,17 +27,7 @@ namespace {
 
 using namespace vantor;
 
-void fillCluster(World& w, int n) {
-    std::mt19937_64 rng(12345);
-    std::uniform_real_distribution<double> pos(-1e9, 1e9), vel(-300, 300);
-    for (int i = 0; i < n; ++i) {
-        ObjectRecord& o = w.objects[i];
-        o.mass = 2e24;
-        o.x = pos(rng), o.y = pos(rng), o.z = pos(rng);
-        o.vx = vel(rng), o.vy = vel(rng), o.vz = vel(rng);
-    }
-    w.OBJECTS_N = n;
-}
+using bench::fillCluster;
 
 // Steps per second of the plain scalar step, measured once per size.
 double referenceStepsPerSecond(int n) {
