@@ -5,7 +5,12 @@
 #include <cstring>
 
 #include "engine/pool/pool_state.h"
+#include "engine/kernels/vector_units.h"
 #include "platform/check.h"
+
+#ifndef VANTOR_HAVE_AVX512
+#error "the build says in engine/kernels/vector_units.h which loops it has"
+#endif
 
 namespace vantor {
 

@@ -1,4 +1,5 @@
 #include "engine/kernels/kernel.h"
+#include "engine/kernels/vector_units.h"
 #include "engine/kernels/vector_clones.h"
 #include "engine/world.h"
 
@@ -6,6 +7,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+
+#ifndef VANTOR_HAVE_AVX512
+#error "the build says in engine/kernels/vector_units.h which loops it has"
+#endif
 
 namespace vantor {
 

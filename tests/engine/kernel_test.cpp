@@ -12,8 +12,13 @@
 #include "engine/kernels/gather.h"
 #include "engine/gravity.h"
 #include "engine/kernels/integrate.h"
+#include "engine/kernels/vector_units.h"
 #include "tests/support/reference_step.h"
 #include "tests/support/cluster.h"
+
+#ifndef VANTOR_HAVE_AVX512
+#error "the build says in engine/kernels/vector_units.h which loops it has"
+#endif
 
 namespace vantor {
 namespace {
