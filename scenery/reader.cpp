@@ -20,11 +20,11 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <system_error>
 #include <unordered_map>
 #include <vector>
 
 #include "scenery/examples.h"
+#include "scenery/os_error.h"
 #include "scenery/realtext.h"
 #include "scenery/scenery_keys.h"
 
@@ -454,8 +454,6 @@ size_t defaultBudget(std::string_view text) {
     // are cheap rescans. Beyond this, building the index costs less.
     return 8 * text.size() + (size_t{1} << 20);
 }
-
-std::string reason(int err) { return std::generic_category().message(err); }
 
 // What a file that is not a regular one is, for the message that refuses it.
 std::string notRegular(mode_t mode) {

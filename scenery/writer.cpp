@@ -18,8 +18,8 @@
 #include <iterator>
 #include <string>
 #include <string_view>
-#include <system_error>
 
+#include "scenery/os_error.h"
 #include "scenery/realtext.h"
 #include "scenery/scenery_keys.h"
 
@@ -122,8 +122,6 @@ bool emitScenery(const World& w, std::string& out, Flush&& flush) {
     }
     return flush(out);
 }
-
-std::string reason(int err) { return std::generic_category().message(err); }
 
 // Returns 0, or the errno of the write that failed.
 int writeAll(int fd, const char* data, size_t size) {
