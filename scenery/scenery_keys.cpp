@@ -23,10 +23,8 @@ int clamped(int32_t v) {
 // Real rules, given a finite value read and the setting's value before.
 double asRead(double v, double) { return v; }
 double absolute(double v, double) { return std::fabs(v); }
-template <double LO, double HI>
-double clampedReal(double v, double) {
-    return v < LO ? LO : v > HI ? HI : v;
-}
+double simulatedStopTime(double v, double) { return v < 0 ? 0.0 : v > 1e12 ? 1e12 : v; }
+double polarAngle(double v, double) { return v < 0 ? 0.0 : v > 180 ? 180.0 : v; }
 double notNegativeReal(double v, double) { return v < 0 ? 0.0 : v; }
 double rotatingStep(double v, double) { return v > 0 && v <= 10 ? v : 0.22; }
 double fieldOfView(double v, double) { return v > 110 ? 110.0 : v > 0 ? v : 10.0; }
@@ -108,7 +106,7 @@ constexpr std::array SCENERY_KEYS{
     flagKey("[AUTOSAVE_INTO_SEPARATE_FILES]", &World::AUTOSAVE_INTO_SEPARATE_FILES),
     integer("[AUTOSTOP_MODE]", &World::AUTOSTOP_MODE, zeroToThree),
     integer("[AUTOSTOP_RT_PERIOD]", &World::AUTOSTOP_RT_PERIOD, clamped<0, THIRTY_DAYS>),
-    real("[AUTOSTOP_ST_PERIOD]", &World::AUTOSTOP_ST_PERIOD, clampedReal<0.0, 1e12>, 0),
+    real("[AUTOSTOP_ST_PERIOD]", &World::AUTOSTOP_ST_PERIOD, simulatedStopTime, 0),
     flagKey("[RESTART_AFTER_AUTOSTOP]", &World::RESTART_AFTER_AUTOSTOP),
     real("[VIEW_ROTATING_STEP]", &World::VIEW_ROTATING_STEP, rotatingStep, 0.22),
     integer("[COLLISION_COUNTER]", &World::COLLISION_COUNTER, notNegative).thenBlank(),
@@ -130,7 +128,7 @@ constexpr std::array SCENERY_KEYS{
     integer("[VIEWPOINT_MODE]", &World::VIEWPOINT_MODE, oneOrTwo),
     referenceKey("[VIEWPOINT_OBJECT]", &World::VIEWPOINT_OBJECT),
     real("[VIEWPOINT_DISTANCE]", &World::VIEWPOINT_DISTANCE, viewingDistance, 1e10),
-    real("[VIEWPOINT_THETA]", &World::VIEWPOINT_THETA, clampedReal<0.0, 180.0>, 0),
+    real("[VIEWPOINT_THETA]", &World::VIEWPOINT_THETA, polarAngle, 0),
     real("[VIEWPOINT_PHI]", &World::VIEWPOINT_PHI, reduceAngle, 0),
     real("[VIEWPOINT_ALPHA]", &World::VIEWPOINT_ALPHA, reduceAngle, 0),
     real("[VIEWPOINT_POSITION_X]", &World::VIEWPOINT_POSITION_X, asRead, 0),
