@@ -33,8 +33,8 @@ enum class AfterRead {
     GroupAtMost100,   // GROUP_N is capped at 100
 };
 
-// One key of the settings part. Exactly one of the member pointers is set,
-// as the form says.
+// One key of the settings part. The member pointer that the form names is
+// set (text, integer or real); the version has none.
 struct SceneryKey {
     std::string_view key;  // bracketed, as it stands in the file: "[FPS_DESIRED]"
     KeyForm form;
@@ -63,7 +63,7 @@ struct SceneryKey {
     }
 };
 
-// The settings part, rows 1 to 58 of the layout, in file order.
+// The settings part: the 58 keys ahead of the object blocks, in file order.
 std::span<const SceneryKey> sceneryKeys();
 
 enum class ObjectKeyForm { Name, Real, Color, Disabled };
