@@ -5,20 +5,16 @@
 #include <cstdio>
 
 #include "engine/speed.h"
+#include "platform/truncate.h"
 #include "scenery/writer.h"
 
 namespace vantor {
 
 namespace {
 
-// Cut toward zero; a value that is not finite (no time step, no elapsed
-// time) counts as no measurement, and huge values saturate.
-int64_t cutToInt64(double v) {
-    if (!std::isfinite(v)) return 0;
-    if (v >= 9.2e18) return INT64_MAX;
-    if (v <= -9.2e18) return INT64_MIN;
-    return static_cast<int64_t>(v);
-}
+// Cut toward zero; a value that is not finite counts as no measurement, and
+// huge values saturate.
+int64_t cutToInt64(double v) { return platform::truncateToInt64(v, platform::BeyondInt64::Saturate); }
 
 // Steps per second, or NaN when the run measured nothing usable.
 double stepsPerSecond(double simulatedTime, double timeStep, int64_t frequency, int64_t counterDifference) {

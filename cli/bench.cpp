@@ -12,7 +12,7 @@
 #include "benchmark/scores.h"
 #include "benchmark/submission.h"
 #include "cli/cli.h"
-#include "cli/scenery_source.h"
+#include "cli/options.h"
 #include "engine/runcontrol.h"
 #include "scenery/examples.h"
 #include "scenery/reader.h"
@@ -34,38 +34,20 @@ struct BenchOptions {
 };
 
 std::optional<std::string> parseBenchOptions(const std::vector<std::string>& args, BenchOptions& o) {
-    for (size_t k = 0; k < args.size(); ++k) {
-        const std::string& a = args[k];
-        if (a == "--json") {
-            o.json = true;
-        } else if (a == "--print-submission") {
-            o.printSubmission = true;
-        } else if (a == "--rounds" || a == "--seconds" || a == "--threads" || a == "--comment") {
-            if (k + 1 >= args.size()) return a + " needs a value";
-            const std::string& v = args[++k];
-            if (a == "--comment") {
-                o.comment = v;
-            } else if (a == "--seconds") {
-                std::optional<double> s = parseNumber(v);
-                if (!s || *s <= 0 || *s > kMaxSeconds) return "--seconds needs a number of seconds above 0, at most 3600";
-                o.runMilliseconds = static_cast<int>(*s * 1000 + 0.5);
-                if (o.runMilliseconds < 1) o.runMilliseconds = 1;
-            } else {
-                std::optional<long long> n = parseWholeNumber(v);
-                if (a == "--rounds") {
-                    if (!n || *n < 1 || *n > kMaxRounds) return "--rounds needs a whole number from 1 to 100";
-                    o.rounds = static_cast<int>(*n);
-                } else {
-                    if (!n || *n < 1) return "--threads needs a whole number, 1 or more";
-                    o.threads = n;
-                }
-            }
-        } else if (!a.empty() && a[0] == '-') {
-            return "unknown option '" + a + "'";
-        } else {
-            return "bench takes no SCENERY";
-        }
-    }
+    OptionParser options;
+    options.flag("--json", o.json)
+        .flag("--print-submission", o.printSubmission)
+        .wholeNumber("--rounds", [&](long long n) { o.rounds = static_cast<int>(n); }, 1, kMaxRounds)
+        .number("--seconds", [](double s) { return s <= 0 || s > kMaxSeconds; },
+                "--seconds needs a number of seconds above 0, at most 3600",
+                [&](double s, const std::string&) {
+                    o.runMilliseconds = static_cast<int>(s * 1000 + 0.5);
+                    if (o.runMilliseconds < 1) o.runMilliseconds = 1;
+                })
+        .wholeNumber("--threads", o.threads, 1)
+        .text("--comment", o.comment)
+        .operand([](const std::string&) -> Problem { return "bench takes no SCENERY"; });
+    if (Problem problem = options.parse(args)) return problem;
     if (o.comment && !o.printSubmission) return "--comment needs --print-submission";
     return std::nullopt;
 }

@@ -1,7 +1,6 @@
 #include "cli/cli.h"
 
-#include <algorithm>
-
+#include "cli/options.h"
 #include "scenery/writer.h"
 
 namespace vantor::cli {
@@ -76,8 +75,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (args.empty()) return usageError(err, "no command given");
     const std::string& command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
-    const auto asksForHelp = [](const std::string& a) { return a == "--help" || a == "-h"; };
-    if (command == "help" || asksForHelp(command) || std::any_of(rest.begin(), rest.end(), asksForHelp)) {
+    if (command == "help" || asksForHelp(args)) {
         out << kUsage << kHelp;
         return EXIT_DONE;
     }

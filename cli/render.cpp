@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "cli/cli.h"
+#include "cli/options.h"
 #include "cli/progress_bar.h"
 #include "cli/scenery_source.h"
 #include "engine/gravity.h"
@@ -53,41 +54,25 @@ bool parseSize(const std::string& text, int& width, int& height) {
 }
 
 std::optional<std::string> parseRenderOptions(const std::vector<std::string>& args, RenderOptions& o) {
-    for (size_t k = 0; k < args.size(); ++k) {
-        const std::string& a = args[k];
-        if (a == "--out" || a == "--size" || a == "--steps" || a == "--until" || a == "--paint-every" ||
-            a == "--frames" || a == "--every" || a == "--fps") {
-            if (k + 1 >= args.size()) return a + " needs a value";
-            const std::string& v = args[++k];
-            if (a == "--out") {
-                o.outFile = v;
-            } else if (a == "--size") {
-                if (!parseSize(v, o.width, o.height)) {
-                    return "--size needs WIDTHxHEIGHT, each from 1 to " + std::to_string(MAX_FRAME_SIDE);
-                }
-            } else if (a == "--until") {
-                o.until = parseNumber(v);
-                o.untilText = v;
-                if (!o.until || *o.until < 0) return "--until needs a number of seconds, 0 or more";
-            } else {
-                std::optional<long long> n = parseWholeNumber(v);
-                const long long least = a == "--frames" || a == "--fps" || a == "--paint-every" ? 1 : 0;
-                if (!n || *n < least) return a + " needs a whole number, " + std::to_string(least) + " or more";
-                if (a == "--fps" && *n > MAX_FPS) return "--fps needs a whole number from 1 to " + std::to_string(MAX_FPS);
-                if (a == "--fps") o.fps = n;
-                if (a == "--steps") o.steps = n;
-                if (a == "--paint-every") o.paintEvery = *n;
-                if (a == "--frames") o.frames = n;
-                if (a == "--every") o.every = n;
-            }
-        } else if (!a.empty() && a[0] == '-') {
-            return "unknown option '" + a + "'";
-        } else if (o.scenery.empty()) {
-            o.scenery = a;
-        } else {
-            return "more than one SCENERY given";
-        }
-    }
+    OptionParser options;
+    options.text("--out", o.outFile)
+        .text("--size",
+              [&](const std::string& v) -> Problem {
+                  if (parseSize(v, o.width, o.height)) return std::nullopt;
+                  return "--size needs WIDTHxHEIGHT, each from 1 to " + std::to_string(MAX_FRAME_SIDE);
+              })
+        .wholeNumber("--steps", o.steps, 0)
+        .number("--until", [](double s) { return s < 0; }, "--until needs a number of seconds, 0 or more",
+                [&](double s, const std::string& text) {
+                    o.until = s;
+                    o.untilText = text;
+                })
+        .wholeNumber("--paint-every", [&](long long n) { o.paintEvery = n; }, 1)
+        .wholeNumber("--frames", o.frames, 1)
+        .wholeNumber("--every", o.every, 0)
+        .wholeNumber("--fps", o.fps, 1, MAX_FPS, "--fps needs a whole number, 1 or more")
+        .operand(oneScenery(o.scenery));
+    if (Problem problem = options.parse(args)) return problem;
     if (o.scenery.empty()) return "render needs a SCENERY";
     if (o.outFile.empty()) return "render needs --out FILE";
     if (o.every && !o.frames) return "--every needs --frames";

@@ -9,6 +9,7 @@
 
 #include "cli/cli.h"
 #include "cli/diagnostics_csv.h"
+#include "cli/options.h"
 #include "cli/progress_bar.h"
 #include "cli/scenery_source.h"
 #include "engine/gravity.h"
@@ -36,43 +37,25 @@ struct RunOptions {
 
 // Parses the run options; returns an error message or nothing.
 std::optional<std::string> parseRunOptions(const std::vector<std::string>& args, RunOptions& o) {
-    for (size_t k = 0; k < args.size(); ++k) {
-        const std::string& a = args[k];
-        auto value = [&]() -> std::optional<std::string> {
-            if (k + 1 >= args.size()) return std::nullopt;
-            return args[++k];
-        };
-        if (a == "--quiet") {
-            o.quiet = true;
-        } else if (a == "--steps" || a == "--until" || a == "--threads" || a == "--out" || a == "--diagnostics" ||
-                   a == "--every") {
-            std::optional<std::string> v = value();
-            if (!v) return a + " needs a value";
-            if (a == "--out") {
-                o.outFile = *v;
-            } else if (a == "--diagnostics") {
-                if (v->empty()) return "--diagnostics needs a file name";
-                o.diagnosticsFile = *v;
-            } else if (a == "--every") {
-                o.every = parseWholeNumber(*v);
-                if (!o.every || *o.every < 1) return "--every needs a whole number of steps, 1 or more";
-            } else if (a == "--until") {
-                o.until = parseNumber(*v);
-                o.untilText = *v;
-                if (!o.until || *o.until < 0) return "--until needs a number of seconds, 0 or more";
-            } else {
-                std::optional<long long> n = parseWholeNumber(*v);
-                if (!n || *n < 0) return a + " needs a whole number, 0 or more";
-                (a == "--steps" ? o.steps : o.threads) = n;
-            }
-        } else if (!a.empty() && a[0] == '-') {
-            return "unknown option '" + a + "'";
-        } else if (o.scenery.empty()) {
-            o.scenery = a;
-        } else {
-            return "more than one SCENERY given";
-        }
-    }
+    OptionParser options;
+    options.flag("--quiet", o.quiet)
+        .wholeNumber("--steps", o.steps, 0)
+        .number("--until", [](double s) { return s < 0; }, "--until needs a number of seconds, 0 or more",
+                [&](double s, const std::string& text) {
+                    o.until = s;
+                    o.untilText = text;
+                })
+        .wholeNumber("--threads", o.threads, 0)
+        .text("--out", o.outFile)
+        .text("--diagnostics",
+              [&](const std::string& v) -> Problem {
+                  if (v.empty()) return "--diagnostics needs a file name";
+                  o.diagnosticsFile = v;
+                  return std::nullopt;
+              })
+        .wholeNumber("--every", o.every, 1, std::nullopt, "--every needs a whole number of steps, 1 or more")
+        .operand(oneScenery(o.scenery));
+    if (Problem problem = options.parse(args)) return problem;
     if (o.scenery.empty()) return "run needs a SCENERY";
     if (o.every && o.diagnosticsFile.empty()) return "--every needs --diagnostics FILE.csv";
     return std::nullopt;

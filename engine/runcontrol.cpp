@@ -9,6 +9,7 @@
 
 #include "engine/speed.h"
 #include "platform/platform.h"
+#include "platform/truncate.h"
 
 namespace vantor {
 
@@ -64,10 +65,9 @@ std::array<std::string, 5> statusRunParts(const World& world, const WorkerPool& 
     return {world.simulationRunning ? "\tRunning" : "\tPaused", initial, current, threads, collisions};
 }
 
-static int64_t truncated(double v) {
-    if (!(v > -9.2e18 && v < 9.2e18)) return 0;
-    return static_cast<int64_t>(v);
-}
+// A figure beyond the 64-bit range reads as no measurement, like one that
+// is not finite.
+static int64_t truncated(double v) { return platform::truncateToInt64(v, platform::BeyondInt64::Zero); }
 
 void measureSpeed(World& world, double elapsedSeconds) {
     if (!world.simulationRunning) return;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/truncate.h"
+
 namespace vantor {
 
 double referenceStepCost(int64_t count) {
@@ -11,15 +13,9 @@ double referenceStepCost(int64_t count) {
     return ((5.422e-12 * n + 5.252e-8) * n + 2.936e-7) * n + 2.603e-7;
 }
 
-static int64_t truncateToInt64(double v) {
-    if (!std::isfinite(v)) return 0;
-    if (v >= 9.2e18) return INT64_MAX;
-    if (v <= -9.2e18) return INT64_MIN;
-    return static_cast<int64_t>(v);
-}
-
 int64_t measuredComputerSpeed(double simulatedSeconds, double timeStep, double elapsedSeconds, int64_t n) {
-    return truncateToInt64(simulatedSeconds / timeStep / elapsedSeconds * referenceStepCost(n) * 10000.0);
+    return platform::truncateToInt64(simulatedSeconds / timeStep / elapsedSeconds * referenceStepCost(n) * 10000.0,
+                                     platform::BeyondInt64::Saturate);
 }
 
 int adaptStepsPerFrame(int stepsPerFrame, int64_t measuredFps, int fpsDesired) {

@@ -18,13 +18,15 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <span>
 #include <string>
-#include <system_error>
 #include <unordered_map>
 #include <vector>
 
 #include "scenery/examples.h"
+#include "scenery/os_error.h"
 #include "scenery/realtext.h"
+#include "scenery/scenery_keys.h"
 
 namespace vantor {
 
@@ -240,23 +242,9 @@ public:
 
     // The value of key, or nullptr when the key is absent (the cursor is then
     // gone and the next lookup starts at the beginning).
-    const char* value(std::string_view key) {
-        const size_t at = finder_.find(key, cursor_);
-        bool cut = false;
-        cursor_ = at == std::string_view::npos
-                      ? NO_CURSOR
-                      : copyLineValue(text_, at + key.size(), value_, VALUE_CAPACITY, &cut);
-        return found(key, cut);
-    }
+    const char* value(std::string_view key) { return take(key, copyLineValue); }
 
-    const char* block(std::string_view key) {
-        const size_t at = finder_.find(key, cursor_);
-        bool cut = false;
-        cursor_ = at == std::string_view::npos
-                      ? NO_CURSOR
-                      : copyBlockValue(text_, at + key.size(), value_, VALUE_CAPACITY, &cut);
-        return found(key, cut);
-    }
+    const char* block(std::string_view key) { return take(key, copyBlockValue); }
 
     // A real as read; a number too large for a double is noted and gives
     // nothing, so that the setting or field takes its fallback instead.
@@ -274,7 +262,12 @@ public:
     ReadNotes& notes() { return notes_; }
 
 private:
-    const char* found(std::string_view key, bool cut) {
+    using Copy = size_t (*)(std::string_view text, size_t keyEnd, char* value, size_t capacity, bool* cut);
+
+    const char* take(std::string_view key, Copy copy) {
+        const size_t at = finder_.find(key, cursor_);
+        bool cut = false;
+        cursor_ = at == std::string_view::npos ? NO_CURSOR : copy(text_, at + key.size(), value_, VALUE_CAPACITY, &cut);
         if (cursor_ == NO_CURSOR) return nullptr;
         if (cut) notes_.cutValues.add(key);
         return value_;
@@ -287,27 +280,13 @@ private:
     size_t cursor_ = NO_CURSOR;
 };
 
-int flag(int32_t v) { return v >= 1 ? 1 : 0; }
-int zeroToThree(int32_t v) { return v >= 0 && v <= 3 ? v : 0; }
-int oneOrTwo(int32_t v) { return v == 1 || v == 2 ? v : 0; }
-int clampInt(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : v > hi ? hi : v; }
-int reference(int32_t v) { return v >= 1 ? v - 1 : 0; }
-
-double reduceAngle(double degrees) {
-    double r = std::fmod(degrees, 360.0);
-    if (r < 0) r += 360.0;
-    // A tiny negative remainder plus 360 rounds to 360 itself, and an
-    // infinite angle has no remainder: neither lies in [0, 360).
-    if (!(r < 360.0)) r = 0.0;
-    return r;
-}
-
 void readObjects(World& w, Lookup& lookup, bool initial) {
     ObjectRecord* table = initial ? w.initialObjects.get() : w.objects.get();
     const int count = initial ? w.INIT_OBJECTS_N : w.OBJECTS_N;
-    const std::string_view prefix = initial ? "[INIT_OBJECT_" : "[OBJECT_";
+    const std::string_view prefix = initial ? INITIAL_OBJECT_PREFIX : CURRENT_OBJECT_PREFIX;
     Tally& missingObjects = lookup.notes().missingObjects[initial ? 0 : 1];
     Tally& missingValues = lookup.notes().missingValues[initial ? 0 : 1];
+    const std::span<const ObjectKey> keys = objectKeys();
 
     // Keys are built in place: the prefix and number once per object, then
     // each suffix behind them.
@@ -317,52 +296,110 @@ void readObjects(World& w, Lookup& lookup, bool initial) {
         ObjectRecord& o = table[n - 1];
         char* numberEnd = std::to_chars(key + prefix.size(), key + sizeof key, n).ptr;
         *numberEnd++ = '_';
-        int found = 0;
+        size_t found = 0;
         std::string firstMissing;
-        auto keyOf = [&](std::string_view suffix) {
-            std::memcpy(numberEnd, suffix.data(), suffix.size());
-            return std::string_view(key, static_cast<size_t>(numberEnd - key) + suffix.size());
-        };
-        auto counted = [&](std::string_view suffix, const char* v) {
-            if (v) ++found;
-            else if (firstMissing.empty()) firstMissing = keyOf(suffix);
-            return v;
-        };
-        auto value = [&](std::string_view suffix) { return counted(suffix, lookup.value(keyOf(suffix))); };
-        // A number too large for a double leaves the field as it was.
-        auto real = [&](std::string_view suffix, double& field, double (*rule)(double)) {
+        for (const ObjectKey& k : keys) {
+            std::memcpy(numberEnd, k.suffix.data(), k.suffix.size());
+            const std::string_view fullKey(key, static_cast<size_t>(numberEnd - key) + k.suffix.size());
             const char* present = nullptr;
-            const std::optional<double> v = lookup.real(keyOf(suffix), &present);
-            counted(suffix, present);
-            if (v) field = rule(*v);
-            return v;
-        };
-        auto asRead = [](double v) { return v; };
-        auto absolute = [](double v) { return std::fabs(v); };
-
-        if (const char* v = value("NAME]")) {
-            setObjectName(o, v);
-        } else if (!initial && n <= w.INIT_OBJECTS_N) {
-            setObjectName(o, w.initialObjects[n - 1].name);
-        } else {
-            char name[32];
-            std::snprintf(name, sizeof name, "Object %ld", static_cast<long>(n));
-            setObjectName(o, name);
+            switch (k.form) {
+                case ObjectKeyForm::Name:
+                    if ((present = lookup.value(fullKey))) {
+                        setObjectName(o, present);
+                    } else if (!initial && n <= w.INIT_OBJECTS_N) {
+                        setObjectName(o, w.initialObjects[n - 1].name);
+                    } else {
+                        char name[32];
+                        std::snprintf(name, sizeof name, "Object %ld", static_cast<long>(n));
+                        setObjectName(o, name);
+                    }
+                    break;
+                case ObjectKeyForm::Real:
+                    // A number too large for a double leaves the field as it was.
+                    if (const std::optional<double> v = lookup.real(fullKey, &present)) {
+                        o.*k.real = k.absolute ? std::fabs(*v) : *v;
+                        if (k.zeroDisables && o.*k.real == 0) o.disabled = 1;
+                    }
+                    break;
+                case ObjectKeyForm::Color:
+                    if ((present = lookup.value(fullKey))) o.color = parseHexColor(present);
+                    break;
+                case ObjectKeyForm::Disabled:
+                    if ((present = lookup.value(fullKey))) o.disabled = clampDisabled(parseInteger(present));
+                    break;
+            }
+            if (present) ++found;
+            else if (firstMissing.empty()) firstMissing = fullKey;
         }
-        if (real("MASS]", o.mass, absolute) && o.mass == 0) o.disabled = 1;  // a DISABLED key below may override
-        real("RADIUS]", o.radius, absolute);
-        real("X]", o.x, asRead);
-        real("Y]", o.y, asRead);
-        real("Z]", o.z, asRead);
-        real("VX]", o.vx, asRead);
-        real("VY]", o.vy, asRead);
-        real("VZ]", o.vz, asRead);
-        if (const char* v = value("COLOR]")) o.color = parseHexColor(v);
-        if (const char* v = value("DISABLED]")) o.disabled = clampDisabled(parseInteger(v));
-
-        constexpr int KEYS_PER_OBJECT = 11;
         if (found == 0) missingObjects.add(std::to_string(n));
-        else if (found < KEYS_PER_OBJECT) missingValues.add(firstMissing, KEYS_PER_OBJECT - found);
+        else if (found < keys.size()) missingValues.add(firstMissing, static_cast<long>(keys.size() - found));
+    }
+}
+
+// The heading must be a unit vector. The sum runs from z as always, since
+// the order decides whether a stored unit vector measures exactly 1 and so
+// reads back bit for bit.
+void makeUnitHeading(World& w) {
+    double& x = w.SPACECRAFT_DIRECTION_X;
+    double& y = w.SPACECRAFT_DIRECTION_Y;
+    double& z = w.SPACECRAFT_DIRECTION_Z;
+    double length = std::sqrt(z * z + y * y + x * x);
+    if (!std::isfinite(length) || (length == 0 && (x != 0 || y != 0 || z != 0))) {
+        // The squares overflowed or vanished (or a component is not
+        // finite): the same heading from components of about 1.
+        const double largest = std::max({std::fabs(x), std::fabs(y), std::fabs(z)});
+        for (double* c : {&x, &y, &z}) {
+            if (std::isinf(largest)) *c = std::isinf(*c) ? std::copysign(1.0, *c) : 0.0;
+            else if (std::isnan(largest) || std::isnan(*c)) *c = 0.0;
+            else *c /= largest;
+        }
+        length = std::sqrt(z * z + y * y + x * x);
+    }
+    if (length == 0) {
+        x = 0;
+        y = 0;
+        z = -1;
+    } else if (length != 1) {
+        x /= length;
+        y /= length;
+        z /= length;
+    }
+}
+
+// A number too large for a double, or a rule's result that is not finite,
+// gives the setting its value after New (or keeps it, for the rules that
+// keep a value they refuse).
+void readRealSetting(Lookup& lookup, const SceneryKey& k, double& field) {
+    const char* present = nullptr;
+    if (std::optional<double> v = lookup.real(k.key, &present)) {
+        const double ruled = k.realRule(*v, field);
+        field = std::isfinite(ruled) ? ruled : k.afterNew.value_or(field);
+    } else if (present) {
+        field = k.afterNew.value_or(field);
+    }
+}
+
+// The rules that apply after a key's lookup whether it was found or not.
+void afterRead(World& w, const SceneryKey& k, ReadNotes& notes) {
+    switch (k.after) {
+        case AfterRead::Nothing: break;
+        case AfterRead::ThrustAtMostMax:
+            if (w.SPACECRAFT_THRUST_FORCE > w.SPACECRAFT_THRUST_FORCE_MAX) {
+                w.SPACECRAFT_THRUST_FORCE = w.SPACECRAFT_THRUST_FORCE_MAX;
+            }
+            break;
+        case AfterRead::UnitHeading: makeUnitHeading(w); break;
+        case AfterRead::ObjectCount: {
+            int& field = w.*k.integer;
+            if (field <= MAX_OBJECTS) break;
+            if (!notes.counts.empty()) notes.counts += " ";
+            notes.counts += std::string(k.key) + " " + std::to_string(field) + " is above the limit of " +
+                            std::to_string(MAX_OBJECTS) + " objects: only the first " + std::to_string(MAX_OBJECTS) +
+                            " were read.";
+            field = MAX_OBJECTS;
+            break;
+        }
+        case AfterRead::GroupAtMost100: w.GROUP_N = std::min(w.GROUP_N, 100); break;
     }
 }
 
@@ -386,139 +423,23 @@ void applyText(World& w, std::string_view text, size_t budget, char* buffer, Rea
     if (!text.empty() && text.back() != '\n') notes.cutShort = true;
     Lookup lookup(text, budget, buffer, notes);
 
-    auto integer = [&](std::string_view key, int& field, auto rule) {
-        if (const char* v = lookup.value(key)) field = rule(parseInteger(v));
-    };
-    // A number too large for a double, or a rule's result that is not
-    // finite, gives the setting its value after New.
-    auto real = [&](std::string_view key, double& field, auto rule, double afterNew) {
-        const char* present = nullptr;
-        if (std::optional<double> v = lookup.real(key, &present)) {
-            const double ruled = rule(*v);
-            field = std::isfinite(ruled) ? ruled : afterNew;
-        } else if (present) {
-            field = afterNew;
+    for (const SceneryKey& k : sceneryKeys()) {
+        switch (k.form) {
+            case KeyForm::Version: lookup.value(k.key); break;  // only moves the cursor
+            case KeyForm::LineText:
+                if (const char* v = lookup.value(k.key)) w.*k.text = v;
+                break;
+            case KeyForm::BlockText:
+                if (const char* v = lookup.block(k.key)) w.*k.text = v;
+                break;
+            case KeyForm::Integer:
+            case KeyForm::Reference:
+                if (const char* v = lookup.value(k.key)) w.*k.integer = k.integerRule(parseInteger(v));
+                break;
+            case KeyForm::Real: readRealSetting(lookup, k, w.*k.real); break;
         }
-    };
-    auto asRead = [](double v) { return v; };
-    auto flagKey = [&](std::string_view key, int& field) { integer(key, field, flag); };
-    auto clamped = [](int32_t lo, int32_t hi) { return [=](int32_t v) { return clampInt(v, lo, hi); }; };
-    constexpr int32_t THIRTY_DAYS = 2592000;  // s
-
-    lookup.value("[PROGRAM_VERSION]");  // only moves the cursor
-    if (const char* v = lookup.value("[SCENERY_NAME]")) w.SCENERY_NAME = v;
-    if (const char* v = lookup.block("[SCENERY_DESCRIPTION]")) w.SCENERY_DESCRIPTION = v;
-    flagKey("[FILE_READ_ONLY]", w.FILE_READ_ONLY);
-    integer("[PROCESS_PRIORITY]", w.PROCESS_PRIORITY, zeroToThree);
-    flagKey("[CALCULATE_RELATIVISTIC_MASSES]", w.CALCULATE_RELATIVISTIC_MASSES);
-    flagKey("[ALLOW_OBJECT_COLLISIONS]", w.ALLOW_OBJECT_COLLISIONS);
-    integer("[FPS_DESIRED]", w.FPS_DESIRED, clamped(5, 1000));
-    flagKey("[DISPLAY_OBJECT_NAMES]", w.DISPLAY_OBJECT_NAMES);
-    flagKey("[DIM_DISTANT_OBJECTS]", w.DIM_DISTANT_OBJECTS);
-    flagKey("[SHOW_OBJECT_TRAILS]", w.SHOW_OBJECT_TRAILS);
-    flagKey("[DISPLAY_OBJECTS_AS_DOTS]", w.DISPLAY_OBJECTS_AS_DOTS);
-    flagKey("[IMPROVE_OBJECTS_VISIBILITY]", w.IMPROVE_OBJECTS_VISIBILITY);
-    flagKey("[AUTOSAVE_ENABLED]", w.AUTOSAVE_ENABLED);
-    integer("[AUTOSAVE_PERIOD]", w.AUTOSAVE_PERIOD, clamped(0, THIRTY_DAYS));
-    flagKey("[AUTOSAVE_INTO_SEPARATE_FILES]", w.AUTOSAVE_INTO_SEPARATE_FILES);
-    integer("[AUTOSTOP_MODE]", w.AUTOSTOP_MODE, zeroToThree);
-    integer("[AUTOSTOP_RT_PERIOD]", w.AUTOSTOP_RT_PERIOD, clamped(0, THIRTY_DAYS));
-    real("[AUTOSTOP_ST_PERIOD]", w.AUTOSTOP_ST_PERIOD,
-         [](double v) { return v < 0 ? 0.0 : v > 1e12 ? 1e12 : v; }, 0);
-    flagKey("[RESTART_AFTER_AUTOSTOP]", w.RESTART_AFTER_AUTOSTOP);
-    real("[VIEW_ROTATING_STEP]", w.VIEW_ROTATING_STEP, [](double v) { return v > 0 && v <= 10 ? v : 0.22; }, 0.22);
-    integer("[COLLISION_COUNTER]", w.COLLISION_COUNTER, [](int32_t v) { return v < 0 ? 0 : v; });
-    flagKey("[DISPLAY_STATIC_SCENERY]", w.DISPLAY_STATIC_SCENERY);
-    // Only the count is stored; the rendering layer generates the points
-    // from it after a load.
-    integer("[STATIC_SCENERY_OBJECTS_N]", w.STATIC_SCENERY_OBJECTS_N, clamped(0, 100000));
-
-    integer("[ORIGIN_MODE]", w.ORIGIN_MODE, oneOrTwo);
-    integer("[ORIGIN_OBJECT]", w.ORIGIN_OBJECT, reference);
-    real("[ORIGIN_POSITION_X]", w.ORIGIN_POSITION_X, asRead, 0);
-    real("[ORIGIN_POSITION_Y]", w.ORIGIN_POSITION_Y, asRead, 0);
-    real("[ORIGIN_POSITION_Z]", w.ORIGIN_POSITION_Z, asRead, 0);
-    real("[ORIGIN_OFFSET_X]", w.ORIGIN_OFFSET_X, asRead, 0);
-    real("[ORIGIN_OFFSET_Y]", w.ORIGIN_OFFSET_Y, asRead, 0);
-    real("[ORIGIN_OFFSET_Z]", w.ORIGIN_OFFSET_Z, asRead, 0);
-
-    real("[VIEWPOINT_FOV]", w.VIEWPOINT_FOV, [](double v) { return v > 110 ? 110.0 : v > 0 ? v : 10.0; }, 10);
-    integer("[VIEWPOINT_MODE]", w.VIEWPOINT_MODE, oneOrTwo);
-    integer("[VIEWPOINT_OBJECT]", w.VIEWPOINT_OBJECT, reference);
-    real("[VIEWPOINT_DISTANCE]", w.VIEWPOINT_DISTANCE, [](double v) { return v == 0 ? 1e10 : std::fabs(v); }, 1e10);
-    real("[VIEWPOINT_THETA]", w.VIEWPOINT_THETA, [](double v) { return v < 0 ? 0.0 : v > 180 ? 180.0 : v; }, 0);
-    real("[VIEWPOINT_PHI]", w.VIEWPOINT_PHI, reduceAngle, 0);
-    real("[VIEWPOINT_ALPHA]", w.VIEWPOINT_ALPHA, reduceAngle, 0);
-    real("[VIEWPOINT_POSITION_X]", w.VIEWPOINT_POSITION_X, asRead, 0);
-    real("[VIEWPOINT_POSITION_Y]", w.VIEWPOINT_POSITION_Y, asRead, 0);
-    real("[VIEWPOINT_POSITION_Z]", w.VIEWPOINT_POSITION_Z, asRead, 1e10);
-
-    integer("[SPACECRAFT_MODE]", w.SPACECRAFT_MODE, [](int32_t v) { return v < 0 ? 0 : v; });
-    integer("[SPACECRAFT_OBJECT]", w.SPACECRAFT_OBJECT, reference);
-    auto absolute = [](double v) { return std::fabs(v); };
-    real("[SPACECRAFT_THRUST_FORCE_MAX]", w.SPACECRAFT_THRUST_FORCE_MAX, absolute, 0);
-    real("[SPACECRAFT_THRUST_FORCE]", w.SPACECRAFT_THRUST_FORCE, absolute, 0);
-    if (w.SPACECRAFT_THRUST_FORCE > w.SPACECRAFT_THRUST_FORCE_MAX) {
-        w.SPACECRAFT_THRUST_FORCE = w.SPACECRAFT_THRUST_FORCE_MAX;
+        afterRead(w, k, notes);
     }
-    real("[SPACECRAFT_DIRECTION_X]", w.SPACECRAFT_DIRECTION_X, asRead, 0);
-    real("[SPACECRAFT_DIRECTION_Y]", w.SPACECRAFT_DIRECTION_Y, asRead, 0);
-    real("[SPACECRAFT_DIRECTION_Z]", w.SPACECRAFT_DIRECTION_Z, asRead, 0);
-    {
-        // The heading must be a unit vector. The sum runs from z as always,
-        // since the order decides whether a stored unit vector measures
-        // exactly 1 and so reads back bit for bit.
-        double& x = w.SPACECRAFT_DIRECTION_X;
-        double& y = w.SPACECRAFT_DIRECTION_Y;
-        double& z = w.SPACECRAFT_DIRECTION_Z;
-        double length = std::sqrt(z * z + y * y + x * x);
-        if (!std::isfinite(length) || (length == 0 && (x != 0 || y != 0 || z != 0))) {
-            // The squares overflowed or vanished (or a component is not
-            // finite): the same heading from components of about 1.
-            const double largest = std::max({std::fabs(x), std::fabs(y), std::fabs(z)});
-            for (double* c : {&x, &y, &z}) {
-                if (std::isinf(largest)) *c = std::isinf(*c) ? std::copysign(1.0, *c) : 0.0;
-                else if (std::isnan(largest) || std::isnan(*c)) *c = 0.0;
-                else *c /= largest;
-            }
-            length = std::sqrt(z * z + y * y + x * x);
-        }
-        if (length == 0) {
-            x = 0;
-            y = 0;
-            z = -1;
-        } else if (length != 1) {
-            x /= length;
-            y /= length;
-            z /= length;
-        }
-    }
-    integer("[SPACECRAFT_TRACKING_MODE]", w.SPACECRAFT_TRACKING_MODE, oneOrTwo);
-    flagKey("[SPACECRAFT_AUTOTRACKING]", w.SPACECRAFT_AUTOTRACKING);
-    integer("[SPACECRAFT_TRACKING_OBJECT]", w.SPACECRAFT_TRACKING_OBJECT, reference);
-
-    real("[INIT_SIMULATION_TIME_STEP]", w.INIT_SIMULATION_TIME_STEP,
-         [&](double v) { return acceptPositiveUpTo(w.INIT_SIMULATION_TIME_STEP, v, 1e10); },
-         w.INIT_SIMULATION_TIME_STEP);
-    real("[SIMULATION_TIME_STEP]", w.SIMULATION_TIME_STEP,
-         [&](double v) { return acceptPositiveUpTo(w.SIMULATION_TIME_STEP, v, 1e10); }, w.SIMULATION_TIME_STEP);
-    real("[SIMULATION_TIME]", w.SIMULATION_TIME, [](double v) { return v < 0 ? 0.0 : v; }, 0);
-
-    // Counts are capped whether read or not.
-    auto notNegative = [](int32_t v) { return v < 0 ? 0 : v; };
-    auto objectCount = [&](std::string_view key, int& field) {
-        integer(key, field, notNegative);
-        if (field <= MAX_OBJECTS) return;
-        if (!notes.counts.empty()) notes.counts += " ";
-        notes.counts += std::string(key) + " " + std::to_string(field) + " is above the limit of " +
-                        std::to_string(MAX_OBJECTS) + " objects: only the first " + std::to_string(MAX_OBJECTS) +
-                        " were read.";
-        field = MAX_OBJECTS;
-    };
-    objectCount("[INIT_OBJECTS_N]", w.INIT_OBJECTS_N);
-    objectCount("[OBJECTS_N]", w.OBJECTS_N);
-    integer("[GROUP_N]", w.GROUP_N, notNegative);
-    w.GROUP_N = std::min(w.GROUP_N, 100);
 
     readObjects(w, lookup, true);
     readObjects(w, lookup, false);
@@ -533,8 +454,6 @@ size_t defaultBudget(std::string_view text) {
     // are cheap rescans. Beyond this, building the index costs less.
     return 8 * text.size() + (size_t{1} << 20);
 }
-
-std::string reason(int err) { return std::generic_category().message(err); }
 
 // What a file that is not a regular one is, for the message that refuses it.
 std::string notRegular(mode_t mode) {

@@ -18,9 +18,10 @@
 #include <iterator>
 #include <string>
 #include <string_view>
-#include <system_error>
 
+#include "scenery/os_error.h"
 #include "scenery/realtext.h"
+#include "scenery/scenery_keys.h"
 
 namespace vantor {
 
@@ -33,10 +34,10 @@ template <typename Flush>
 bool emitScenery(const World& w, std::string& out, Flush&& flush) {
     constexpr size_t CHUNK = size_t{1} << 20;
 
+    // key is bracketed, as in the file.
     auto text = [&](std::string_view key, std::string_view value) {
-        out += '[';
         out += key;
-        out += "]=";
+        out += '=';
         out += value;
         out += '\n';
     };
@@ -49,80 +50,22 @@ bool emitScenery(const World& w, std::string& out, Flush&& flush) {
         char digits[REAL_TEXT_MAX];
         text(key, std::string_view(digits, static_cast<size_t>(formatRealTo(digits, value) - digits)));
     };
-    auto reference = [&](std::string_view key, int index) { integer(key, long{index} + 1); };
-    auto blank = [&] { out += '\n'; };
 
-    text("PROGRAM_VERSION", PROGRAM_VERSION);
-    blank();
-    text("SCENERY_NAME", w.SCENERY_NAME);
-    text("SCENERY_DESCRIPTION", w.SCENERY_DESCRIPTION);
-    blank();
-    integer("FILE_READ_ONLY", w.FILE_READ_ONLY);
-    integer("PROCESS_PRIORITY", w.PROCESS_PRIORITY);
-    integer("CALCULATE_RELATIVISTIC_MASSES", w.CALCULATE_RELATIVISTIC_MASSES);
-    integer("ALLOW_OBJECT_COLLISIONS", w.ALLOW_OBJECT_COLLISIONS);
-    integer("FPS_DESIRED", w.FPS_DESIRED);
-    integer("DISPLAY_OBJECT_NAMES", w.DISPLAY_OBJECT_NAMES);
-    integer("DIM_DISTANT_OBJECTS", w.DIM_DISTANT_OBJECTS);
-    integer("SHOW_OBJECT_TRAILS", w.SHOW_OBJECT_TRAILS);
-    integer("DISPLAY_OBJECTS_AS_DOTS", w.DISPLAY_OBJECTS_AS_DOTS);
-    integer("IMPROVE_OBJECTS_VISIBILITY", w.IMPROVE_OBJECTS_VISIBILITY);
-    integer("AUTOSAVE_ENABLED", w.AUTOSAVE_ENABLED);
-    integer("AUTOSAVE_PERIOD", w.AUTOSAVE_PERIOD);
-    integer("AUTOSAVE_INTO_SEPARATE_FILES", w.AUTOSAVE_INTO_SEPARATE_FILES);
-    integer("AUTOSTOP_MODE", w.AUTOSTOP_MODE);
-    integer("AUTOSTOP_RT_PERIOD", w.AUTOSTOP_RT_PERIOD);
-    real("AUTOSTOP_ST_PERIOD", w.AUTOSTOP_ST_PERIOD);
-    integer("RESTART_AFTER_AUTOSTOP", w.RESTART_AFTER_AUTOSTOP);
-    real("VIEW_ROTATING_STEP", w.VIEW_ROTATING_STEP);
-    integer("COLLISION_COUNTER", w.COLLISION_COUNTER);
-    blank();
-    integer("DISPLAY_STATIC_SCENERY", w.DISPLAY_STATIC_SCENERY);
-    integer("STATIC_SCENERY_OBJECTS_N", w.STATIC_SCENERY_OBJECTS_N);
-    blank();
-    integer("ORIGIN_MODE", w.ORIGIN_MODE);
-    reference("ORIGIN_OBJECT", w.ORIGIN_OBJECT);
-    real("ORIGIN_POSITION_X", w.ORIGIN_POSITION_X);
-    real("ORIGIN_POSITION_Y", w.ORIGIN_POSITION_Y);
-    real("ORIGIN_POSITION_Z", w.ORIGIN_POSITION_Z);
-    real("ORIGIN_OFFSET_X", w.ORIGIN_OFFSET_X);
-    real("ORIGIN_OFFSET_Y", w.ORIGIN_OFFSET_Y);
-    real("ORIGIN_OFFSET_Z", w.ORIGIN_OFFSET_Z);
-    blank();
-    real("VIEWPOINT_FOV", w.VIEWPOINT_FOV);
-    integer("VIEWPOINT_MODE", w.VIEWPOINT_MODE);
-    reference("VIEWPOINT_OBJECT", w.VIEWPOINT_OBJECT);
-    real("VIEWPOINT_DISTANCE", w.VIEWPOINT_DISTANCE);
-    real("VIEWPOINT_THETA", w.VIEWPOINT_THETA);
-    real("VIEWPOINT_PHI", w.VIEWPOINT_PHI);
-    real("VIEWPOINT_ALPHA", w.VIEWPOINT_ALPHA);
-    real("VIEWPOINT_POSITION_X", w.VIEWPOINT_POSITION_X);
-    real("VIEWPOINT_POSITION_Y", w.VIEWPOINT_POSITION_Y);
-    real("VIEWPOINT_POSITION_Z", w.VIEWPOINT_POSITION_Z);
-    blank();
-    integer("SPACECRAFT_MODE", w.SPACECRAFT_MODE);
-    reference("SPACECRAFT_OBJECT", w.SPACECRAFT_OBJECT);
-    real("SPACECRAFT_THRUST_FORCE_MAX", w.SPACECRAFT_THRUST_FORCE_MAX);
-    real("SPACECRAFT_THRUST_FORCE", w.SPACECRAFT_THRUST_FORCE);
-    real("SPACECRAFT_DIRECTION_X", w.SPACECRAFT_DIRECTION_X);
-    real("SPACECRAFT_DIRECTION_Y", w.SPACECRAFT_DIRECTION_Y);
-    real("SPACECRAFT_DIRECTION_Z", w.SPACECRAFT_DIRECTION_Z);
-    integer("SPACECRAFT_TRACKING_MODE", w.SPACECRAFT_TRACKING_MODE);
-    integer("SPACECRAFT_AUTOTRACKING", w.SPACECRAFT_AUTOTRACKING);
-    reference("SPACECRAFT_TRACKING_OBJECT", w.SPACECRAFT_TRACKING_OBJECT);
-    blank();
-    real("INIT_SIMULATION_TIME_STEP", w.INIT_SIMULATION_TIME_STEP);
-    real("SIMULATION_TIME_STEP", w.SIMULATION_TIME_STEP);
-    real("SIMULATION_TIME", w.SIMULATION_TIME);
-    blank();
-    integer("INIT_OBJECTS_N", w.INIT_OBJECTS_N);
-    integer("OBJECTS_N", w.OBJECTS_N);
-    blank();
-    integer("GROUP_N", w.GROUP_N);
-    blank();
+    for (const SceneryKey& k : sceneryKeys()) {
+        switch (k.form) {
+            case KeyForm::Version: text(k.key, PROGRAM_VERSION); break;
+            case KeyForm::LineText:
+            case KeyForm::BlockText: text(k.key, w.*k.text); break;
+            case KeyForm::Integer: integer(k.key, w.*k.integer); break;
+            case KeyForm::Reference: integer(k.key, long{w.*k.integer} + 1); break;
+            case KeyForm::Real: real(k.key, w.*k.real); break;
+        }
+        if (k.blankAfter) out += '\n';
+    }
 
-    // One object block. The ten fixed-size lines are assembled in a local
-    // buffer (each at most prefix + suffix + 24 characters) and appended at once.
+    // One object block. The fixed-size lines are assembled in a local
+    // buffer (each at most prefix + suffix + 24 characters) and appended at
+    // once; the name, of any length, goes straight to the text.
     auto block = [&](std::string_view prefix, int n, const ObjectRecord& o) {
         char head[32];  // "[INIT_OBJECT_" n "_"
         char* h = head;
@@ -130,60 +73,55 @@ bool emitScenery(const World& w, std::string& out, Flush&& flush) {
         h += prefix.size();
         h = std::to_chars(h, head + sizeof head, n).ptr;
         *h++ = '_';
-        const size_t headLength = static_cast<size_t>(h - head);
+        const std::string_view headText(head, static_cast<size_t>(h - head));
 
         auto put = [](char* p, std::string_view s) {
             std::memcpy(p, s.data(), s.size());
             return p + s.size();
         };
-        out.append(head, headLength);
-        out += "NAME]=";
-        // No object the system makes lacks a name; should one, its value
-        // stays empty, which the reader takes back as an empty name.
-        if (o.name) out += o.name;
-        out += '\n';
-
         char lines[10 * (32 + 10 + REAL_TEXT_MAX)];
         char* p = lines;
-        auto realLine = [&](std::string_view suffix, double value) {
-            p = put(p, std::string_view(head, headLength));
-            p = put(p, suffix);
-            p = formatRealTo(p, value);
+        for (const ObjectKey& k : objectKeys()) {
+            if (k.form == ObjectKeyForm::Name) {
+                out.append(lines, static_cast<size_t>(p - lines));
+                p = lines;
+                out += headText;
+                out += k.suffix;
+                out += '=';
+                // No object the system makes lacks a name; should one, its
+                // value stays empty, which the reader takes back as an empty name.
+                if (o.name) out += o.name;
+                out += '\n';
+                continue;
+            }
+            p = put(p, headText);
+            p = put(p, k.suffix);
+            *p++ = '=';
+            switch (k.form) {
+                case ObjectKeyForm::Real: p = formatRealTo(p, o.*k.real); break;
+                case ObjectKeyForm::Color:
+                    p = std::to_chars(p, lines + sizeof lines, o.color, 16).ptr;  // lower case, no leading zeros
+                    break;
+                case ObjectKeyForm::Disabled: p = std::to_chars(p, lines + sizeof lines, unsigned{o.disabled}).ptr; break;
+                case ObjectKeyForm::Name: break;
+            }
             *p++ = '\n';
-        };
-        realLine("MASS]=", o.mass);
-        realLine("RADIUS]=", o.radius);
-        realLine("X]=", o.x);
-        realLine("Y]=", o.y);
-        realLine("Z]=", o.z);
-        realLine("VX]=", o.vx);
-        realLine("VY]=", o.vy);
-        realLine("VZ]=", o.vz);
-        p = put(p, std::string_view(head, headLength));
-        p = put(p, "COLOR]=");
-        p = std::to_chars(p, lines + sizeof lines, o.color, 16).ptr;  // lower case, no leading zeros
-        *p++ = '\n';
-        p = put(p, std::string_view(head, headLength));
-        p = put(p, "DISABLED]=");
-        p = std::to_chars(p, lines + sizeof lines, unsigned{o.disabled}).ptr;
-        *p++ = '\n';
+        }
         *p++ = '\n';
         out.append(lines, static_cast<size_t>(p - lines));
     };
 
     for (int i = 0; i < w.INIT_OBJECTS_N; ++i) {
-        block("[INIT_OBJECT_", i + 1, w.initialObjects[i]);
+        block(INITIAL_OBJECT_PREFIX, i + 1, w.initialObjects[i]);
         if (out.size() >= CHUNK && !flush(out)) return false;
     }
     out += "\n\n";
     for (int i = 0; i < w.OBJECTS_N; ++i) {
-        block("[OBJECT_", i + 1, w.objects[i]);
+        block(CURRENT_OBJECT_PREFIX, i + 1, w.objects[i]);
         if (out.size() >= CHUNK && !flush(out)) return false;
     }
     return flush(out);
 }
-
-std::string reason(int err) { return std::generic_category().message(err); }
 
 // Returns 0, or the errno of the write that failed.
 int writeAll(int fd, const char* data, size_t size) {

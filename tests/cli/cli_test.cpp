@@ -42,6 +42,63 @@ TEST_F(CliTest, UsageErrorsExitWithOneAndShowTheUsage) {
     }
 }
 
+// The first line of each usage error names the first problem found, for
+// every command and kind of option.
+TEST_F(CliTest, UsageErrorsNameTheFirstProblem) {
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"run", "", "--quiet"}, "run needs a SCENERY"},
+        {{"run", "example:110", "x", "--steps", "q"}, "more than one SCENERY given"},
+        {{"run", "--steps", "q", "example:110", "x"}, "--steps needs a whole number, 0 or more"},
+        {{"run", "example:110", "-"}, "unknown option '-'"},
+        {{"run", "example:110", "--steps"}, "--steps needs a value"},
+        {{"run", "example:110", "--threads", "1.5"}, "--threads needs a whole number, 0 or more"},
+        {{"run", "example:110", "--until", "-1"}, "--until needs a number of seconds, 0 or more"},
+        {{"run", "example:110", "--every", "0"}, "--every needs a whole number of steps, 1 or more"},
+        {{"run", "example:110", "--every", "2"}, "--every needs --diagnostics FILE.csv"},
+        {{"run", "example:110", "--bogus"}, "unknown option '--bogus'"},
+        {{"render", "example:110"}, "render needs --out FILE"},
+        {{"render", "example:110", "--out"}, "--out needs a value"},
+        {{"render", "example:110", "--out", "a.png", "--size", "0x5"}, "--size needs WIDTHxHEIGHT, each from 1 to 16384"},
+        {{"render", "example:110", "--out", "a.png", "--paint-every", "0"}, "--paint-every needs a whole number, 1 or more"},
+        {{"render", "example:110", "--out", "a.png", "--frames", "0"}, "--frames needs a whole number, 1 or more"},
+        {{"render", "example:110", "--out", "a.png", "--every", "2"}, "--every needs --frames"},
+        {{"render", "example:110", "--out", "a.png", "--fps", "0"}, "--fps needs a whole number, 1 or more"},
+        {{"render", "example:110", "--out", "a.png", "--fps", "1001"}, "--fps needs a whole number from 1 to 1000"},
+        {{"render", "example:110", "--out", "a.png", "--fps", "30"}, "--fps needs a video --out FILE (.mp4, .mkv or .webm)"},
+        {{"bench", "--rounds", "0"}, "--rounds needs a whole number from 1 to 100"},
+        {{"bench", "--rounds", "101"}, "--rounds needs a whole number from 1 to 100"},
+        {{"bench", "--seconds", "3601"}, "--seconds needs a number of seconds above 0, at most 3600"},
+        {{"bench", "--threads", "0"}, "--threads needs a whole number, 1 or more"},
+        {{"bench", "--comment", "x"}, "--comment needs --print-submission"},
+        {{"bench", "--json", "--comment"}, "--comment needs a value"},
+        {{"bench", "example:111"}, "bench takes no SCENERY"},
+        {{"info", "a", "b"}, "info takes one SCENERY"},
+        {{"examples", "extra"}, "examples takes no arguments"},
+    };
+    for (const auto& c : cases) {
+        Result r = cli(c.args);
+        EXPECT_EQ(r.status, EXIT_USAGE) << testing::PrintToString(c.args);
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "vantor-cli: " + c.message) << testing::PrintToString(c.args);
+    }
+}
+
+// An option's value is the next argument, whatever it starts with.
+TEST_F(CliTest, AValueMayStartWithADash) {
+    Result r = cli({"run", "example:110", "--quiet", "--steps", "-0"});
+    EXPECT_EQ(r.status, EXIT_DONE) << r.err;
+    // Even an option's name: here a file named "--quiet" in the test's folder.
+    const fs::path before = fs::current_path();
+    fs::current_path(path(""));
+    r = cli({"run", "example:110", "--steps", "0", "--out", "--quiet"});
+    fs::current_path(before);
+    EXPECT_EQ(r.status, EXIT_DONE) << r.err;
+    EXPECT_TRUE(fs::exists(path("--quiet")));
+    EXPECT_NE(r.out.find("Steps done:"), std::string::npos);  // --quiet was no flag here
+}
+
 TEST_F(CliTest, UnreadableSceneryNamesTheFileAndTheReason) {
     Result missing = cli({"run", path("missing.nbx")});
     EXPECT_EQ(missing.status, EXIT_FILE);

@@ -1,0 +1,12 @@
+// The reader's and writer's wording for a failed system call.
+#pragma once
+
+#include <string>
+#include <system_error>
+
+namespace vantor {
+
+// The reason an errno value gives, such as "Permission denied".
+inline std::string reason(int err) { return std::generic_category().message(err); }
+
+}  // namespace vantor
