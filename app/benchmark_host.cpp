@@ -17,12 +17,12 @@ namespace vantor {
 
 namespace {
 
-constexpr int kViewWidth = 600;   // pixels
-constexpr int kViewHeight = 350;  // pixels
-constexpr int kGridSpacing = 10;  // pixels between the points probed for other windows
-constexpr qint64 kSettleMilliseconds = 2000;  // longest wait for the window system
+constexpr int kViewWidth = 600;                       // pixels
+constexpr int kViewHeight = 350;                      // pixels
+constexpr int kGridSpacing = 10;                      // pixels between the points probed for other windows
+constexpr qint64 kSettleMilliseconds = 2000;          // longest wait for the window system
 constexpr qint64 kActivationRetryMilliseconds = 200;  // between two requests to activate the window
-constexpr int kSettledPolls = 5;  // polls in a row that must find the window ready
+constexpr int kSettledPolls = 5;                      // polls in a row that must find the window ready
 constexpr unsigned long kPollMilliseconds = 10;
 
 // Platforms whose window stack Qt can query at a screen point; elsewhere

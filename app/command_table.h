@@ -13,10 +13,10 @@ namespace vantor {
 
 struct Command {
     int id;
-    const char* text;            // menu text: & before the access key, the key hint after a tab
-    int key = 0;                 // the plain key (Qt::Key) that runs it in the view; 0: none
-    const char* icon = nullptr;  // toolbar picture (":/icons/<icon>.svg"); nullptr: not on the toolbar
-    const char* tip = nullptr;   // toolbar tooltip
+    const char* text;               // menu text: & before the access key, the key hint after a tab
+    int key = 0;                    // the plain key (Qt::Key) that runs it in the view; 0: none
+    const char* icon = nullptr;     // toolbar picture (":/icons/<icon>.svg"); nullptr: not on the toolbar
+    const char* tip = nullptr;      // toolbar tooltip
     int World::*checked = nullptr;  // the setting its check mark shows; nullptr: not a World setting
 };
 
@@ -31,7 +31,7 @@ int commandForKey(int qtKey);
 // The menu bar: ids in their order, 0 for a separator; a submenu is a
 // caption with its items.
 struct MenuItem {
-    int id;                       // 0: separator; -1: submenu
+    int id;                         // 0: separator; -1: submenu
     const char* caption = nullptr;  // a submenu's caption
     std::vector<MenuItem> items = {};
 };

@@ -4,25 +4,25 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
-#include <QToolButton>
-#include <QToolBar>
 #include <QTextLayout>
+#include <QToolBar>
+#include <QToolButton>
 #include <QToolTip>
 #include <QUrl>
 
-#include "dialogs/dialogs.h"
 #include "app/command_table.h"
 #include "app/main_window.h"
-#include "benchmark/submission.h"
 #include "app/view_widget.h"
+#include "benchmark/submission.h"
 #include "dialogs/common/browser.h"
 #include "dialogs/common/command_ids.h"
-#include "dialogs/diagnostics/diagnostics_dialog.h"
 #include "dialogs/common/dialog_placement.h"
-#include "dialogs/objects/examples_dialog.h"
 #include "dialogs/common/spin_field.h"
-#include "dialogs/settings/threads_dialog.h"
 #include "dialogs/common/world_text.h"
+#include "dialogs/diagnostics/diagnostics_dialog.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/objects/examples_dialog.h"
+#include "dialogs/settings/threads_dialog.h"
 #include "engine/runcontrol.h"
 #include "render/camera.h"
 #include "render/navigation.h"
@@ -442,10 +442,10 @@ void MainWindow::updateObjectTooltip(QPoint viewPos, QPoint global) {
     }
     const ObjectRecord& o = world_.objects[i];
     const QString name = o.name ? fromWorldText(o.name) : QString();
-    const QString tip = QString("%1\nMass: %2\nRadius: %3")
-                            .arg(name, QString::fromStdString(formatReal(o.mass)),
-                                 QString::fromStdString(formatReal(o.radius)))
-                            .left(1503);
+    const QString tip =
+        QString("%1\nMass: %2\nRadius: %3")
+            .arg(name, QString::fromStdString(formatReal(o.mass)), QString::fromStdString(formatReal(o.radius)))
+            .left(1503);
     QToolTip::showText(global, tooltipText(tip), viewWidget_);
     if (o.name) {
         updateStatusLine(&name);
@@ -495,9 +495,14 @@ void MainWindow::showContextMenu(QPoint global) {
     contextMenu_->addSeparator();
     add(cmd::Benchmark, "Benchmark computer...");
     QMenu* priority = contextMenu_->addMenu("Process priority");
-    const struct { int id; const char* text; int value; } priorities[] = {
-        {cmd::PriorityHighest, "Highest", 3}, {cmd::PriorityHigh, "High", 2},
-        {cmd::PriorityNormal, "Normal", 0}, {cmd::PriorityLow, "Low", 1}};
+    const struct {
+        int id;
+        const char* text;
+        int value;
+    } priorities[] = {{cmd::PriorityHighest, "Highest", 3},
+                      {cmd::PriorityHigh, "High", 2},
+                      {cmd::PriorityNormal, "Normal", 0},
+                      {cmd::PriorityLow, "Low", 1}};
     auto* choice = new QActionGroup(priority);  // radio items, as in the menu bar
     for (const auto& p : priorities) {
         QAction* a = priority->addAction(p.text);
@@ -529,8 +534,7 @@ void MainWindow::applyToolbarField(int fieldId) {
         setIfChanged(world_, world_.FPS_DESIRED, static_cast<int>(fps));
     } else if (fieldId == cmd::TimeStepField && f) {
         const double step = parseReal(f->value().left(50).toLatin1().constData());
-        setIfChanged(world_, world_.SIMULATION_TIME_STEP,
-                     acceptPositiveUpTo(world_.SIMULATION_TIME_STEP, step, 1e10));
+        setIfChanged(world_, world_.SIMULATION_TIME_STEP, acceptPositiveUpTo(world_.SIMULATION_TIME_STEP, step, 1e10));
     } else if (fieldId == cmd::RotatingStepField && f) {
         const double step = parseReal(f->value().left(50).toLatin1().constData());
         setIfChanged(world_, world_.VIEW_ROTATING_STEP, acceptPositiveUpTo(world_.VIEW_ROTATING_STEP, step, 10));
@@ -569,9 +573,9 @@ void MainWindow::spinToolbarField(int fieldId, int direction) {
 
 void MainWindow::toolbarRepeatTick() {
     if (world_.benchmarkRunning) return;
-    static const int kRepeating[] = {cmd::ZoomIn,          cmd::ZoomOut,         cmd::RotatePhiMinus,
-                                     cmd::RotatePhiPlus,   cmd::RotateThetaMinus, cmd::RotateThetaPlus,
-                                     cmd::RotateClockwise, cmd::RotateCounterclockwise};
+    static const int kRepeating[] = {
+        cmd::ZoomIn,           cmd::ZoomOut,         cmd::RotatePhiMinus,  cmd::RotatePhiPlus,
+        cmd::RotateThetaMinus, cmd::RotateThetaPlus, cmd::RotateClockwise, cmd::RotateCounterclockwise};
     int pressed = 0;
     for (int id : kRepeating) {
         auto* button = qobject_cast<QToolButton*>(toolbar_->widgetForAction(action(id)));

@@ -9,8 +9,8 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "dialogs/common/command_ids.h"
 #include "app/main_window.h"
+#include "dialogs/common/command_ids.h"
 
 namespace vantor {
 

@@ -9,12 +9,12 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "dialogs/common/command_ids.h"
 #include "app/file_dialogs.h"
 #include "app/main_window.h"
 #include "app/view_widget.h"
-#include "dialogs/dialogs.h"
+#include "dialogs/common/command_ids.h"
 #include "dialogs/common/world_text.h"
+#include "dialogs/dialogs.h"
 #include "render/camera.h"
 #include "render/painter.h"
 #include "render/static_scenery.h"
@@ -84,9 +84,9 @@ int MainWindow::saveSceneryAs() {
     const std::string path = pathFromDialog(dialog.selectedFiles().first(), proposed);
     std::string reason;
     if (writeSceneryFile(world_, path, &reason) != 0) {
-        QMessageBox::warning(activeWindow(), "Error",
-                             "Scenery could not be saved!\n\n" + pathForDisplay(path) + "\n" +
-                                 QString::fromStdString(reason));
+        QMessageBox::warning(
+            activeWindow(), "Error",
+            "Scenery could not be saved!\n\n" + pathForDisplay(path) + "\n" + QString::fromStdString(reason));
         return answer::Cancel;
     }
     world_.currentFileName = path;

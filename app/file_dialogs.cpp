@@ -17,22 +17,15 @@ namespace vantor {
 QIcon FileKindIconProvider::icon(IconType type) const {
     QStyle* style = QApplication::style();
     switch (type) {
-        case Folder:
-            return style->standardIcon(QStyle::SP_DirIcon);
-        case Drive:
-            return style->standardIcon(QStyle::SP_DriveHDIcon);
-        case Computer:
-            return style->standardIcon(QStyle::SP_ComputerIcon);
-        case Trashcan:
-            return style->standardIcon(QStyle::SP_TrashIcon);
-        default:
-            return style->standardIcon(QStyle::SP_FileIcon);
+        case Folder: return style->standardIcon(QStyle::SP_DirIcon);
+        case Drive: return style->standardIcon(QStyle::SP_DriveHDIcon);
+        case Computer: return style->standardIcon(QStyle::SP_ComputerIcon);
+        case Trashcan: return style->standardIcon(QStyle::SP_TrashIcon);
+        default: return style->standardIcon(QStyle::SP_FileIcon);
     }
 }
 
-QIcon FileKindIconProvider::icon(const QFileInfo& info) const {
-    return icon(info.isDir() ? Folder : File);
-}
+QIcon FileKindIconProvider::icon(const QFileInfo& info) const { return icon(info.isDir() ? Folder : File); }
 
 QString FileKindIconProvider::type(const QFileInfo& info) const {
     if (info.isDir()) return "Folder";

@@ -20,8 +20,8 @@
 #include "dialogs/common/command_ids.h"
 #include "dialogs/common/dialog_placement.h"
 #include "dialogs/common/field_fit.h"
-#include "dialogs/settings/settings_fields.h"
 #include "dialogs/common/spin_field.h"
+#include "dialogs/settings/settings_fields.h"
 #include "engine/runcontrol.h"
 #include "render/camera.h"
 #include "render/painter.h"
@@ -361,7 +361,8 @@ void MainWindow::showToolbarField(int id) {
     if (!f) return;
     if (id == cmd::FpsField) f->setValue(QString::number(world_.FPS_DESIRED));
     else if (id == cmd::TimeStepField) f->setValue(QString::fromStdString(formatReal(world_.SIMULATION_TIME_STEP, 50)));
-    else if (id == cmd::RotatingStepField) f->setValue(QString::fromStdString(formatReal(world_.VIEW_ROTATING_STEP, 50)));
+    else if (id == cmd::RotatingStepField)
+        f->setValue(QString::fromStdString(formatReal(world_.VIEW_ROTATING_STEP, 50)));
 }
 
 void MainWindow::fitMainWindow() {

@@ -223,7 +223,7 @@ private:
     render::WheelState wheel_;
     bool nameShown_ = false;
 
-    std::array<int, 3> shiftLocks_{};  // F6, F7, F8
+    std::array<int, 3> shiftLocks_{};     // F6, F7, F8
     std::optional<int> priorityInForce_;  // set while a refused priority leaves another in force
 
     QPointer<QDialog> examplesDialog_;

@@ -46,9 +46,9 @@ void MainWindow::recordVideoCommand() {
             const QString done = QString("Video recorded: %1 frames in %2").arg(frames).arg(pathForDisplay(path));
             setStatusText(done);
         } else {
-            QMessageBox::warning(activeWindow(), "Error",
-                                 "The video could not be written!\n\n" + pathForDisplay(path) + "\n" +
-                                     QString::fromStdString(reason));
+            QMessageBox::warning(
+                activeWindow(), "Error",
+                "The video could not be written!\n\n" + pathForDisplay(path) + "\n" + QString::fromStdString(reason));
         }
     } else if (const std::string path = askVideoFile(activeWindow(), world_.currentFileName); !path.empty()) {
         std::string reason;
@@ -59,9 +59,9 @@ void MainWindow::recordVideoCommand() {
             reason = "The view has no pixels to record.";
         }
         if (!reason.empty() || !recording_.start(path, surface_, fps, &reason)) {
-            QMessageBox::warning(activeWindow(), "Error",
-                                 "The video could not be started!\n\n" + pathForDisplay(path) + "\n" +
-                                     QString::fromStdString(reason));
+            QMessageBox::warning(
+                activeWindow(), "Error",
+                "The video could not be started!\n\n" + pathForDisplay(path) + "\n" + QString::fromStdString(reason));
         }
     }
     item->setChecked(recording_.isRecording());

@@ -39,8 +39,10 @@ void ViewWidget::paintEvent(QPaintEvent*) {
         image_ = QImage(pixels, surface_.width(), surface_.height(), surface_.bytesPerLine(), QImage::Format_RGB32);
     }
     painter.drawImage(0, 0, image_);
-    if (surface_.width() < width()) painter.fillRect(surface_.width(), 0, width() - surface_.width(), height(), Qt::black);
-    if (surface_.height() < height()) painter.fillRect(0, surface_.height(), width(), height() - surface_.height(), Qt::black);
+    if (surface_.width() < width())
+        painter.fillRect(surface_.width(), 0, width() - surface_.width(), height(), Qt::black);
+    if (surface_.height() < height())
+        painter.fillRect(0, surface_.height(), width(), height() - surface_.height(), Qt::black);
 }
 
 void ViewWidget::resizeEvent(QResizeEvent*) { window_.rebuildAndPaint(); }

@@ -48,7 +48,7 @@ double referenceStepsPerSecond(int n) {
 
 // How the pool picks its computing workers.
 enum Mode {
-    kMeasured = 0,  // the program's pool: the count the measurements choose
+    kMeasured = 0,   // the program's pool: the count the measurements choose
     kForcedOne = 1,  // one worker, fixed
     kForcedAll = 2,  // every worker the partition allows, fixed
 };
@@ -57,10 +57,11 @@ enum Mode {
 // lives.
 class Spinner {
 public:
-    Spinner() : thread_([this] {
-        volatile double x = 1;
-        while (!stop_.load(std::memory_order_relaxed)) x = x * 1.0000001;
-    }) {}
+    Spinner()
+        : thread_([this] {
+              volatile double x = 1;
+              while (!stop_.load(std::memory_order_relaxed)) x = x * 1.0000001;
+          }) {}
     ~Spinner() {
         stop_.store(true);
         thread_.join();
@@ -131,10 +132,11 @@ void BM_ClockFromAddChain(benchmark::State& state) {
     for (auto _ : state) {
         uint64_t v = 0;
         for (int64_t k = 0; k < kAdds; k += 8) {
-            asm volatile("add %1, %0\n\tadd %1, %0\n\tadd %1, %0\n\tadd %1, %0\n\t"
-                         "add %1, %0\n\tadd %1, %0\n\tadd %1, %0\n\tadd %1, %0"
-                         : "+r"(v)
-                         : "r"(step));
+            asm volatile(
+                "add %1, %0\n\tadd %1, %0\n\tadd %1, %0\n\tadd %1, %0\n\t"
+                "add %1, %0\n\tadd %1, %0\n\tadd %1, %0\n\tadd %1, %0"
+                : "+r"(v)
+                : "r"(step));
         }
         benchmark::DoNotOptimize(v);
         total += kAdds;
@@ -152,10 +154,10 @@ void BM_ClockFromAddChain(benchmark::State& state) {
 // 22 vector operations), two blocks per partner, with every input in
 // registers: no loads, stores or permutes, only what the vector units issue.
 __attribute__((target("avx512f,avx512dq,fma"))) void kernelMixPasses(int64_t rounds, double* sink) {
-    __m512d jx = _mm512_set1_pd(1.0), jy = _mm512_set1_pd(2.0), jz = _mm512_set1_pd(3.0),
-            jm = _mm512_set1_pd(1e24);
+    __m512d jx = _mm512_set1_pd(1.0), jy = _mm512_set1_pd(2.0), jz = _mm512_set1_pd(3.0), jm = _mm512_set1_pd(1e24);
     __m512d bx[2] = {_mm512_set1_pd(1.5), _mm512_set1_pd(-1.5)}, by[2] = {_mm512_set1_pd(0.5), _mm512_set1_pd(4.0)},
-            bz[2] = {_mm512_set1_pd(-2.0), _mm512_set1_pd(7.0)}, bgm[2] = {_mm512_set1_pd(6e-11), _mm512_set1_pd(7e-11)};
+            bz[2] = {_mm512_set1_pd(-2.0), _mm512_set1_pd(7.0)},
+            bgm[2] = {_mm512_set1_pd(6e-11), _mm512_set1_pd(7e-11)};
     __m512d sx[2], sy[2], sz[2];
     __m512d gx = _mm512_setzero_pd(), gy = gx, gz = gx;
     for (int k = 0; k < 2; ++k) sx[k] = sy[k] = sz[k] = gx;

@@ -61,8 +61,8 @@ int64_t finishBenchmarkRun(Benchmark& bench, World& world, BenchmarkHost& host) 
     // The benchmark scenery starts at time 0; measuring from the run's start
     // keeps the count right for any starting time.
     run.steps = (world.SIMULATION_TIME - bench.simulationTimeAtStart) / world.SIMULATION_TIME_STEP;
-    run.seconds = counted && difference > 0
-        ? static_cast<double>(difference) / static_cast<double>(bench.counterFrequency) : 0;
+    run.seconds =
+        counted && difference > 0 ? static_cast<double>(difference) / static_cast<double>(bench.counterFrequency) : 0;
     const double simulated = world.SIMULATION_TIME - bench.simulationTimeAtStart;
     if (!counted) {
         run.value = 0;

@@ -25,8 +25,8 @@ namespace vantor {
 constexpr int TIMER_BENCHMARK = 674;
 constexpr int BENCHMARK_ROUNDS = 3;
 constexpr int BENCHMARK_RUN_MILLISECONDS = 10000;
-constexpr int BENCHMARK_FRAME_STEPS = 5;              // steps per frame of a frame-rate run
-constexpr int BENCHMARK_COMPUTATION_STEPS = 500000;   // steps per frame of a computation run
+constexpr int BENCHMARK_FRAME_STEPS = 5;             // steps per frame of a frame-rate run
+constexpr int BENCHMARK_COMPUTATION_STEPS = 500000;  // steps per frame of a computation run
 constexpr const char* BENCHMARK_FILE_NAME = "benchmark.nbx";
 
 // benchmarkPhase values, also the kinds of run.
@@ -84,10 +84,10 @@ public:
 // Figures of the last finished run, kept for reports beyond the scores.
 struct BenchmarkRunFigures {
     int kind = BENCHMARK_PHASE_NONE;
-    int64_t value = -1;     // the run's value; -1 when discarded
-    double steps = 0;       // simulated time / time step
-    double seconds = 0;     // counter difference / frequency; 0 without a counter
-    int64_t objects = 0;    // objects of the current configuration
+    int64_t value = -1;   // the run's value; -1 when discarded
+    double steps = 0;     // simulated time / time step
+    double seconds = 0;   // counter difference / frequency; 0 without a counter
+    int64_t objects = 0;  // objects of the current configuration
 };
 
 // The benchmark state; the program keeps one for its lifetime, since the

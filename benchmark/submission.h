@@ -30,7 +30,7 @@ struct SystemProbe {
     std::function<int()> measureCpuMhz;
     std::function<std::string()> cpuidDump;
     std::function<int64_t()> benchmarkSceneryByteSum;  // -1 when not found
-    std::function<uint32_t()> fillerSeed;               // the current time in seconds
+    std::function<uint32_t()> fillerSeed;              // the current time in seconds
 };
 
 // The real queries of this machine.

@@ -37,13 +37,15 @@ std::optional<std::string> parseBenchOptions(const std::vector<std::string>& arg
     OptionParser options;
     options.flag("--json", o.json)
         .flag("--print-submission", o.printSubmission)
-        .wholeNumber("--rounds", [&](long long n) { o.rounds = static_cast<int>(n); }, 1, kMaxRounds)
-        .number("--seconds", [](double s) { return s <= 0 || s > kMaxSeconds; },
-                "--seconds needs a number of seconds above 0, at most 3600",
-                [&](double s, const std::string&) {
-                    o.runMilliseconds = static_cast<int>(s * 1000 + 0.5);
-                    if (o.runMilliseconds < 1) o.runMilliseconds = 1;
-                })
+        .wholeNumber(
+            "--rounds", [&](long long n) { o.rounds = static_cast<int>(n); }, 1, kMaxRounds)
+        .number(
+            "--seconds", [](double s) { return s <= 0 || s > kMaxSeconds; },
+            "--seconds needs a number of seconds above 0, at most 3600",
+            [&](double s, const std::string&) {
+                o.runMilliseconds = static_cast<int>(s * 1000 + 0.5);
+                if (o.runMilliseconds < 1) o.runMilliseconds = 1;
+            })
         .wholeNumber("--threads", o.threads, 1)
         .text("--comment", o.comment)
         .operand([](const std::string&) -> Problem { return "bench takes no SCENERY"; });

@@ -27,9 +27,9 @@ void DiagnosticsCsv::addRow(const World& world, WorkerPool& pool, long long step
     char start[64];
     std::snprintf(start, sizeof start, "%.17g,%lld", world.SIMULATION_TIME, steps);
     text_ += start;
-    for (double v : {f.kineticEnergy, f.potentialEnergy, f.totalEnergy, relativeDrift(f.totalEnergy, referenceEnergy_),
-                     f.momentum.x, f.momentum.y, f.momentum.z, f.angularMomentum.x, f.angularMomentum.y,
-                     f.angularMomentum.z}) {
+    for (double v :
+         {f.kineticEnergy, f.potentialEnergy, f.totalEnergy, relativeDrift(f.totalEnergy, referenceEnergy_),
+          f.momentum.x, f.momentum.y, f.momentum.z, f.angularMomentum.x, f.angularMomentum.y, f.angularMomentum.z}) {
         appendNumber(text_, v);
     }
     text_ += '\n';

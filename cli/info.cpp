@@ -12,9 +12,7 @@ namespace vantor::cli {
 
 namespace {
 
-std::ostream& field(std::ostream& out, const char* label) {
-    return out << std::left << std::setw(22) << label;
-}
+std::ostream& field(std::ostream& out, const char* label) { return out << std::left << std::setw(22) << label; }
 
 // Continuation lines of a multi-line text start under the first line's text.
 std::string indentLines(const std::string& text) {
@@ -29,7 +27,8 @@ std::string indentLines(const std::string& text) {
 
 std::string objectLabel(const World& w, int index) {
     std::string label = "object " + std::to_string(index + 1);
-    if (index >= 0 && index < w.OBJECTS_N && w.objects[index].name) label += std::string(" (") + w.objects[index].name + ")";
+    if (index >= 0 && index < w.OBJECTS_N && w.objects[index].name)
+        label += std::string(" (") + w.objects[index].name + ")";
     return label;
 }
 
@@ -47,7 +46,8 @@ std::string pointText(double x, double y, double z) {
 void printOrigin(std::ostream& out, const World& w) {
     field(out, "Origin:");
     if (w.ORIGIN_MODE == 1) out << objectLabel(w, w.ORIGIN_OBJECT);
-    else if (w.ORIGIN_MODE == 2) out << "point " << pointText(w.ORIGIN_POSITION_X, w.ORIGIN_POSITION_Y, w.ORIGIN_POSITION_Z);
+    else if (w.ORIGIN_MODE == 2)
+        out << "point " << pointText(w.ORIGIN_POSITION_X, w.ORIGIN_POSITION_Y, w.ORIGIN_POSITION_Z);
     else out << "centre of mass";
     out << "\n";
 }
@@ -124,8 +124,8 @@ int infoCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     field(out, "Spacecraft mode:");
     if (w.SPACECRAFT_MODE) out << "on, " << objectLabel(w, w.SPACECRAFT_OBJECT) << "\n";
     else out << "off\n";
-    field(out, "Static scenery:") << (w.DISPLAY_STATIC_SCENERY ? "on" : "off") << ", "
-                                  << w.STATIC_SCENERY_OBJECTS_N << " points\n";
+    field(out, "Static scenery:") << (w.DISPLAY_STATIC_SCENERY ? "on" : "off") << ", " << w.STATIC_SCENERY_OBJECTS_N
+                                  << " points\n";
     field(out, "Read-only:") << (w.FILE_READ_ONLY ? "yes" : "no") << "\n";
     return EXIT_DONE;
 }

@@ -34,8 +34,8 @@ OptionParser& OptionParser::text(const std::string& name, std::optional<std::str
     });
 }
 
-OptionParser& OptionParser::wholeNumber(const std::string& name, std::function<void(long long)> store,
-                                        long long least, std::optional<long long> most, std::string message) {
+OptionParser& OptionParser::wholeNumber(const std::string& name, std::function<void(long long)> store, long long least,
+                                        std::optional<long long> most, std::string message) {
     std::string range = most ? " from " + std::to_string(least) + " to " + std::to_string(*most)
                              : ", " + std::to_string(least) + " or more";
     std::string above = name + " needs a whole number" + (most ? range : std::string());
@@ -51,18 +51,20 @@ OptionParser& OptionParser::wholeNumber(const std::string& name, std::function<v
 
 OptionParser& OptionParser::wholeNumber(const std::string& name, std::optional<long long>& value, long long least,
                                         std::optional<long long> most, std::string message) {
-    return wholeNumber(name, [&value](long long n) { value = n; }, least, most, std::move(message));
+    return wholeNumber(
+        name, [&value](long long n) { value = n; }, least, most, std::move(message));
 }
 
-OptionParser& OptionParser::number(const std::string& name, std::function<bool(double)> refuses,
-                                   std::string message, std::function<void(double, const std::string&)> store) {
-    return text(name, [refuses = std::move(refuses), message = std::move(message),
-                       store = std::move(store)](const std::string& v) -> Problem {
-        const std::optional<double> n = parseNumber(v);
-        if (!n || refuses(*n)) return message;
-        store(*n, v);
-        return std::nullopt;
-    });
+OptionParser& OptionParser::number(const std::string& name, std::function<bool(double)> refuses, std::string message,
+                                   std::function<void(double, const std::string&)> store) {
+    return text(name,
+                [refuses = std::move(refuses), message = std::move(message),
+                 store = std::move(store)](const std::string& v) -> Problem {
+                    const std::optional<double> n = parseNumber(v);
+                    if (!n || refuses(*n)) return message;
+                    store(*n, v);
+                    return std::nullopt;
+                });
 }
 
 OptionParser& OptionParser::operand(std::function<Problem(const std::string&)> take) {

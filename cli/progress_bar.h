@@ -22,8 +22,8 @@ public:
         if (fraction < 0) fraction = 0;
         if (fraction > 1) fraction = 1;
         const int width = 40, filled = static_cast<int>(fraction * width);
-        std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(filled, '#').c_str(), std::string(width - filled, ' ').c_str(),
-                     static_cast<int>(fraction * 100));
+        std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(filled, '#').c_str(),
+                     std::string(width - filled, ' ').c_str(), static_cast<int>(fraction * 100));
         std::fflush(stderr);
     }
     ~ProgressBar() {

@@ -6,9 +6,9 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <iostream>
-#include <filesystem>
 #include <optional>
 
 #include "cli/cli.h"
@@ -36,7 +36,7 @@ struct RenderOptions {
     int width = 600, height = 350;  // the program's view at start-up
     std::optional<long long> steps;
     std::optional<double> until;
-    std::string untilText;  // as given, for messages
+    std::string untilText;     // as given, for messages
     long long paintEvery = 0;  // 0: no frames painted on the way
     std::optional<long long> frames;
     std::optional<long long> every;
@@ -62,12 +62,14 @@ std::optional<std::string> parseRenderOptions(const std::vector<std::string>& ar
                   return "--size needs WIDTHxHEIGHT, each from 1 to " + std::to_string(MAX_FRAME_SIDE);
               })
         .wholeNumber("--steps", o.steps, 0)
-        .number("--until", [](double s) { return s < 0; }, "--until needs a number of seconds, 0 or more",
-                [&](double s, const std::string& text) {
-                    o.until = s;
-                    o.untilText = text;
-                })
-        .wholeNumber("--paint-every", [&](long long n) { o.paintEvery = n; }, 1)
+        .number(
+            "--until", [](double s) { return s < 0; }, "--until needs a number of seconds, 0 or more",
+            [&](double s, const std::string& text) {
+                o.until = s;
+                o.untilText = text;
+            })
+        .wholeNumber(
+            "--paint-every", [&](long long n) { o.paintEvery = n; }, 1)
         .wholeNumber("--frames", o.frames, 1)
         .wholeNumber("--every", o.every, 0)
         .wholeNumber("--fps", o.fps, 1, MAX_FPS, "--fps needs a whole number, 1 or more")
@@ -114,7 +116,8 @@ public:
     InterruptCatcher& operator=(const InterruptCatcher&) = delete;
 
 private:
-    struct sigaction oldInt_ {}, oldTerm_ {};
+    struct sigaction oldInt_ {
+    }, oldTerm_{};
 };
 
 enum class Stepped { Done, Collision, Stuck };
@@ -158,8 +161,7 @@ struct Frames {
     // The steps before the first frame; a stuck run is reported and gives
     // its exit status.
     std::optional<int> stepToFirstFrame(bool& running, std::ostream& err) const {
-        const Stepped stepped =
-            stepScenery(world, pool, o.steps, o.until, o.paintEvery, [this] { paintOnTheWay(); });
+        const Stepped stepped = stepScenery(world, pool, o.steps, o.until, o.paintEvery, [this] { paintOnTheWay(); });
         if (stepped == Stepped::Stuck) {
             err << "vantor-cli: the simulated time no longer advances (SIMULATION_TIME "
                 << formatReal(world.SIMULATION_TIME) << " s, time step " << formatReal(world.SIMULATION_TIME_STEP)

@@ -40,11 +40,12 @@ std::optional<std::string> parseRunOptions(const std::vector<std::string>& args,
     OptionParser options;
     options.flag("--quiet", o.quiet)
         .wholeNumber("--steps", o.steps, 0)
-        .number("--until", [](double s) { return s < 0; }, "--until needs a number of seconds, 0 or more",
-                [&](double s, const std::string& text) {
-                    o.until = s;
-                    o.untilText = text;
-                })
+        .number(
+            "--until", [](double s) { return s < 0; }, "--until needs a number of seconds, 0 or more",
+            [&](double s, const std::string& text) {
+                o.until = s;
+                o.untilText = text;
+            })
         .wholeNumber("--threads", o.threads, 0)
         .text("--out", o.outFile)
         .text("--diagnostics",
@@ -127,17 +128,21 @@ void printSummary(std::ostream& out, const World& world, const WorkerPool& pool,
     const double rate = r.wallSeconds > 0 ? static_cast<double>(r.steps) / r.wallSeconds : 0;
     std::snprintf(line, sizeof line, "%.3f s", r.wallSeconds);
     out << "Steps done:         " << r.steps << "\n";
-    out << "Simulated time:     " << formatReal(world.SIMULATION_TIME) << " s (" << formatReal(simulated) << " s in this run)\n";
+    out << "Simulated time:     " << formatReal(world.SIMULATION_TIME) << " s (" << formatReal(simulated)
+        << " s in this run)\n";
     out << "Wall time:          " << line << "\n";
     std::snprintf(line, sizeof line, "%.0f", rate);
     out << "Steps per second:   " << line << "\n";
-    const long long mcs = r.wallSeconds > 0 && r.steps > 0
-        ? measuredComputerSpeed(simulated, world.SIMULATION_TIME_STEP, r.wallSeconds, world.OBJECTS_N) : 0;
+    const long long mcs =
+        r.wallSeconds > 0 && r.steps > 0
+            ? measuredComputerSpeed(simulated, world.SIMULATION_TIME_STEP, r.wallSeconds, world.OBJECTS_N)
+            : 0;
     out << "MCS:                " << mcs << "\n";
     out << "Collision counter:  " << world.COLLISION_COUNTER << "\n";
     // The workers that computed at the end of the run.
     out << "Workers:            " << computingWorkers(pool);
-    if (!pool.workersFixed && pool.workerCount > 1) out << " (chosen by measurement from 1 to " << pool.workerCount << ")";
+    if (!pool.workersFixed && pool.workerCount > 1)
+        out << " (chosen by measurement from 1 to " << pool.workerCount << ")";
     out << "\n";
 }
 
@@ -154,7 +159,8 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
         // As the threads dialog: 1 up to the count the partition chose;
         // exactly that many compute, whatever measuring would choose.
         if (*o.threads < 1 || *o.threads > pool.threadLimit) {
-            return usageError(err, "--threads must be from 1 to " + std::to_string(pool.threadLimit) + " for this scenery");
+            return usageError(err,
+                              "--threads must be from 1 to " + std::to_string(pool.threadLimit) + " for this scenery");
         }
         pool.workerCount = static_cast<int>(*o.threads);
         pool.workersFixed = true;

@@ -14,9 +14,9 @@ struct WorkerPool;
 // rest masses and Newtonian formulas whatever CALCULATE_RELATIVISTIC_MASSES
 // says, and the step's G. Angular momentum is taken about the world origin.
 struct ConservationFigures {
-    double kineticEnergy = 0;    // J, sum of m v^2 / 2
-    double potentialEnergy = 0;  // J, -sum over pairs of G m_i m_j / r_ij
-    double totalEnergy = 0;      // J, their sum
+    double kineticEnergy = 0;       // J, sum of m v^2 / 2
+    double potentialEnergy = 0;     // J, -sum over pairs of G m_i m_j / r_ij
+    double totalEnergy = 0;         // J, their sum
     Vec3 momentum{0, 0, 0};         // kg m/s, sum of m v
     Vec3 angularMomentum{0, 0, 0};  // kg m^2/s, sum of m r x v
     // Sums of the magnitudes, sum of m |v| and sum of m |r x v|: the scale

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/pool/pool_state.h"
 #include "engine/kernels/vector_units.h"
+#include "engine/pool/pool_state.h"
 #include "platform/check.h"
 
 #ifndef VANTOR_HAVE_AVX512
@@ -91,8 +91,8 @@ struct PairWalk {
     int iLast = 0, jEnd = 0;
 
     PairWalk(PoolState& state, WorkerScratch& scratch, const PairRange& run)
-        : s(state), own(scratch), range(run),
-          arrays{s.x.data, s.y.data, s.z.data, s.m.data, s.active.data, s.activeBits.data, s.n} {
+        : s(state), own(scratch), range(run), arrays{s.x.data,      s.y.data,          s.z.data, s.m.data,
+                                                     s.active.data, s.activeBits.data, s.n} {
         lastRow(s.n, range, iLast, jEnd);
     }
 
@@ -203,7 +203,7 @@ bool finiteState(const ObjectRecord& o) {
 void integratePhase(PoolState& s, int begin, int end) {
     const double* f[3];
     sumForces(s, begin, end, f);
-    const IntegrateInput in{s.x.data, s.y.data, s.z.data, s.vx.data, s.vy.data, s.vz.data,
+    const IntegrateInput in{s.x.data, s.y.data, s.z.data, s.vx.data, s.vy.data,    s.vz.data,
                             s.m.data, f[0],     f[1],     f[2],      s.active.data};
     ObjectRecord* records = s.world->objects.get();
     const IntegrateOutput out{s.nx.data, s.ny.data, s.nz.data, s.nvx.data, s.nvy.data, s.nvz.data, records};
@@ -237,7 +237,8 @@ void prefetchPartnerSums(const PoolState& s, int t, const ObjectRange& range) {
     for (int w = 0; w < s.workers; ++w) {
         if (w == t) continue;
         const WorkerScratch& b = *s.scratch[w];
-        for (const double* column : {b.fx.data, b.fy.data, b.fz.data}) prefetchForReading(column, range.start, range.end);
+        for (const double* column : {b.fx.data, b.fy.data, b.fz.data})
+            prefetchForReading(column, range.start, range.end);
     }
 }
 

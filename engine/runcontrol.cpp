@@ -74,8 +74,7 @@ void measureSpeed(World& world, double elapsedSeconds) {
     if (!(elapsedSeconds > 0)) elapsedSeconds = 1.0;
     const double simulated = world.SIMULATION_TIME - world.simTimeAtLastMeasure;
     world.simSecondsPerSecond = truncated(simulated / elapsedSeconds);
-    world.measuredMcs =
-        measuredComputerSpeed(simulated, world.SIMULATION_TIME_STEP, elapsedSeconds, world.OBJECTS_N);
+    world.measuredMcs = measuredComputerSpeed(simulated, world.SIMULATION_TIME_STEP, elapsedSeconds, world.OBJECTS_N);
     world.simTimeAtLastMeasure = world.SIMULATION_TIME;
 }
 

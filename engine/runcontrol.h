@@ -26,8 +26,8 @@ std::string autosaveTimestampText(const std::tm& t);
 // (FILE_READ_ONLY), whose file an autosave never overwrites.
 struct AutosaveTarget {
     std::string path;
-    bool separate = false;   // the scenery itself stays unsaved
-    bool readOnly = false;   // separate only because the scenery is read-only
+    bool separate = false;  // the scenery itself stays unsaved
+    bool readOnly = false;  // separate only because the scenery is read-only
 };
 AutosaveTarget autosaveTarget(const World& world, const std::tm& t);
 

@@ -36,18 +36,16 @@ void WorkerChooser::stepDone(double seconds) {
     const double took = seconds >= 0 ? seconds : estimate(next_);
     elapsed_ += took;
     switch (phase_) {
-    case Phase::Base:
-        if (windowStep(took)) finishBase();
-        break;
-    case Phase::Trial:
-        trialTime_ += took;
-        ++trialSteps_;
-        if (windowStep(took)) finishTrial(windowTime_ / windowSteps_);
-        else if (trialTime_ - trialSteps_ * baseMean_ > kGiveUp) finishTrial(trialTime_ / trialSteps_);
-        break;
-    case Phase::Settled:
-        settledStep(seconds);
-        break;
+        case Phase::Base:
+            if (windowStep(took)) finishBase();
+            break;
+        case Phase::Trial:
+            trialTime_ += took;
+            ++trialSteps_;
+            if (windowStep(took)) finishTrial(windowTime_ / windowSteps_);
+            else if (trialTime_ - trialSteps_ * baseMean_ > kGiveUp) finishTrial(trialTime_ / trialSteps_);
+            break;
+        case Phase::Settled: settledStep(seconds); break;
     }
 }
 
@@ -88,9 +86,7 @@ double WorkerChooser::trialCost(int count) const {
     return std::min((warmup + std::max(kWindow, t)) * (1 - current / t), kGiveUp + t);
 }
 
-bool WorkerChooser::affordable(int count) const {
-    return spent_ + trialCost(count) <= kBudget * elapsed_ + kAllowance;
-}
+bool WorkerChooser::affordable(int count) const { return spent_ + trialCost(count) <= kBudget * elapsed_ + kAllowance; }
 
 void WorkerChooser::startWindow(int count, bool warm) {
     next_ = count;

@@ -95,7 +95,7 @@ private:
     int windowSteps_ = 0;
     double trialTime_ = 0;  // every step of the trial, warm-up included
     int trialSteps_ = 0;
-    double baseMean_ = 0;   // the count in use, measured just before the trial
+    double baseMean_ = 0;  // the count in use, measured just before the trial
 
     double reference_ = 0;  // the count in use at the last comparison
     double elapsed_ = 0, spent_ = 0;

@@ -62,8 +62,7 @@ int workerLimit(const WorkerPool& pool, const PoolState& s) {
 
 }  // namespace
 
-WorkerPool::WorkerPool()
-    : objectRanges(new ObjectRange[1]), pairRanges(new PairRange[1]), state(new PoolState(1)) {}
+WorkerPool::WorkerPool() : objectRanges(new ObjectRange[1]), pairRanges(new PairRange[1]), state(new PoolState(1)) {}
 
 WorkerPool::~WorkerPool() = default;
 

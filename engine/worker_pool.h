@@ -25,9 +25,9 @@ struct WorkerPool {
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
 
-    int processorCount = 1;  // workers the pool can run
-    int workerCount = 1;     // the most workers that take part in a step, 1..processorCount
-    int threadLimit = 1;     // the worker count partitionWork chose
+    int processorCount = 1;            // workers the pool can run
+    int workerCount = 1;               // the most workers that take part in a step, 1..processorCount
+    int threadLimit = 1;               // the worker count partitionWork chose
     KernelKind kernel = bestKernel();  // the pair loop in use
     // Every step uses exactly workerCount workers. Otherwise the pool times
     // its steps and uses the count from 1 to workerCount that steps this

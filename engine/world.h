@@ -11,9 +11,9 @@ namespace vantor {
 constexpr int MAX_OBJECTS = 50000;
 
 // Physical constants, the same everywhere.
-constexpr double G = 6.6739e-11;                     // m^3 / (kg s^2)
-constexpr double SPEED_OF_LIGHT = 299792458.0;       // m/s
-constexpr double INV_C2 = 1.1126500560536185e-17;    // 1/c^2 in s^2/m^2
+constexpr double G = 6.6739e-11;                   // m^3 / (kg s^2)
+constexpr double SPEED_OF_LIGHT = 299792458.0;     // m/s
+constexpr double INV_C2 = 1.1126500560536185e-17;  // 1/c^2 in s^2/m^2
 constexpr double DEG_TO_RAD = 0.017453292519943295;
 constexpr double RAD_TO_DEG = 57.29577951308232;
 
@@ -51,7 +51,7 @@ Vec3 vecSub(Vec3 a, Vec3 b);
 Vec3 vecScale(Vec3 a, double factor);
 Vec3 vecDiv(Vec3 a, double divisor);  // a divisor of exactly 0 gives the zero vector
 double vecLength(Vec3 a);
-Vec3 vecNormalise(Vec3 a);            // a / |a| through the same zero rule
+Vec3 vecNormalise(Vec3 a);  // a / |a| through the same zero rule
 
 // The single world of a process (tests make their own). Settings keep their
 // scenery-file keys as names; the comments give unit and value after New
@@ -68,51 +68,51 @@ struct World {
     int INIT_OBJECTS_N = 0;  // initial configuration count; 0
     int OBJECTS_N = 0;       // current configuration count; 0
 
-    std::string SCENERY_NAME;         // empty
-    std::string SCENERY_DESCRIPTION;  // empty
-    int FILE_READ_ONLY = 0;           // flag; 0
-    int PROCESS_PRIORITY = 0;         // 0 Normal, 1 Low, 2 High, 3 Highest; kept
+    std::string SCENERY_NAME;               // empty
+    std::string SCENERY_DESCRIPTION;        // empty
+    int FILE_READ_ONLY = 0;                 // flag; 0
+    int PROCESS_PRIORITY = 0;               // 0 Normal, 1 Low, 2 High, 3 Highest; kept
     int CALCULATE_RELATIVISTIC_MASSES = 0;  // flag; 0
-    int ALLOW_OBJECT_COLLISIONS = 0;  // flag; 0
-    int FPS_DESIRED = 50;             // frames/s; 50
-    int DISPLAY_OBJECT_NAMES = 0;     // flag; kept
-    int DIM_DISTANT_OBJECTS = 1;      // flag; 1
-    int SHOW_OBJECT_TRAILS = 0;       // flag; 0
-    int DISPLAY_OBJECTS_AS_DOTS = 0;  // flag; 0
-    int IMPROVE_OBJECTS_VISIBILITY = 0;  // flag; 0
-    int AUTOSAVE_ENABLED = 0;         // flag; 0
-    int AUTOSAVE_PERIOD = 0;          // s; 0
-    int AUTOSAVE_INTO_SEPARATE_FILES = 0;  // flag; 0
-    int AUTOSTOP_MODE = 0;            // bit 0 real time, bit 1 simulated time; 0
-    int AUTOSTOP_RT_PERIOD = 0;       // s of real time; kept
-    double AUTOSTOP_ST_PERIOD = 0;    // s of simulated time; kept
-    int RESTART_AFTER_AUTOSTOP = 0;   // flag; 0
-    double VIEW_ROTATING_STEP = 0.22; // degrees; 0.22
-    int COLLISION_COUNTER = 0;        // objects disabled by collisions; 0
-    int DISPLAY_STATIC_SCENERY = 0;   // flag; 0
-    int STATIC_SCENERY_OBJECTS_N = 0; // background points, 0..100000; 0
+    int ALLOW_OBJECT_COLLISIONS = 0;        // flag; 0
+    int FPS_DESIRED = 50;                   // frames/s; 50
+    int DISPLAY_OBJECT_NAMES = 0;           // flag; kept
+    int DIM_DISTANT_OBJECTS = 1;            // flag; 1
+    int SHOW_OBJECT_TRAILS = 0;             // flag; 0
+    int DISPLAY_OBJECTS_AS_DOTS = 0;        // flag; 0
+    int IMPROVE_OBJECTS_VISIBILITY = 0;     // flag; 0
+    int AUTOSAVE_ENABLED = 0;               // flag; 0
+    int AUTOSAVE_PERIOD = 0;                // s; 0
+    int AUTOSAVE_INTO_SEPARATE_FILES = 0;   // flag; 0
+    int AUTOSTOP_MODE = 0;                  // bit 0 real time, bit 1 simulated time; 0
+    int AUTOSTOP_RT_PERIOD = 0;             // s of real time; kept
+    double AUTOSTOP_ST_PERIOD = 0;          // s of simulated time; kept
+    int RESTART_AFTER_AUTOSTOP = 0;         // flag; 0
+    double VIEW_ROTATING_STEP = 0.22;       // degrees; 0.22
+    int COLLISION_COUNTER = 0;              // objects disabled by collisions; 0
+    int DISPLAY_STATIC_SCENERY = 0;         // flag; 0
+    int STATIC_SCENERY_OBJECTS_N = 0;       // background points, 0..100000; 0
 
-    int ORIGIN_MODE = 0;              // 0 centre of mass, 1 object, 2 point; 0
-    int ORIGIN_OBJECT = 0;            // 0-based index; kept
+    int ORIGIN_MODE = 0;    // 0 centre of mass, 1 object, 2 point; 0
+    int ORIGIN_OBJECT = 0;  // 0-based index; kept
     double ORIGIN_POSITION_X = 0, ORIGIN_POSITION_Y = 0, ORIGIN_POSITION_Z = 0;  // m; kept
     double ORIGIN_OFFSET_X = 0, ORIGIN_OFFSET_Y = 0, ORIGIN_OFFSET_Z = 0;        // m; kept
 
-    double VIEWPOINT_FOV = 10;        // degrees; 10
-    int VIEWPOINT_MODE = 0;           // 0 distance and angles, 1 object, 2 point; kept
-    int VIEWPOINT_OBJECT = 0;         // 0-based index; kept
-    double VIEWPOINT_DISTANCE = 1e10; // m; 1e10
+    double VIEWPOINT_FOV = 10;         // degrees; 10
+    int VIEWPOINT_MODE = 0;            // 0 distance and angles, 1 object, 2 point; kept
+    int VIEWPOINT_OBJECT = 0;          // 0-based index; kept
+    double VIEWPOINT_DISTANCE = 1e10;  // m; 1e10
     double VIEWPOINT_THETA = 0, VIEWPOINT_PHI = 0, VIEWPOINT_ALPHA = 0;  // degrees; 0
     double VIEWPOINT_POSITION_X = 0, VIEWPOINT_POSITION_Y = 0,
            VIEWPOINT_POSITION_Z = 1e10;  // m, origin-relative; (0, 0, 1e10)
 
-    int SPACECRAFT_MODE = 0;          // 0
-    int SPACECRAFT_OBJECT = 0;        // 0-based index; 0
+    int SPACECRAFT_MODE = 0;                 // 0
+    int SPACECRAFT_OBJECT = 0;               // 0-based index; 0
     double SPACECRAFT_THRUST_FORCE_MAX = 0;  // N; 0
     double SPACECRAFT_THRUST_FORCE = 0;      // N; kept
     double SPACECRAFT_DIRECTION_X = 0, SPACECRAFT_DIRECTION_Y = 0,
-           SPACECRAFT_DIRECTION_Z = 0;       // unit heading; (0, 0, 0)
-    int SPACECRAFT_TRACKING_MODE = 0; // 0..2; kept
-    int SPACECRAFT_AUTOTRACKING = 0;  // flag; kept
+           SPACECRAFT_DIRECTION_Z = 0;   // unit heading; (0, 0, 0)
+    int SPACECRAFT_TRACKING_MODE = 0;    // 0..2; kept
+    int SPACECRAFT_AUTOTRACKING = 0;     // flag; kept
     int SPACECRAFT_TRACKING_OBJECT = 0;  // 0-based index; kept
 
     double INIT_SIMULATION_TIME_STEP = 10;  // s; 10

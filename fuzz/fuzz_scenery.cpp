@@ -45,14 +45,30 @@ bool asksForManyObjects(std::string_view text) {
 // not-a-number as 0, which the reader's rules then treat as a new value.
 bool allFinite(const World& w) {
     const double settings[] = {
-        w.AUTOSTOP_ST_PERIOD, w.VIEW_ROTATING_STEP,
-        w.ORIGIN_POSITION_X, w.ORIGIN_POSITION_Y, w.ORIGIN_POSITION_Z,
-        w.ORIGIN_OFFSET_X, w.ORIGIN_OFFSET_Y, w.ORIGIN_OFFSET_Z,
-        w.VIEWPOINT_FOV, w.VIEWPOINT_DISTANCE, w.VIEWPOINT_THETA, w.VIEWPOINT_PHI, w.VIEWPOINT_ALPHA,
-        w.VIEWPOINT_POSITION_X, w.VIEWPOINT_POSITION_Y, w.VIEWPOINT_POSITION_Z,
-        w.SPACECRAFT_THRUST_FORCE_MAX, w.SPACECRAFT_THRUST_FORCE,
-        w.SPACECRAFT_DIRECTION_X, w.SPACECRAFT_DIRECTION_Y, w.SPACECRAFT_DIRECTION_Z,
-        w.INIT_SIMULATION_TIME_STEP, w.SIMULATION_TIME_STEP, w.SIMULATION_TIME,
+        w.AUTOSTOP_ST_PERIOD,
+        w.VIEW_ROTATING_STEP,
+        w.ORIGIN_POSITION_X,
+        w.ORIGIN_POSITION_Y,
+        w.ORIGIN_POSITION_Z,
+        w.ORIGIN_OFFSET_X,
+        w.ORIGIN_OFFSET_Y,
+        w.ORIGIN_OFFSET_Z,
+        w.VIEWPOINT_FOV,
+        w.VIEWPOINT_DISTANCE,
+        w.VIEWPOINT_THETA,
+        w.VIEWPOINT_PHI,
+        w.VIEWPOINT_ALPHA,
+        w.VIEWPOINT_POSITION_X,
+        w.VIEWPOINT_POSITION_Y,
+        w.VIEWPOINT_POSITION_Z,
+        w.SPACECRAFT_THRUST_FORCE_MAX,
+        w.SPACECRAFT_THRUST_FORCE,
+        w.SPACECRAFT_DIRECTION_X,
+        w.SPACECRAFT_DIRECTION_Y,
+        w.SPACECRAFT_DIRECTION_Z,
+        w.INIT_SIMULATION_TIME_STEP,
+        w.SIMULATION_TIME_STEP,
+        w.SIMULATION_TIME,
     };
     for (double v : settings) {
         if (!std::isfinite(v)) return false;
@@ -94,9 +110,8 @@ bool sameButHeadingRounding(const std::string& first, const std::string& second,
             const size_t ea = a.find('='), eb = b.find('=');
             const bool headingLines = a.starts_with(heading) && ea != std::string_view::npos &&
                                       eb != std::string_view::npos && a.substr(0, ea) == b.substr(0, eb);
-            if (!headingLines ||
-                ulpsApart(parseReal(std::string(a.substr(ea + 1)).c_str()),
-                          parseReal(std::string(b.substr(eb + 1)).c_str())) > kHeadingUlps) {
+            if (!headingLines || ulpsApart(parseReal(std::string(a.substr(ea + 1)).c_str()),
+                                           parseReal(std::string(b.substr(eb + 1)).c_str())) > kHeadingUlps) {
                 why = "  was: " + std::string(a.substr(0, 200)) + "\n  now: " + std::string(b.substr(0, 200));
                 return false;
             }

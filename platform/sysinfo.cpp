@@ -95,8 +95,9 @@ ClockSources systemClockSources() {
     ClockSources s;
     s.counterFrequency = [] { return int64_t{1000000000}; };
     s.readCounter = [](int64_t& value) {
-        value = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                    std::chrono::steady_clock::now().time_since_epoch()).count();
+        value =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+                .count();
         return true;
     };
 #if VANTOR_HAS_CPUID

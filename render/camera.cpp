@@ -15,9 +15,7 @@ void updateViewSize(const World& world, View& view, int width, int height) {
     updateProjection(world, view);
 }
 
-double screenScaleFor(double fovDegrees) {
-    return 0.0001 / (2.0 * std::tan(fovDegrees * 0.008726646259971648));
-}
+double screenScaleFor(double fovDegrees) { return 0.0001 / (2.0 * std::tan(fovDegrees * 0.008726646259971648)); }
 
 void updateProjection(const World& world, View& view) {
     view.screenScale = screenScaleFor(world.VIEWPOINT_FOV);
@@ -96,9 +94,9 @@ void updateOrigin(World& world, View& view) {
             world.ORIGIN_POSITION_Z = o.z;
         }
     }
-    view.originPoint = vecMake(world.ORIGIN_POSITION_X + world.ORIGIN_OFFSET_X,
-                               world.ORIGIN_POSITION_Y + world.ORIGIN_OFFSET_Y,
-                               world.ORIGIN_POSITION_Z + world.ORIGIN_OFFSET_Z);
+    view.originPoint =
+        vecMake(world.ORIGIN_POSITION_X + world.ORIGIN_OFFSET_X, world.ORIGIN_POSITION_Y + world.ORIGIN_OFFSET_Y,
+                world.ORIGIN_POSITION_Z + world.ORIGIN_OFFSET_Z);
     const Vec3 o = view.originPoint;
     ObjectRecord* d = view.displayObjects.get();
     const int n = objectCount(world);
@@ -174,9 +172,7 @@ void anglesFromViewpoint(World& world) {
     world.VIEWPOINT_PHI = phi;
 }
 
-void worldToCamera(const View& view, double& x, double& y, double& z) {
-    worldToCamera(view, x, y, z, x, y, z);
-}
+void worldToCamera(const View& view, double& x, double& y, double& z) { worldToCamera(view, x, y, z, x, y, z); }
 
 void worldToCamera(const View& view, double x, double y, double z, double& cx, double& cy, double& cz) {
     const AngleCache& c = view.angleCache;

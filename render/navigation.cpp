@@ -80,8 +80,8 @@ void turnView(World& world, const View& view, double beta, bool horizontal) {
         }
     }
     recoverViewAngles(world, view, images);
-    const Vec3 heading = vecNormalise(
-        rotateBackward(-world.VIEWPOINT_THETA, -world.VIEWPOINT_PHI, -world.VIEWPOINT_ALPHA, {0, 0, -1}));
+    const Vec3 heading =
+        vecNormalise(rotateBackward(-world.VIEWPOINT_THETA, -world.VIEWPOINT_PHI, -world.VIEWPOINT_ALPHA, {0, 0, -1}));
     world.SPACECRAFT_DIRECTION_X = heading.x;
     world.SPACECRAFT_DIRECTION_Y = heading.y;
     world.SPACECRAFT_DIRECTION_Z = heading.z;

@@ -13,10 +13,10 @@ namespace vantor::render {
 enum ViewCommand {
     CMD_ZOOM_IN = 40037,
     CMD_ZOOM_OUT = 40038,
-    CMD_ROTATE_Z_PLUS = 40062,         // Up
-    CMD_ROTATE_Z_MINUS = 40063,        // Down
-    CMD_ROTATE_VERTICAL_PLUS = 40064,  // Left
-    CMD_ROTATE_VERTICAL_MINUS = 40065, // Right
+    CMD_ROTATE_Z_PLUS = 40062,          // Up
+    CMD_ROTATE_Z_MINUS = 40063,         // Down
+    CMD_ROTATE_VERTICAL_PLUS = 40064,   // Left
+    CMD_ROTATE_VERTICAL_MINUS = 40065,  // Right
     CMD_ROTATE_CLOCKWISE = 40067,
     CMD_ROTATE_COUNTERCLOCKWISE = 40069,
 };
@@ -54,9 +54,9 @@ struct DragState {
 
 enum ViewDragEffect {
     DRAG_NOTHING = 0,
-    DRAG_ANGLES = 1,  // theta, phi or alpha changed (viewpoint dialog)
-    DRAG_ORIGIN = 2,  // the origin moved, mode now 2 (origin dialog)
-    DRAG_REPAINT = 4, // paint a frame
+    DRAG_ANGLES = 1,   // theta, phi or alpha changed (viewpoint dialog)
+    DRAG_ORIGIN = 2,   // the origin moved, mode now 2 (origin dialog)
+    DRAG_REPAINT = 4,  // paint a frame
 };
 
 // Left button down at (x, y). Returns DRAG_REPAINT outside spacecraft mode

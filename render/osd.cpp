@@ -221,8 +221,8 @@ void drawSpacecraftDisplay(const World& world, const View& view, Surface& dc) {
     dc.lineTo(32, hT + 2);
     dc.textOut(2, 0, "THRM");
     const double thrust = world.SPACECRAFT_THRUST_FORCE;
-    const int thrustTop = thrust == 0 ? h
-        : at(h - (h - hT - 2) * std::log10(thrust) / std::log10(world.SPACECRAFT_THRUST_FORCE_MAX));
+    const int thrustTop =
+        thrust == 0 ? h : at(h - (h - hT - 2) * std::log10(thrust) / std::log10(world.SPACECRAFT_THRUST_FORCE_MAX));
     dc.rectangle(2, thrustTop, 32, h);
 
     selectDrawColour(1, dc, 0x0000FF);

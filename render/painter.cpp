@@ -13,6 +13,7 @@
 namespace vantor::render {
 
 // The axis letters, rows from the top.
+// clang-format off
 const uint8_t GLYPH_AXIS_X[25] = {
     0, 0, 0, 0, 0,
     1, 0, 0, 0, 1,
@@ -34,6 +35,7 @@ const uint8_t GLYPH_AXIS_Z[25] = {
     0, 0, 1, 0, 0,
     1, 1, 1, 1, 1,
 };
+// clang-format on
 
 int clearBackBuffer(const View& view, Surface& backBuffer) {
     backBuffer.setTextColour(0xFFFFFF);
@@ -71,9 +73,7 @@ void drawObjectDisc(const World& world, const View& view, Surface& dc, int x, in
     if (d > 1 && !world.DISPLAY_OBJECTS_AS_DOTS) {
         // Ellipse takes int corners; a disc this large never reaches here
         // with corners beyond them (its diameter is at most 5 view sizes).
-        const auto corner = [](int64_t v) {
-            return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-        };
+        const auto corner = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
         selectDrawColour(1, dc, colour);
         dc.ellipse(corner(x - h), corner(y - h), corner(x + e), corner(y + e));
         selectDrawColour(0, dc, 0);

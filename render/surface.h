@@ -60,9 +60,7 @@ public:
     const uint32_t* pixels() const { return pixels_.data(); }
     int bytesPerLine() const { return width_ * 4; }
     // 0xffRRGGBB at (x, y), or 0 outside.
-    uint32_t pixel(int x, int y) const {
-        return inside(x, y) ? pixels_[static_cast<size_t>(y) * width_ + x] : 0;
-    }
+    uint32_t pixel(int x, int y) const { return inside(x, y) ? pixels_[static_cast<size_t>(y) * width_ + x] : 0; }
 
     void clear();  // black
 
@@ -115,8 +113,8 @@ private:
     int width_ = 0, height_ = 0;
     std::vector<uint32_t> pixels_;
     int curX_ = 0, curY_ = 0;
-    uint32_t pen_ = 0x000000;      // the stock black pen
-    uint32_t brush_ = 0xFFFFFF;    // the stock white brush
+    uint32_t pen_ = 0x000000;    // the stock black pen
+    uint32_t brush_ = 0xFFFFFF;  // the stock white brush
     uint32_t textColour_ = 0xFFFFFF;
     TextRenderer* text_ = &defaultTextRenderer();
     // What the last selectDrawColour (1) replaced.

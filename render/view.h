@@ -90,7 +90,7 @@ struct View {
     double visibleHalfWidth = 1;   // Sx, m in the plane of the origin point
     double visibleHalfHeight = 1;  // Sy, m
     AngleCache angleCache{};
-    Vec3 originPoint{0, 0, 0};     // world point drawn at the centre, m
+    Vec3 originPoint{0, 0, 0};  // world point drawn at the centre, m
 
     // Per frame: the camera-space copy of the objects (names are borrowed
     // from World::objects, never owned here) and the draw order, farthest
@@ -100,11 +100,11 @@ struct View {
     std::unique_ptr<double[]> depthZ;                // MAX_OBJECTS, camera z of each depthOrder entry
     int depthCount = 0;
 
-    std::unique_ptr<StaticPoint[]> staticPoints;     // MAX_STATIC_POINTS
+    std::unique_ptr<StaticPoint[]> staticPoints;  // MAX_STATIC_POINTS
     StaticProjectionCache staticProjectionCache;
     // The points inside the view in point order, made with each projection,
     // so that a still camera costs only the plotting.
-    std::unique_ptr<StaticPixel[]> staticPixels;     // MAX_STATIC_POINTS
+    std::unique_ptr<StaticPixel[]> staticPixels;  // MAX_STATIC_POINTS
     int staticPixelCount = 0;
 
     int viewDragging = 0;    // left button held over the view, or a rotation button
@@ -116,9 +116,9 @@ struct View {
     std::function<void()> present;
 
     // Scratch of the painter, allocated with the view.
-    std::unique_ptr<DepthKey[]> depthKeys;           // MAX_OBJECTS
-    std::unique_ptr<DepthKey[]> depthKeyScratch;     // MAX_OBJECTS
-    std::unique_ptr<DrawEntry[]> unsortedEntries;    // MAX_OBJECTS
+    std::unique_ptr<DepthKey[]> depthKeys;         // MAX_OBJECTS
+    std::unique_ptr<DepthKey[]> depthKeyScratch;   // MAX_OBJECTS
+    std::unique_ptr<DrawEntry[]> unsortedEntries;  // MAX_OBJECTS
 };
 
 }  // namespace vantor::render

@@ -8,10 +8,10 @@
 namespace vantor {
 
 struct ExampleScenery {
-    int number;                  // example number, e.g. 110
-    const char* itemText;        // e.g. "Solar_system-heliocentric.nbx"
-    const char* category;        // e.g. "Solar system"
-    const unsigned char* data;   // the scenery text, exactly `size` bytes
+    int number;                 // example number, e.g. 110
+    const char* itemText;       // e.g. "Solar_system-heliocentric.nbx"
+    const char* category;       // e.g. "Solar system"
+    const unsigned char* data;  // the scenery text, exactly `size` bytes
     size_t size;
 };
 

@@ -36,9 +36,7 @@ namespace {
 // (a full one is about 45 MB), and key positions then fit in 32 bits.
 constexpr size_t MAX_FILE_SIZE = size_t{1} << 31;
 
-bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 // Both copies set *cut when the value was longer than the buffer holds.
 size_t copyLineValue(std::string_view text, size_t keyEnd, char* value, size_t capacity, bool* cut = nullptr) {
@@ -135,8 +133,8 @@ private:
         ids_.reserve(spans.size());
         std::vector<uint32_t> idOf(spans.size());
         for (size_t i = 0; i < spans.size(); ++i) {
-            const auto [it, added] = ids_.try_emplace(text_.substr(spans[i].start, spans[i].length),
-                                                      static_cast<uint32_t>(ids_.size()));
+            const auto [it, added] =
+                ids_.try_emplace(text_.substr(spans[i].start, spans[i].length), static_cast<uint32_t>(ids_.size()));
             idOf[i] = it->second;
         }
         firstOf_.assign(ids_.size() + 1, 0);
@@ -153,8 +151,7 @@ private:
         const auto first = positions_.begin() + firstOf_[it->second];
         const auto last = positions_.begin() + firstOf_[it->second + 1];
         if (cursor != NO_CURSOR) {
-            const auto at = std::lower_bound(first, last, cursor,
-                                             [](uint32_t p, size_t c) { return p < c; });
+            const auto at = std::lower_bound(first, last, cursor, [](uint32_t p, size_t c) { return p < c; });
             if (at != last) return *at;
         }
         return *first;
@@ -186,13 +183,13 @@ private:
 
 // What a read did not take as it stood; turned into the report's sentences.
 struct ReadNotes {
-    std::string zeroByte;      // the sentence about a text cut short, if any
-    std::string counts;        // object counts above the limit
-    Tally cutValues;           // values longer than the buffer
-    Tally outOfRange;          // numbers that are no finite 64-bit value
-    Tally missingObjects[2];   // whole objects absent, initial and current
-    Tally missingValues[2];    // single values absent from present objects
-    bool cutShort = false;     // the text ends inside a line or at a zero byte
+    std::string zeroByte;     // the sentence about a text cut short, if any
+    std::string counts;       // object counts above the limit
+    Tally cutValues;          // values longer than the buffer
+    Tally outOfRange;         // numbers that are no finite 64-bit value
+    Tally missingObjects[2];  // whole objects absent, initial and current
+    Tally missingValues[2];   // single values absent from present objects
+    bool cutShort = false;    // the text ends inside a line or at a zero byte
 
     void writeTo(ReadReport& report) const;
 };
@@ -207,9 +204,8 @@ void ReadNotes::writeTo(ReadReport& report) const {
     static const char* const tableName[2] = {"initial", "current"};
     for (int t = 0; t < 2; ++t) {
         if (missingObjects[t].count()) {
-            report.notes.push_back(plural(missingObjects[t].count(), "object", "objects") + " of the " +
-                                   tableName[t] + " configuration " +
-                                   (missingObjects[t].count() == 1 ? "is" : "are") +
+            report.notes.push_back(plural(missingObjects[t].count(), "object", "objects") + " of the " + tableName[t] +
+                                   " configuration " + (missingObjects[t].count() == 1 ? "is" : "are") +
                                    " missing from the file (first: object " + missingObjects[t].first() +
                                    "); given default values.");
         }
@@ -224,8 +220,8 @@ void ReadNotes::writeTo(ReadReport& report) const {
     }
     if (cutValues.count()) {
         report.notes.push_back(plural(cutValues.count(), "value was", "values were") + " longer than " +
-                               std::to_string(VALUE_CAPACITY) + " characters and cut (first: " +
-                               cutValues.first() + ").");
+                               std::to_string(VALUE_CAPACITY) + " characters and cut (first: " + cutValues.first() +
+                               ").");
     }
     if (outOfRange.count()) {
         report.notes.push_back(plural(outOfRange.count(), "number is", "numbers are") +
@@ -478,10 +474,8 @@ bool onKernelFileSystem(int fd) {
         case SECURITYFS_MAGIC:
         case CGROUP_SUPER_MAGIC:
         case CGROUP2_SUPER_MAGIC:
-        case TRACEFS_MAGIC:
-            return true;
-        default:
-            return false;
+        case TRACEFS_MAGIC: return true;
+        default: return false;
     }
 #else
     (void)fd;
@@ -567,15 +561,13 @@ uint32_t parseHexColor(const char* value) {
     return color;
 }
 
-size_t findKeyValue(std::string_view text, size_t cursor, std::string_view key, char* value,
-                    size_t capacity) {
+size_t findKeyValue(std::string_view text, size_t cursor, std::string_view key, char* value, size_t capacity) {
     const size_t at = searchKey(text, cursor, key);
     if (at == std::string_view::npos) return NO_CURSOR;
     return copyLineValue(text, at + key.size(), value, capacity);
 }
 
-size_t findKeyText(std::string_view text, size_t cursor, std::string_view key, char* value,
-                   size_t capacity) {
+size_t findKeyText(std::string_view text, size_t cursor, std::string_view key, char* value, size_t capacity) {
     const size_t at = searchKey(text, cursor, key);
     if (at == std::string_view::npos) return NO_CURSOR;
     return copyBlockValue(text, at + key.size(), value, capacity);
@@ -618,9 +610,7 @@ void readSceneryText(World& world, std::string_view text, size_t searchBudget, R
     if (report) notes.writeTo(*report);
 }
 
-void readSceneryText(World& world, std::string_view text) {
-    readSceneryText(world, text, defaultBudget(text));
-}
+void readSceneryText(World& world, std::string_view text) { readSceneryText(world, text, defaultBudget(text)); }
 
 void readSceneryText(World& world, std::string_view text, ReadReport& report) {
     readSceneryText(world, text, defaultBudget(text), &report);

@@ -17,12 +17,10 @@ char* formatRealTo(char* out, double value) {
     // to_chars rounds correctly and never looks at the locale. Precision 16
     // gives the 17 significant digits: "[-]d.dddddddddddddddde[+-]dd[d]".
     char work[40];
-    const auto result = std::to_chars(work, work + sizeof work, value,
-                                      std::chars_format::scientific, 16);
+    const auto result = std::to_chars(work, work + sizeof work, value, std::chars_format::scientific, 16);
     const char* end = result.ptr;
     const char* e = end;
-    while (*--e != 'e') {
-    }
+    while (*--e != 'e') {}
     // Trailing zeros go; the point stays, so at worst the scan stops there.
     const char* mantissaEnd = e;
     while (mantissaEnd[-1] == '0') --mantissaEnd;
@@ -57,9 +55,7 @@ std::string formatReal(double value, int width) {
 
 static bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-static bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 double parseReal(const char* text) {
     // Scan the atof syntax by hand: from_chars alone would accept "inf",

@@ -138,8 +138,7 @@ constexpr std::array SCENERY_KEYS{
     integer("[SPACECRAFT_MODE]", &World::SPACECRAFT_MODE, notNegative),
     referenceKey("[SPACECRAFT_OBJECT]", &World::SPACECRAFT_OBJECT),
     real("[SPACECRAFT_THRUST_FORCE_MAX]", &World::SPACECRAFT_THRUST_FORCE_MAX, absolute, 0),
-    real("[SPACECRAFT_THRUST_FORCE]", &World::SPACECRAFT_THRUST_FORCE, absolute, 0)
-        .then(AfterRead::ThrustAtMostMax),
+    real("[SPACECRAFT_THRUST_FORCE]", &World::SPACECRAFT_THRUST_FORCE, absolute, 0).then(AfterRead::ThrustAtMostMax),
     real("[SPACECRAFT_DIRECTION_X]", &World::SPACECRAFT_DIRECTION_X, asRead, 0),
     real("[SPACECRAFT_DIRECTION_Y]", &World::SPACECRAFT_DIRECTION_Y, asRead, 0),
     real("[SPACECRAFT_DIRECTION_Z]", &World::SPACECRAFT_DIRECTION_Z, asRead, 0).then(AfterRead::UnitHeading),
@@ -158,7 +157,9 @@ constexpr std::array SCENERY_KEYS{
 };
 static_assert(SCENERY_KEYS.size() == 58, "rows 1 to 58 of the layout");
 
-constexpr ObjectKey objectKey(std::string_view suffix, ObjectKeyForm form) { return {suffix, form, nullptr, false, false}; }
+constexpr ObjectKey objectKey(std::string_view suffix, ObjectKeyForm form) {
+    return {suffix, form, nullptr, false, false};
+}
 
 constexpr ObjectKey realField(std::string_view suffix, double ObjectRecord::*field, bool absolute = false,
                               bool zeroDisables = false) {

@@ -38,9 +38,9 @@ enum class AfterRead {
 struct SceneryKey {
     std::string_view key;  // bracketed, as it stands in the file: "[FPS_DESIRED]"
     KeyForm form;
-    std::string World::*text = nullptr;   // LineText, BlockText
-    int World::*integer = nullptr;        // Integer, Reference
-    double World::*real = nullptr;        // Real
+    std::string World::*text = nullptr;  // LineText, BlockText
+    int World::*integer = nullptr;       // Integer, Reference
+    double World::*real = nullptr;       // Real
     // Integer and Reference: the value stored for the value read.
     int (*integerRule)(int32_t read) = nullptr;
     // Real: the value stored for a finite value read, given the value before.

@@ -102,7 +102,9 @@ bool emitScenery(const World& w, std::string& out, Flush&& flush) {
                 case ObjectKeyForm::Color:
                     p = std::to_chars(p, lines + sizeof lines, o.color, 16).ptr;  // lower case, no leading zeros
                     break;
-                case ObjectKeyForm::Disabled: p = std::to_chars(p, lines + sizeof lines, unsigned{o.disabled}).ptr; break;
+                case ObjectKeyForm::Disabled:
+                    p = std::to_chars(p, lines + sizeof lines, unsigned{o.disabled}).ptr;
+                    break;
                 case ObjectKeyForm::Name: break;
             }
             *p++ = '\n';
@@ -392,8 +394,7 @@ std::string resolveTarget(const std::string& path) {
 std::string sceneryText(const World& world) {
     std::string text;
     // About 450 bytes per object block; reserve to build without copying.
-    text.reserve(4096 + 460 * static_cast<size_t>(std::max(0, world.INIT_OBJECTS_N) +
-                                                   std::max(0, world.OBJECTS_N)));
+    text.reserve(4096 + 460 * static_cast<size_t>(std::max(0, world.INIT_OBJECTS_N) + std::max(0, world.OBJECTS_N)));
     emitScenery(world, text, [](std::string&) { return true; });
     return text;
 }

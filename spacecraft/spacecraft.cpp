@@ -10,7 +10,7 @@ namespace vantor::spacecraft {
 
 namespace {
 
-constexpr double NEAR_C = 296794533.42;  // m/s, 0.99 c
+constexpr double NEAR_C = 296794533.42;       // m/s, 0.99 c
 constexpr double ONE_MINUS_NEAR_C2 = 0.0199;  // 1 - 0.99^2
 
 bool validIndex(const World& world, int index) { return index >= 0 && index < world.OBJECTS_N; }
@@ -27,8 +27,8 @@ void setHeading(World& world, Vec3 d) {
 
 // The camera's forward axis in world coordinates for the present angles.
 Vec3 forwardAxis(const World& world) {
-    return vecNormalise(render::rotateBackward(-world.VIEWPOINT_THETA, -world.VIEWPOINT_PHI,
-                                               -world.VIEWPOINT_ALPHA, {0, 0, -1}));
+    return vecNormalise(
+        render::rotateBackward(-world.VIEWPOINT_THETA, -world.VIEWPOINT_PHI, -world.VIEWPOINT_ALPHA, {0, 0, -1}));
 }
 
 void setVelocity(World& world, ObjectRecord& o, Vec3 v) {

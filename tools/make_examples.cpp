@@ -83,9 +83,7 @@ uint32_t rgb(int r, int g, int b) {
     return static_cast<uint32_t>(r) | static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(b) << 16;
 }
 
-uint32_t brightColour(Random& rnd) {
-    return rgb(96 + rnd.below(160), 96 + rnd.below(160), 96 + rnd.below(160));
-}
+uint32_t brightColour(Random& rnd) { return rgb(96 + rnd.below(160), 96 + rnd.below(160), 96 + rnd.below(160)); }
 
 struct Body {
     std::string name;
@@ -227,7 +225,8 @@ void clusterPositions(Random& rnd, std::vector<Body>& bodies, double half, doubl
             ok = true;
             for (size_t j = 0; j < i && ok; ++j) {
                 double d = vecLength(vecSub(bodies[i].p, bodies[j].p));
-                double freeFall = 1.5707963267948966 * std::sqrt(d * d * d / (2 * G * (bodies[i].mass + bodies[j].mass)));
+                double freeFall =
+                    1.5707963267948966 * std::sqrt(d * d * d / (2 * G * (bodies[i].mass + bodies[j].mass)));
                 ok = freeFall >= quiet;
             }
         }
@@ -395,8 +394,12 @@ void starDust1Flyby(World& w) {
         "F12 leaves spacecraft mode. An hour per second (Action > Speed limit) leaves time to steer.";
     const double height = 1.2e11, speed = 2e5, miss = 5e9;
     ObjectRecord& craft = w.objects[w.OBJECTS_N];
-    setRecord(craft, {"Survey Vessel of Captain Orlo", 1e4, 100, {0, 0, height},
-                      round7(Vec3{speed * miss / height, 0, -speed}), 0xffffff});
+    setRecord(craft, {"Survey Vessel of Captain Orlo",
+                      1e4,
+                      100,
+                      {0, 0, height},
+                      round7(Vec3{speed * miss / height, 0, -speed}),
+                      0xffffff});
     w.SPACECRAFT_OBJECT = w.OBJECTS_N;
     w.OBJECTS_N += 1;
     w.SPACECRAFT_MODE = 1;

@@ -41,7 +41,7 @@ struct Run {
     World world;
     WorkerPool pool;
     long long steps = 0;
-    long long collisions = 0;  // collision stops, each followed by a reinitialise
+    long long collisions = 0;          // collision stops, each followed by a reinitialise
     std::vector<std::string> written;  // autosave files, each also checked once at once
 };
 
@@ -227,8 +227,8 @@ int main(int argc, char** argv) {
     std::printf("autosaves: %lld written, %lld read back at once, %lld failures reading them all again at the end\n",
                 autosaves, verified, rereadFailures);
     if (!rss.empty()) {
-        std::printf("RSS kB: first %ld, least %ld, most %ld, last %ld; after warm-up %+ld\n", rss.front(), least,
-                    most, rss.back(), rss.back() - rss[warm]);
+        std::printf("RSS kB: first %ld, least %ld, most %ld, last %ld; after warm-up %+ld\n", rss.front(), least, most,
+                    rss.back(), rss.back() - rss[warm]);
     }
     return failed || rereadFailures != 0 ? 1 : 0;
 }

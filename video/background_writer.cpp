@@ -57,7 +57,7 @@ void BackgroundWriter::work() {
         lock.unlock();
         std::string reason;
         const bool written = failure_.empty() &&
-            writer_.addFrame(frame.pixels.data(), frame.width, frame.height, frame.width * 4, &reason);
+                             writer_.addFrame(frame.pixels.data(), frame.width, frame.height, frame.width * 4, &reason);
         lock.lock();
         if (!written && failure_.empty()) failure_ = reason;
         spare_.push_back(std::move(frame.pixels));

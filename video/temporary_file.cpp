@@ -1,10 +1,10 @@
 #include "video/temporary_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <random>
-#include <unistd.h>
 
 namespace vantor::video {
 

@@ -1,9 +1,9 @@
 #include "video/video_writer.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 #include <vector>
 
 #include "video/temporary_file.h"
@@ -65,9 +65,11 @@ AVPixelFormat choosePixelFormat(const AVCodec* codec) {
     const AVPixelFormat rgb[] = {AV_PIX_FMT_RGB32, AV_PIX_FMT_0RGB32};
     const AVPixelFormat order[] = {AV_PIX_FMT_YUV420P, rgb[0], rgb[1]};
     if (lossless) {
-        for (AVPixelFormat f : rgb) if (supports(codec, f)) return f;
+        for (AVPixelFormat f : rgb)
+            if (supports(codec, f)) return f;
     }
-    for (AVPixelFormat f : order) if (supports(codec, f)) return f;
+    for (AVPixelFormat f : order)
+        if (supports(codec, f)) return f;
     return codec->pix_fmts ? codec->pix_fmts[0] : AV_PIX_FMT_YUV420P;
 }
 
@@ -100,7 +102,7 @@ struct VideoWriter::Encoder {
     AVFrame* frame = nullptr;
     AVPacket* packet = nullptr;
     SwsContext* scaler = nullptr;
-    std::vector<uint32_t> padded;  // the frame at the video's size, as the scaler's source
+    std::vector<uint32_t> padded;             // the frame at the video's size, as the scaler's source
     int contentWidth = 0, contentHeight = 0;  // the frames' size, before padding
     long long frames = 0;
 

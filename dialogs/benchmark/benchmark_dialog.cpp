@@ -27,9 +27,9 @@
 #include "dialogs/common/browser.h"
 #include "dialogs/common/command_ids.h"
 #include "dialogs/common/context.h"
+#include "dialogs/common/dialog_keys.h"
 #include "dialogs/common/dialog_placement.h"
 #include "dialogs/dialogs.h"
-#include "dialogs/common/dialog_keys.h"
 #include "render/view.h"
 #include "scenery/examples.h"
 
@@ -356,9 +356,7 @@ void BenchmarkDialog::timerTick() {
         case BenchmarkEvent::Ended:  // a later run could not start
             resetButtons();
             break;
-        default:
-            showProgress();
-            break;
+        default: showProgress(); break;
     }
 }
 

@@ -24,9 +24,9 @@ public:
     // The top-level window that shows the view (the parent for dialogs).
     virtual QWidget* activeWindow() = 0;
 
-    virtual void paintView() = 0;         // paint one frame now
-    virtual void rebuildAndPaint() = 0;   // a fresh back buffer, then a frame
-    virtual void refreshMenus() = 0;      // menu marks, toolbar, title
+    virtual void paintView() = 0;                         // paint one frame now
+    virtual void rebuildAndPaint() = 0;                   // a fresh back buffer, then a frame
+    virtual void refreshMenus() = 0;                      // menu marks, toolbar, title
     virtual void setStatusText(const QString& text) = 0;  // the status bar's first part
     virtual void setRunning(int mode) = 0;                // 0 pause, >0 run, <0 toggle
     // Replaces the scenery (example number, or 0 and a path); 6 when it went

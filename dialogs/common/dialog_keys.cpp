@@ -45,7 +45,8 @@ void DialogKeys::install(QDialog* dialog, Handler handler) {
     for (QWidget* w : dialog->findChildren<QWidget*>()) {
         // The insides of a combo box (its popup) keep their own keys.
         bool insideCombo = false;
-        for (QObject* p = w->parent(); p && p != dialog; p = p->parent()) insideCombo |= qobject_cast<QComboBox*>(p) != nullptr;
+        for (QObject* p = w->parent(); p && p != dialog; p = p->parent())
+            insideCombo |= qobject_cast<QComboBox*>(p) != nullptr;
         if (!insideCombo && w->focusPolicy() != Qt::NoFocus) w->installEventFilter(keys);
     }
 }

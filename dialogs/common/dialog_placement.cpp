@@ -105,7 +105,7 @@ QPoint besideOwner(const QRect& owner, const QSize& outer, const QRect& area) {
     const int top = keptWithin(owner.top(), outer.height(), area.top(), area.bottom());
     const int left = keptWithin(owner.left(), outer.width(), area.left(), area.right());
     const QPoint sides[] = {
-        {owner.right() + 1 + DIALOG_GAP, top},           // right
+        {owner.right() + 1 + DIALOG_GAP, top},             // right
         {owner.left() - DIALOG_GAP - outer.width(), top},  // left
         {left, owner.bottom() + 1 + DIALOG_GAP},           // below
     };

@@ -114,7 +114,9 @@ QString fullPrecisionSample(const QFontMetrics& metrics, bool negative) {
     return QString(negative ? "-" : "") + widestDigit(metrics) + "." + digits + "e+" + exponent;
 }
 
-QString digitSample(const QFontMetrics& metrics, int digits) { return QString(std::max(0, digits), widestDigit(metrics)); }
+QString digitSample(const QFontMetrics& metrics, int digits) {
+    return QString(std::max(0, digits), widestDigit(metrics));
+}
 
 int widthToShow(QWidget* field, const QString& text) {
     field->ensurePolished();

@@ -64,8 +64,7 @@ void SpinField::keyPressEvent(QKeyEvent* event) {
             emit escapePressed();
             event->accept();
             return;
-        default:
-            QAbstractSpinBox::keyPressEvent(event);
+        default: QAbstractSpinBox::keyPressEvent(event);
     }
 }
 

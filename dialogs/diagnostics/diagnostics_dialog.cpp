@@ -7,8 +7,8 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTimer>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 
@@ -183,17 +183,16 @@ void DiagnosticsDialog::addPoints() {
 
 void DiagnosticsDialog::showFigures() {
     const ConservationFigures& f = last_;
-    figures_->setText(
-        QString("Active objects: %1    Simulated time: %2 s\n"
-                "Kinetic energy: %3 J\nPotential energy: %4 J\nTotal energy: %5 J    drift %6\n"
-                "Momentum: %7 kg m/s\nAngular momentum (about the origin): %8 kg m^2/s\n"
-                "Drifts: energy (E - E0) / |E0|, momentum |p - p0| / sum m|v|, "
-                "angular momentum |L - L0| / sum m|r x v|, against the reference.\n"
-                "Rest masses and Newtonian energies, also with relativistic masses on.")
-            .arg(f.objects)
-            .arg(real(sampleTime_), real(f.kineticEnergy), real(f.potentialEnergy), real(f.totalEnergy),
-                 real(relativeDrift(f.totalEnergy, reference_.totalEnergy)), vectorText(f.momentum),
-                 vectorText(f.angularMomentum)));
+    figures_->setText(QString("Active objects: %1    Simulated time: %2 s\n"
+                              "Kinetic energy: %3 J\nPotential energy: %4 J\nTotal energy: %5 J    drift %6\n"
+                              "Momentum: %7 kg m/s\nAngular momentum (about the origin): %8 kg m^2/s\n"
+                              "Drifts: energy (E - E0) / |E0|, momentum |p - p0| / sum m|v|, "
+                              "angular momentum |L - L0| / sum m|r x v|, against the reference.\n"
+                              "Rest masses and Newtonian energies, also with relativistic masses on.")
+                          .arg(f.objects)
+                          .arg(real(sampleTime_), real(f.kineticEnergy), real(f.potentialEnergy), real(f.totalEnergy),
+                               real(relativeDrift(f.totalEnergy, reference_.totalEnergy)), vectorText(f.momentum),
+                               vectorText(f.angularMomentum)));
 }
 
 void DiagnosticsDialog::showAge() {

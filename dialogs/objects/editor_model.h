@@ -10,8 +10,8 @@
 
 namespace vantor::dialogs {
 
-constexpr int EDITOR_INITIAL = 0;  // configuration index: the initial table
-constexpr int EDITOR_CURRENT = 1;  // the current (simulated) table
+constexpr int EDITOR_INITIAL = 0;        // configuration index: the initial table
+constexpr int EDITOR_CURRENT = 1;        // the current (simulated) table
 constexpr size_t EDITOR_TEXT_MAX = 500;  // characters read from a field
 
 // The texts of the editor's fields for one object, and its two boxes.

@@ -14,11 +14,11 @@
 
 #include "dialogs/common/context.h"
 #include "dialogs/common/dialog_keys.h"
-#include "dialogs/dialogs.h"
 #include "dialogs/common/field_fit.h"
-#include "dialogs/objects/object_lists.h"
 #include "dialogs/common/run_hold.h"
 #include "dialogs/common/world_text.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/objects/object_lists.h"
 
 namespace vantor {
 
@@ -42,7 +42,8 @@ QGroupBox* fieldGroup(QWidget* parent, const QString& title, const QStringList& 
     auto* group = new QGroupBox(title, parent);
     auto* row = new QHBoxLayout(group);
     for (size_t k = 0; k < fields.size(); ++k) {
-        if (k < static_cast<size_t>(labels.size()) && !labels[k].isEmpty()) row->addWidget(new QLabel(labels[k], group));
+        if (k < static_cast<size_t>(labels.size()) && !labels[k].isEmpty())
+            row->addWidget(new QLabel(labels[k], group));
         row->addWidget(fields[k], 1);
     }
     return group;
@@ -99,8 +100,7 @@ ObjectEditorDialog::ObjectEditorDialog(AppContext& app, bool atSelected, QWidget
     selectionRows->addWidget(objectList_);
     auto* nameGroup = fieldGroup(this, "Name", {}, {name_});
     auto* position = fieldGroup(this, "Position [m]", {"x:", "y:", "z:"}, {numbers_[2], numbers_[3], numbers_[4]});
-    auto* velocity =
-        fieldGroup(this, "Velocity [m/s]", {"Vx:", "Vy:", "Vz:"}, {numbers_[5], numbers_[6], numbers_[7]});
+    auto* velocity = fieldGroup(this, "Velocity [m/s]", {"Vx:", "Vy:", "Vz:"}, {numbers_[5], numbers_[6], numbers_[7]});
     auto* mass = fieldGroup(this, "Mass [kg]", {}, {numbers_[0]});
     auto* radius = fieldGroup(this, "Radius [m]", {}, {numbers_[1]});
     auto* colour = fieldGroup(this, "Color", {"R", "G", "B"}, {colour_[0], colour_[1], colour_[2]});
@@ -156,12 +156,10 @@ ObjectEditorDialog::ObjectEditorDialog(AppContext& app, bool atSelected, QWidget
 // fields were made in the table's order, with mass and radius first).
 void ObjectEditorDialog::setTabOrderAsShown() {
     const std::vector<QWidget*> order = {
-        configList_, objectList_, name_,
-        numbers_[2], numbers_[3], numbers_[4],  // x, y, z
-        numbers_[5], numbers_[6], numbers_[7],  // vx, vy, vz
-        numbers_[0], numbers_[1],               // mass, radius
-        colour_[0],  colour_[1],  colour_[2],  disabled_, visible_,
-        apply_,      add_,        delete_,     ok_,       cancel_};
+        configList_, objectList_, name_,       numbers_[2], numbers_[3], numbers_[4],  // x, y, z
+        numbers_[5], numbers_[6], numbers_[7],                                         // vx, vy, vz
+        numbers_[0], numbers_[1],                                                      // mass, radius
+        colour_[0],  colour_[1],  colour_[2],  disabled_,   visible_,    apply_,      add_, delete_, ok_, cancel_};
     for (size_t k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
 }
 
@@ -212,7 +210,8 @@ void ObjectEditorDialog::refreshEditorControls() {
     } else {
         add_->setEnabled(true);
         configList_->setEnabled(true);
-        for (QWidget* w : std::initializer_list<QWidget*>{objectList_, name_, disabled_, visible_, delete_}) w->setEnabled(false);
+        for (QWidget* w : std::initializer_list<QWidget*>{objectList_, name_, disabled_, visible_, delete_})
+            w->setEnabled(false);
         for (QLineEdit* f : numbers_) f->setEnabled(false);
         for (QLineEdit* f : colour_) f->setEnabled(false);
     }

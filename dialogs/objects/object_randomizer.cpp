@@ -16,13 +16,13 @@
 
 #include "dialogs/common/context.h"
 #include "dialogs/common/dialog_keys.h"
-#include "dialogs/dialogs.h"
 #include "dialogs/common/field_fit.h"
 #include "dialogs/common/field_text.h"
-#include "dialogs/objects/object_lists.h"
-#include "dialogs/objects/randomizer_model.h"
 #include "dialogs/common/run_hold.h"
 #include "dialogs/common/world_text.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/objects/object_lists.h"
+#include "dialogs/objects/randomizer_model.h"
 #include "scenery/realtext.h"
 
 namespace vantor {
@@ -38,15 +38,14 @@ QLineEdit* makeField(QWidget* parent, int id) {
 }
 
 // The bounds of a record in the order of the fields.
-std::array<double*, 8> boundsOf(ObjectRecord& r) {
-    return {&r.x, &r.y, &r.z, &r.vx, &r.vy, &r.vz, &r.mass, &r.radius};
-}
+std::array<double*, 8> boundsOf(ObjectRecord& r) { return {&r.x, &r.y, &r.z, &r.vx, &r.vy, &r.vz, &r.mass, &r.radius}; }
 
 std::string fieldText(const QLineEdit* field) { return toWorldText(field->text().left(kTextMax)); }
 
 uint32_t colourFrom(const std::array<QLineEdit*, 3>& fields) {
     uint32_t colour = 0;
-    for (int k = 0; k < 3; ++k) colour |= (static_cast<uint32_t>(dialogs::parseWholeNumber(fieldText(fields[k]))) & 0xFF) << (8 * k);
+    for (int k = 0; k < 3; ++k)
+        colour |= (static_cast<uint32_t>(dialogs::parseWholeNumber(fieldText(fields[k]))) & 0xFF) << (8 * k);
     return colour;
 }
 
@@ -173,8 +172,9 @@ void ObjectRandomizerDialog::fill() {
     }
     const World& world = app_.world();
     const bool initial = s.config == 0;
-    const QStringList entries = objectEntries(initial ? world.initialObjects.get() : world.objects.get(),
-                                              std::clamp(initial ? world.INIT_OBJECTS_N : world.OBJECTS_N, 0, MAX_OBJECTS));
+    const QStringList entries =
+        objectEntries(initial ? world.initialObjects.get() : world.objects.get(),
+                      std::clamp(initial ? world.INIT_OBJECTS_N : world.OBJECTS_N, 0, MAX_OBJECTS));
     overwrite_->setChecked(s.start >= 0);
     fillObjectList(startList_, entries, s.start >= 0 ? s.start : 0);
     startList_->setEnabled(s.start >= 0);
@@ -213,8 +213,9 @@ void ObjectRandomizerDialog::go() {
     int created = 0;
     bool proceed = true;
     if (s.start >= 0) {
-        QMessageBox box(QMessageBox::Question, "Object Randomizer", "Are you sure you want to overwrite existing objects?",
-                        QMessageBox::Yes | QMessageBox::No, this);
+        QMessageBox box(QMessageBox::Question, "Object Randomizer",
+                        "Are you sure you want to overwrite existing objects?", QMessageBox::Yes | QMessageBox::No,
+                        this);
         box.setDefaultButton(QMessageBox::No);
         proceed = box.exec() == QMessageBox::Yes;
     }
@@ -227,7 +228,7 @@ void ObjectRandomizerDialog::go() {
         dialogs::noteInitialOnlyObjects(app_);
     }
     fill();  // the values in their stored form, the start list with the new objects
-    const QString text = created < 1   ? QString("No objects were created")
+    const QString text = created < 1    ? QString("No objects were created")
                          : created == 1 ? QString("Successfully created 1 object")
                                         : QString("Successfully created %1 objects").arg(created);
     QMessageBox::information(this, "Object Randomizer", text);

@@ -71,7 +71,7 @@ void leaveSpacecraftMode(AppContext& app) {
 }
 
 void refreshObjectDialogs(AppContext&, Refresh what) {
-        if (SpacecraftDialog* d = SpacecraftDialog::instance()) {
+    if (SpacecraftDialog* d = SpacecraftDialog::instance()) {
         const bool scenery = what == Refresh::Scenery;
         d->refreshFields(scenery, scenery);
     }

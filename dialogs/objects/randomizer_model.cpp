@@ -22,8 +22,8 @@ uint32_t randomByte(uint32_t low, uint32_t high, int shift) {
 
 }  // namespace
 
-int createRandomObjects(World& world, int config, uint32_t count, const ObjectRecord& low,
-                        const ObjectRecord& high, int start, uint64_t seed) {
+int createRandomObjects(World& world, int config, uint32_t count, const ObjectRecord& low, const ObjectRecord& high,
+                        int start, uint64_t seed) {
     ObjectRecord* table = config == 0 ? world.initialObjects.get() : world.objects.get();
     int& tableCount = config == 0 ? world.INIT_OBJECTS_N : world.OBJECTS_N;
     int i = start >= 0 && start < tableCount ? start : tableCount;

@@ -27,7 +27,7 @@ RandomizerSettings& randomizerSettings();
 // each bound drawn by randomInRange and the colour bytes uniformly; stops
 // at MAX_OBJECTS. Returns the number created; marks the scenery modified
 // when any was. The caller repartitions the work (partitionWork).
-int createRandomObjects(World& world, int config, uint32_t count, const ObjectRecord& low,
-                        const ObjectRecord& high, int start, uint64_t seed);
+int createRandomObjects(World& world, int config, uint32_t count, const ObjectRecord& low, const ObjectRecord& high,
+                        int start, uint64_t seed);
 
 }  // namespace vantor::dialogs

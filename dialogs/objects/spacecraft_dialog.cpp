@@ -19,9 +19,9 @@
 #include "dialogs/common/dialog_placement.h"
 #include "dialogs/common/field_fit.h"
 #include "dialogs/common/field_text.h"
+#include "dialogs/common/world_text.h"
 #include "dialogs/objects/object_editor.h"
 #include "dialogs/objects/object_lists.h"
-#include "dialogs/common/world_text.h"
 #include "render/camera.h"
 #include "scenery/realtext.h"
 #include "spacecraft/spacecraft.h"
@@ -159,7 +159,8 @@ void SpacecraftDialog::spacecraftChosen(int index) {
     World& world = app_.world();
     if (!validObject(world, index)) return;
     setIfChanged(world, world.SPACECRAFT_OBJECT, index);
-    setIfChanged(world, world.SPACECRAFT_THRUST_FORCE_MAX, spacecraft::defaultThrustMax(world, world.objects[index].mass));
+    setIfChanged(world, world.SPACECRAFT_THRUST_FORCE_MAX,
+                 spacecraft::defaultThrustMax(world, world.objects[index].mass));
     thrust_->setText(fromWorldText(formatReal(world.SPACECRAFT_THRUST_FORCE_MAX)));
     apply();
 }

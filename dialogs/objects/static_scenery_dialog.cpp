@@ -8,8 +8,8 @@
 #include <algorithm>
 
 #include "dialogs/common/context.h"
-#include "dialogs/common/field_text.h"
 #include "dialogs/common/dialog_keys.h"
+#include "dialogs/common/field_text.h"
 #include "dialogs/common/world_text.h"
 #include "render/static_scenery.h"
 #include "render/view.h"
@@ -50,8 +50,8 @@ StaticSceneryDialog::StaticSceneryDialog(AppContext& app, QWidget* parent) : QDi
 void StaticSceneryDialog::accept() {
     World& world = app_.world();
     const int old = world.STATIC_SCENERY_OBJECTS_N;
-    const int64_t count = std::clamp<int64_t>(dialogs::parseWholeNumber(toWorldText(field_->text())), 0,
-                                              render::MAX_STATIC_POINTS);
+    const int64_t count =
+        std::clamp<int64_t>(dialogs::parseWholeNumber(toWorldText(field_->text())), 0, render::MAX_STATIC_POINTS);
     setIfChanged(world, world.STATIC_SCENERY_OBJECTS_N, count);
     if (count > old) render::generateStaticScenery(world, app_.view());
     QDialog::accept();
@@ -63,7 +63,8 @@ void StaticSceneryDialog::run(AppContext& app) {
         dialog.exec();
     }
     World& world = app.world();
-    if (world.STATIC_SCENERY_OBJECTS_N > 0 && !world.DISPLAY_STATIC_SCENERY) setIfChanged(world, world.DISPLAY_STATIC_SCENERY, 1);
+    if (world.STATIC_SCENERY_OBJECTS_N > 0 && !world.DISPLAY_STATIC_SCENERY)
+        setIfChanged(world, world.DISPLAY_STATIC_SCENERY, 1);
     app.refreshMenus();
     app.paintView();
 }

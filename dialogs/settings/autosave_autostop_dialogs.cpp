@@ -12,10 +12,10 @@
 #include <QVBoxLayout>
 
 #include "dialogs/common/context.h"
+#include "dialogs/common/dialog_keys.h"
 #include "dialogs/common/field_fit.h"
 #include "dialogs/settings/period_fields.h"
 #include "dialogs/settings/settings_fields.h"
-#include "dialogs/common/dialog_keys.h"
 
 namespace vantor {
 
@@ -227,8 +227,7 @@ AutostopDialog::AutostopDialog(AppContext& app, QWidget* parent)
     realTime_ = makeBox("&Enable", "realTime");
     realPeriod_ = makeGroup({"rtDays", "rtHours", "rtMinutes", "rtSeconds"}, countInGroup<4>);
     simulatedTime_ = makeBox("E&nable", "simulatedTime");
-    simulatedPeriod_ =
-        makeGroup({"stMils", "stYears", "stDays", "stHours", "stMinutes", "stSeconds"}, countInGroup<6>);
+    simulatedPeriod_ = makeGroup({"stMils", "stYears", "stDays", "stHours", "stMinutes", "stSeconds"}, countInGroup<6>);
     restart_ = makeBox("&Restart after Auto Stop", "restart");
 
     auto* realBox = new QGroupBox("Auto Stop by Realtime", this);
@@ -238,8 +237,7 @@ AutostopDialog::AutostopDialog(AppContext& app, QWidget* parent)
     auto* simulatedBox = new QGroupBox("Auto Stop by Simulation Time", this);
     auto* simulatedLayout = new QVBoxLayout(simulatedBox);
     simulatedLayout->addWidget(simulatedTime_);
-    simulatedLayout->addLayout(
-        groupLayout(simulatedPeriod_, {"Mils", "Years", "Days", "Hours", "Minutes", "Seconds"}));
+    simulatedLayout->addLayout(groupLayout(simulatedPeriod_, {"Mils", "Years", "Days", "Hours", "Minutes", "Seconds"}));
     auto* optionsBox = new QGroupBox("Options", this);
     auto* optionsLayout = new QVBoxLayout(optionsBox);
     optionsLayout->addWidget(restart_);

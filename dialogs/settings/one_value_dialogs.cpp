@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 #include "dialogs/common/context.h"
-#include "dialogs/common/field_fit.h"
 #include "dialogs/common/dialog_keys.h"
+#include "dialogs/common/field_fit.h"
 #include "render/camera.h"
 #include "scenery/realtext.h"
 
@@ -214,8 +214,8 @@ void RealSettingDialog::runRotatingStep(AppContext& app, QWidget* parent) {
 }
 
 void RealSettingDialog::runFieldOfView(AppContext& app, QWidget* parent) {
-    RealSettingDialog dialog(parent, "Field of View angle", "1094", "Enter field of view (FOV) angle in degrees:",
-                             app.world().VIEWPOINT_FOV, 110, 10);
+    RealSettingDialog dialog(parent, "Field of View angle", "1094",
+                             "Enter field of view (FOV) angle in degrees:", app.world().VIEWPOINT_FOV, 110, 10);
     dialog.setObjectName("122");
     dialog.exec();
     render::updateProjection(app.world(), app.view());

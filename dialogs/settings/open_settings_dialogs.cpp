@@ -6,9 +6,9 @@
 #include "dialogs/common/context.h"
 #include "dialogs/common/dialog_placement.h"
 #include "dialogs/dialogs.h"
-#include "dialogs/settings/scenery_info_about_dialogs.h"
 #include "dialogs/settings/autosave_autostop_dialogs.h"
 #include "dialogs/settings/one_value_dialogs.h"
+#include "dialogs/settings/scenery_info_about_dialogs.h"
 #include "dialogs/settings/viewpoint_origin_dialogs.h"
 
 namespace vantor::dialogs {

@@ -13,7 +13,7 @@ namespace vantor::dialogs {
 constexpr long long SECONDS_PER_MINUTE = 60;
 constexpr long long SECONDS_PER_HOUR = 3'600;
 constexpr long long SECONDS_PER_DAY = 86'400;
-constexpr long long SECONDS_PER_YEAR = 31'536'000;          // 365 days
+constexpr long long SECONDS_PER_YEAR = 31'536'000;  // 365 days
 constexpr long long SECONDS_PER_MILLENNIUM = 31'536'000'000;
 
 // Most digits a unit field takes; keeps every field and every sum finite.
@@ -50,7 +50,7 @@ void periodArrowDown(std::string& field);
 
 // What the autosave dialog shows and stores.
 struct AutosaveForm {
-    bool enabled = false;        // "&Enable Autosave function"
+    bool enabled = false;  // "&Enable Autosave function"
     RealPeriodFields period;
     bool separateFiles = false;  // "Autosave to &different files"
 };

@@ -16,8 +16,8 @@
 #include "benchmark/scores.h"
 #include "benchmark/submission.h"
 #include "dialogs/common/context.h"
-#include "dialogs/common/field_fit.h"
 #include "dialogs/common/dialog_keys.h"
+#include "dialogs/common/field_fit.h"
 #include "dialogs/common/world_text.h"
 #include "engine/world.h"
 #include "scenery/realtext.h"
@@ -31,13 +31,9 @@ constexpr int kInfoTextLimit = 50'000;  // characters of each text
 
 // The scenery keeps a typed line break as a carriage return and line feed;
 // the text box shows plain line feeds.
-QString descriptionForShow(const std::string& text) {
-    return fromWorldText(text).replace("\r\n", "\n");
-}
+QString descriptionForShow(const std::string& text) { return fromWorldText(text).replace("\r\n", "\n"); }
 
-std::string descriptionForStore(QString text) {
-    return toWorldText(text.replace("\n", "\r\n"));
-}
+std::string descriptionForStore(QString text) { return toWorldText(text.replace("\n", "\r\n")); }
 
 }  // namespace
 
@@ -202,8 +198,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     grid->addWidget(readOnly("1064", QString("G = %1  m^3 / (kg s^2)").arg(QString::fromStdString(formatReal(G)))), 0,
                     1);
     grid->addWidget(new QLabel("Speed of light in vacuum:", constants), 1, 0);
-    grid->addWidget(readOnly("1063", QString("c = %1  m/s").arg(QString::fromStdString(formatReal(SPEED_OF_LIGHT)))),
-                    1, 1);
+    grid->addWidget(readOnly("1063", QString("c = %1  m/s").arg(QString::fromStdString(formatReal(SPEED_OF_LIGHT)))), 1,
+                    1);
     grid->setColumnStretch(1, 1);
 
     auto* close = new QPushButton("&Close", this);

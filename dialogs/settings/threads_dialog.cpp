@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 
 #include "dialogs/common/context.h"
-#include "dialogs/common/spin_field.h"
 #include "dialogs/common/dialog_keys.h"
+#include "dialogs/common/spin_field.h"
 #include "engine/gravity.h"
 
 namespace vantor {

@@ -13,10 +13,10 @@
 #include <cstring>
 
 #include "dialogs/common/context.h"
-#include "dialogs/common/field_fit.h"
-#include "dialogs/settings/settings_fields.h"
 #include "dialogs/common/dialog_keys.h"
+#include "dialogs/common/field_fit.h"
 #include "dialogs/common/world_text.h"
+#include "dialogs/settings/settings_fields.h"
 #include "render/camera.h"
 #include "render/navigation.h"
 #include "scenery/realtext.h"
@@ -125,8 +125,7 @@ void ObjectChooser::showPopup() {
 
 // --- ViewSettingsDialog ------------------------------------------------------
 
-ViewSettingsDialog::ViewSettingsDialog(AppContext& app, QWidget* parent, const QString& title,
-                                       const QStringList& modes)
+ViewSettingsDialog::ViewSettingsDialog(AppContext& app, QWidget* parent, const QString& title, const QStringList& modes)
     : QDialog(parent), app_(app) {
     setWindowTitle(title);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -161,7 +160,8 @@ void ViewSettingsDialog::finishLayout(QLayout* body) {
     DialogKeys::installTwoStep(this);
     // After the two-step rule, so that these run first: Enter applies the
     // typing, Esc brings back the stored values.
-    for (QWidget* field : numberFields_) DialogKeys::installOnField(field, [this](bool enter) { return fieldKey(enter); });
+    for (QWidget* field : numberFields_)
+        DialogKeys::installOnField(field, [this](bool enter) { return fieldKey(enter); });
 }
 
 void ViewSettingsDialog::addNumberField(QWidget* field) {
@@ -249,9 +249,9 @@ void ViewSettingsDialog::okPressed() {
 // --- ViewpointDialog ---------------------------------------------------------
 
 ViewpointDialog::ViewpointDialog(AppContext& app, QWidget* parent)
-    : ViewSettingsDialog(app, parent, "Viewpoint",
-                         {"Viewpoint from distance and angles", "Viewpoint at Object #",
-                          "Viewpoint at arbitrary point"}) {
+    : ViewSettingsDialog(
+          app, parent, "Viewpoint",
+          {"Viewpoint from distance and angles", "Viewpoint at Object #", "Viewpoint at arbitrary point"}) {
     setObjectName("108");
     distance_ = makeSpin(this, "1014");
     angles_[0] = makeSpin(this, "1041");
@@ -272,8 +272,8 @@ ViewpointDialog::ViewpointDialog(AppContext& app, QWidget* parent)
     auto* body = new QVBoxLayout;
     body->addLayout(choosers);
     body->addWidget(fieldGroup("Viewpoint distance", {{"R", distance_}}, "m"));
-    body->addWidget(fieldGroup("Viewpoint rotation", {{"theta", angles_[0]}, {"phi", angles_[1]}, {"alpha", angles_[2]}},
-                               "deg."));
+    body->addWidget(
+        fieldGroup("Viewpoint rotation", {{"theta", angles_[0]}, {"phi", angles_[1]}, {"alpha", angles_[2]}}, "deg."));
     body->addWidget(fieldGroup("Position", {{"x:", position_[0]}, {"y:", position_[1]}, {"z:", position_[2]}}, "m"));
     finishLayout(body);
     fill(true);

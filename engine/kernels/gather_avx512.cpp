@@ -52,8 +52,8 @@ inline __attribute__((always_inline)) void loadColumns(const ObjectRecord* r, do
 template <bool Whole>
 inline __attribute__((always_inline)) __mmask8 gatherBlock(ObjectRecord* records, const GatherColumns& out, int k,
                                                            __mmask8 in, bool relativistic) {
-    const __m512i index = _mm512_setr_epi64(0, kStride, 2 * kStride, 3 * kStride, 4 * kStride, 5 * kStride,
-                                            6 * kStride, 7 * kStride);
+    const __m512i index =
+        _mm512_setr_epi64(0, kStride, 2 * kStride, 3 * kStride, 4 * kStride, 5 * kStride, 6 * kStride, 7 * kStride);
     ObjectRecord* r = records + k;
     __m512d position[4], velocity[4];
     loadColumns<Whole>(r, &ObjectRecord::x, in, position);
@@ -72,16 +72,15 @@ inline __attribute__((always_inline)) __mmask8 gatherBlock(ObjectRecord* records
     loadColumns<Whole>(r, &ObjectRecord::mass, in, head);
     __m512d mass = _mm512_maskz_mov_pd(enabled, head[0]);
     if (relativistic) {
-        const __m512d vsq = _mm512_add_pd(_mm512_add_pd(_mm512_mul_pd(vx, vx), _mm512_mul_pd(vy, vy)),
-                                          _mm512_mul_pd(vz, vz));
+        const __m512d vsq =
+            _mm512_add_pd(_mm512_add_pd(_mm512_mul_pd(vx, vx), _mm512_mul_pd(vy, vy)), _mm512_mul_pd(vz, vz));
         const __m512d slowness = _mm512_sub_pd(_mm512_set1_pd(1.0), _mm512_mul_pd(vsq, _mm512_set1_pd(INV_C2)));
         const __m512d root = _mm512_maskz_sqrt_pd(enabled, slowness);
         mass = _mm512_maskz_div_pd(enabled, mass, root);
         _mm512_mask_i64scatter_pd(&r->relativisticMass, enabled, index, mass, 8);
     }
     const __m512d gravParam = _mm512_mul_pd(mass, _mm512_set1_pd(G));
-    const __mmask8 newParam =
-        enabled & _mm512_cmp_pd_mask(head[2], gravParam, _CMP_NEQ_UQ);
+    const __mmask8 newParam = enabled & _mm512_cmp_pd_mask(head[2], gravParam, _CMP_NEQ_UQ);
     if (newParam) _mm512_mask_i64scatter_pd(&r->gravParam, newParam, index, gravParam, 8);
 
     // x - x is 0 exactly for finite x.

@@ -70,7 +70,8 @@ struct Lanes {
 
 // The same update as the portable loop, eight objects at a time. Returns
 // the active lanes whose new state may not be finite.
-inline __attribute__((always_inline)) __mmask8 update(const IntegrateInput& in, const IntegrateOutput& out, const Lanes& l, __m512d dt) {
+inline __attribute__((always_inline)) __mmask8 update(const IntegrateInput& in, const IntegrateOutput& out,
+                                                      const Lanes& l, __m512d dt) {
     const __m512d zero = _mm512_setzero_pd();
     const __m512d vx = l.load(in.vx), vy = l.load(in.vy), vz = l.load(in.vz);
     const __m512d fx = l.load(in.fx), fy = l.load(in.fy), fz = l.load(in.fz);
@@ -120,8 +121,8 @@ inline __attribute__((always_inline)) __mmask8 update(const IntegrateInput& in, 
     }
     // The sum of the six is finite when they are (or overflows: the caller
     // checks each flagged object again).
-    const __m512d sum = _mm512_add_pd(_mm512_add_pd(_mm512_add_pd(nx, ny), _mm512_add_pd(nz, nvx)),
-                                      _mm512_add_pd(nvy, nvz));
+    const __m512d sum =
+        _mm512_add_pd(_mm512_add_pd(_mm512_add_pd(nx, ny), _mm512_add_pd(nz, nvx)), _mm512_add_pd(nvy, nvz));
     constexpr int kNotFinite = 0x01 | 0x08 | 0x10 | 0x80;  // quiet and signalling not-a-number, +- infinity
     return _mm512_mask_fpclass_pd_mask(active, sum, kNotFinite);
 }

@@ -1,6 +1,6 @@
 #include "engine/kernels/kernel.h"
-#include "engine/kernels/vector_units.h"
 #include "engine/kernels/vector_clones.h"
+#include "engine/kernels/vector_units.h"
 #include "engine/world.h"
 
 #include <algorithm>
@@ -52,7 +52,8 @@ void pairRow(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, dou
 
 }  // namespace
 
-void pairRowsPortable(const KernelArrays& a, int i, int rows, int jBegin, int jEnd, double* fx, double* fy, double* fz) {
+void pairRowsPortable(const KernelArrays& a, int i, int rows, int jBegin, int jEnd, double* fx, double* fy,
+                      double* fz) {
     for (int k = 0; k < rows; ++k) pairRow(a, i + k, std::max(jBegin, i + k + 1), jEnd, fx, fy, fz);
 }
 

@@ -9,8 +9,8 @@ struct KernelArrays {
     const double* x;
     const double* y;
     const double* z;
-    const double* m;       // effective mass (relativistic or rest), kg
-    const double* active;  // 1.0 or 0.0
+    const double* m;            // effective mass (relativistic or rest), kg
+    const double* active;       // 1.0 or 0.0
     const uint8_t* activeBits;  // the same by blocks of 8: bit l of byte b is object 8b + l
     // Objects in the table. Up to the next multiple of 8 past it the columns
     // hold zeros and the flag bits are 0, so a pass may cover those lanes.

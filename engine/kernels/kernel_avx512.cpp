@@ -170,8 +170,8 @@ void rows(const KernelArrays& a, int i, int jBegin, int jEnd, double* fx, double
 // v with lane l taken from lane (l + s) % 8 (no instruction for s = 0).
 inline __m512d rotated(__m512d v, int s) {
     if (s % 8 == 0) return v;
-    const __m512i index = _mm512_set_epi64((7 + s) & 7, (6 + s) & 7, (5 + s) & 7, (4 + s) & 7, (3 + s) & 7,
-                                           (2 + s) & 7, (1 + s) & 7, s & 7);
+    const __m512i index = _mm512_set_epi64((7 + s) & 7, (6 + s) & 7, (5 + s) & 7, (4 + s) & 7, (3 + s) & 7, (2 + s) & 7,
+                                           (1 + s) & 7, s & 7);
     return _mm512_maskz_permutexvar_pd(0xff, index, v);
 }
 
@@ -231,9 +231,9 @@ inline void rotationPass(RotatedBlock* own, int s, Partner& j, __mmask8 cut = 0x
 
 Partner loadPartner(const KernelArrays& a, int b, double* const (&f)[3]) {
     const int o = 8 * b;
-    return Partner{_mm512_load_pd(a.x + o), _mm512_load_pd(a.y + o), _mm512_load_pd(a.z + o),
-                   _mm512_load_pd(a.m + o), loadMask(a.activeBits + b),
-                   _mm512_load_pd(f[0] + o), _mm512_load_pd(f[1] + o), _mm512_load_pd(f[2] + o)};
+    return Partner{_mm512_load_pd(a.x + o),  _mm512_load_pd(a.y + o),    _mm512_load_pd(a.z + o),
+                   _mm512_load_pd(a.m + o),  loadMask(a.activeBits + b), _mm512_load_pd(f[0] + o),
+                   _mm512_load_pd(f[1] + o), _mm512_load_pd(f[2] + o)};
 }
 
 void storePartner(const Partner& j, int b, double* const (&f)[3]) {
@@ -253,8 +253,13 @@ Partner loadHalfPartner(const KernelArrays& a, int b, double* const (&f)[3]) {
         return _mm512_maskz_shuffle_f64x2(0xff, v, v, 0x44);
     };
     const unsigned bits = a.activeBits[b] & 0x0fu;
-    return Partner{twice(a.x), twice(a.y), twice(a.z), twice(a.m), static_cast<__mmask8>(bits | bits << 4),
-                   _mm512_maskz_load_pd(0x0f, f[0] + o), _mm512_maskz_load_pd(0x0f, f[1] + o),
+    return Partner{twice(a.x),
+                   twice(a.y),
+                   twice(a.z),
+                   twice(a.m),
+                   static_cast<__mmask8>(bits | bits << 4),
+                   _mm512_maskz_load_pd(0x0f, f[0] + o),
+                   _mm512_maskz_load_pd(0x0f, f[1] + o),
                    _mm512_maskz_load_pd(0x0f, f[2] + o)};
 }
 
@@ -330,8 +335,7 @@ void finishBlock(const RotatedBlock& own, int b, double* const (&f)[3]) {
 // The pairs of blocks b .. b+R-1 with all later blocks, with each other and
 // within each.
 template <int R, bool Masked>
-inline void groupPairs(const KernelArrays& a, RotatedBlock* own, int b, int blocks, double* const (&f)[3],
-                       bool fresh) {
+inline void groupPairs(const KernelArrays& a, RotatedBlock* own, int b, int blocks, double* const (&f)[3], bool fresh) {
     againstBlocks<R, Masked>(a, own, b + R, blocks, f, fresh);
     if constexpr (R == 2) againstBlocks<1, Masked>(a, own, b + 1, b + 2, f);
     withinBlocks<R, Masked>(a, own, b, f);

@@ -10,13 +10,13 @@
 #include <thread>
 #include <vector>
 
-#include "engine/worker_pool.h"
 #include "engine/kernels/gather.h"
 #include "engine/kernels/integrate.h"
 #include "engine/kernels/kernel.h"
 #include "engine/pool/column.h"
 #include "engine/pool/spin_wait.h"
 #include "engine/worker_chooser.h"
+#include "engine/worker_pool.h"
 
 namespace vantor {
 
@@ -73,7 +73,7 @@ struct PoolState {
     // woke it, never that of a later step whose parameters are being written.
     static constexpr int kCountBits = 16;
     alignas(64) std::atomic<uint64_t> startSignal{0};
-    uint64_t stepEpoch = 0;  // each step's stages are stepEpoch + 1, + 2, + 3
+    uint64_t stepEpoch = 0;                 // each step's stages are stepEpoch + 1, + 2, + 3
     std::unique_ptr<pool::Epoch[]> epochs;  // one per worker
     std::atomic<bool> quit{false};
     std::vector<std::thread> threads;

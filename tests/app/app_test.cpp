@@ -1,9 +1,10 @@
 // The desktop program driven as a person would: menus, keys, dialogs,
 // message boxes, the view.
+#include <sys/resource.h>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
-#include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,13 +17,12 @@
 #include <QtTest>
 #include <csignal>
 #include <functional>
-#include <sys/resource.h>
 
 #include "app/main_window.h"
 #include "app/view_widget.h"
 #include "dialogs/common/command_ids.h"
-#include "dialogs/objects/examples_dialog.h"
 #include "dialogs/common/spin_field.h"
+#include "dialogs/objects/examples_dialog.h"
 #include "render/view.h"
 #include "scenery/reader.h"
 #include "tests/support/qt/modal_test_support.h"
@@ -87,9 +87,7 @@ private:
     [[nodiscard]] bool openExample(const QString& item) { return window_test::openExample(w(), item); }
 
 private slots:
-    void init() {
-        QVERIFY(openWindow(Fitted | Centred));
-    }
+    void init() { QVERIFY(openWindow(Fitted | Centred)); }
 
     void cleanup() { closeWindow(); }
 
@@ -203,10 +201,14 @@ private slots:
 
     void menuMarksFollowSettings() {
         QVERIFY(openExample("Solar_system-heliocentric.nbx"));
-        const struct { int id; int World::*setting; } marks[] = {
-            {cmd::DisplayNames, &World::DISPLAY_OBJECT_NAMES}, {cmd::DimDistant, &World::DIM_DISTANT_OBJECTS},
-            {cmd::DisplayAxes, &World::displayAxes},          {cmd::Relativistic, &World::CALCULATE_RELATIVISTIC_MASSES},
-            {cmd::Collisions, &World::ALLOW_OBJECT_COLLISIONS}};
+        const struct {
+            int id;
+            int World::*setting;
+        } marks[] = {{cmd::DisplayNames, &World::DISPLAY_OBJECT_NAMES},
+                     {cmd::DimDistant, &World::DIM_DISTANT_OBJECTS},
+                     {cmd::DisplayAxes, &World::displayAxes},
+                     {cmd::Relativistic, &World::CALCULATE_RELATIVISTIC_MASSES},
+                     {cmd::Collisions, &World::ALLOW_OBJECT_COLLISIONS}};
         for (const auto& m : marks) {
             const bool before = w().world().*m.setting;
             w().action(m.id)->trigger();
@@ -239,8 +241,11 @@ private slots:
     void toolbarFieldsSpinAndApply() {
         SpinField* fps = w().toolbarField(668);
         QVERIFY(fps);
-        const struct { int start; int direction; int expected; } spins[] = {
-            {997, 1, 1000}, {1000, 1, 1000}, {7, -1, 5}, {5, -1, 5}, {10, 1, 15}};
+        const struct {
+            int start;
+            int direction;
+            int expected;
+        } spins[] = {{997, 1, 1000}, {1000, 1, 1000}, {7, -1, 5}, {5, -1, 5}, {10, 1, 15}};
         for (const auto& s : spins) {
             w().world().FPS_DESIRED = s.start;
             fps->stepBy(s.direction);
@@ -369,7 +374,8 @@ private slots:
         const int limit = w().pool().threadLimit;
         const int computing = computingWorkers(w().pool());
         whenModal<QDialog>([=](QDialog* dialog) {
-            QVERIFY(dialog->findChild<QLabel*>("text")->text().contains(QString("Computing now:\t%1\n").arg(computing)));
+            QVERIFY(
+                dialog->findChild<QLabel*>("text")->text().contains(QString("Computing now:\t%1\n").arg(computing)));
             auto* field = dialog->findChild<SpinField*>("threads");
             field->setValue("0");
             dialog->accept();  // out of range: the dialog stays, the field shows the count again
@@ -409,7 +415,11 @@ private slots:
         // A file that cannot be read leaves the scenery as it was and says
         // why; one read in part opens and says what was left out.
         enum Outcome { Opened, OpenedInPart, Refused };
-        const struct { QString path; Outcome outcome; int objects; } cases[] = {
+        const struct {
+            QString path;
+            Outcome outcome;
+            int objects;
+        } cases[] = {
             {dir.filePath("folder.nbx"), Refused, 10},
             {dir.filePath("missing.nbx"), Refused, 10},
             {write("empty.nbx", ""), Opened, 0},

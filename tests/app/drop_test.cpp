@@ -13,10 +13,10 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "platform/version.h"
 #include "scenery/writer.h"
 #include "tests/support/qt/modal_test_support.h"
 #include "tests/support/qt/window_test_support.h"
-#include "platform/version.h"
 
 using namespace vantor;
 using modal_test::answerBox;
@@ -58,7 +58,6 @@ class DropTest : public QObject, window_test::MainWindowFixture {
 private:
     QTemporaryDir dir;
 
-
     // What the window system sends for a drag that enters the window.
     bool enter(const QMimeData& mime) {
         QDragEnterEvent event(QPoint(300, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -91,13 +90,9 @@ private:
     }
 
 private slots:
-    void init() {
-        QVERIFY(openWindow());
-    }
+    void init() { QVERIFY(openWindow()); }
 
-    void cleanup() {
-        closeWindow();
-    }
+    void cleanup() { closeWindow(); }
 
     void aDroppedSceneryFileOpensAsFileOpenOpensIt() {
         QVERIFY(w().acceptDrops());

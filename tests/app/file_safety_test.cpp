@@ -1,5 +1,8 @@
 // The file commands keep what a user has: where a scenery came from, the
 // scenery itself when another cannot be opened, file names in any bytes.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -11,11 +14,8 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "app/file_dialogs.h"
 #include "app/main_window.h"
@@ -92,7 +92,6 @@ void answerReplaceThenRecord(std::shared_ptr<QString> text, std::shared_ptr<QStr
 class FileSafetyTest : public QObject, window_test::MainWindowFixture {
     Q_OBJECT
 
-
     // An autosave tick while running, as the timer gives it.
     void autosaveOnce() {
         World& world = w().world();
@@ -104,13 +103,9 @@ class FileSafetyTest : public QObject, window_test::MainWindowFixture {
     }
 
 private slots:
-    void init() {
-        QVERIFY(openWindow(Plain));
-    }
+    void init() { QVERIFY(openWindow(Plain)); }
 
-    void cleanup() {
-        closeWindow();
-    }
+    void cleanup() { closeWindow(); }
 
     void aRelativeNameIsKeptAsTheAbsolutePath() {
         // Opened as "orbit.nbx" from its folder, the scenery counted as never
@@ -215,12 +210,12 @@ private slots:
         QCOMPARE(w().world().currentFileName, path);
         // Saving over it, as proposed, writes to the same bytes.
         w().world().SHOW_OBJECT_TRAILS = 1;
-        whenModal<QFileDialog>([](QFileDialog* dialog) { QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection); });
+        whenModal<QFileDialog>(
+            [](QFileDialog* dialog) { QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection); });
         QCOMPARE(w().saveSceneryAs(), 6);
         QCOMPARE(w().world().currentFileName, path);
         QVERIFY(readBytes(path).find("[SHOW_OBJECT_TRAILS]=1\n") != std::string::npos);
-        QCOMPARE(std::distance(std::filesystem::directory_iterator(dir.path()),
-                               std::filesystem::directory_iterator()),
+        QCOMPARE(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()),
                  1);
     }
 

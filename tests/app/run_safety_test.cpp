@@ -71,7 +71,6 @@ class RunSafetyTest : public QObject, window_test::MainWindowFixture {
 private:
     QTemporaryDir dir;
 
-
     [[nodiscard]] bool open(const QString& path) {
         return window_test::passes([&] {
             QCOMPARE(w().openScenery(0, path, false), 6);
@@ -169,14 +168,17 @@ private slots:
         w().autosaveTick();
         QCOMPARE(w().world().sceneryModified, 0);
         QTest::keyClick(w().viewWidget(), Qt::Key_Escape);  // no event between: no step
-        QCOMPARE(w().world().sceneryModified, 0);  // closing asks nothing
+        QCOMPARE(w().world().sceneryModified, 0);           // closing asks nothing
         QCOMPARE(w().windowTitle(), QString("own.nbx - Vantor"));
     }
 
     // Restarting a scenery without an initial configuration would delete
     // every object: the run stops instead, keeps its objects and says why.
     void automaticRestartWithoutInitialObjectsStopsAndKeepsThem() {
-        const struct { const char* name; int mode; } cases[] = {
+        const struct {
+            const char* name;
+            int mode;
+        } cases[] = {
             {"by simulated time", 2},
             {"by real time", 1},
         };
@@ -291,8 +293,12 @@ private slots:
         QTRY_VERIFY2(alert->geometry().intersects(w().viewWidget()->geometry()) &&
                          alert->geometry().center().x() == w().viewWidget()->geometry().center().x(),
                      qPrintable(QString("alert %1,%2 %3x%4 over a %5x%6 view")
-                                    .arg(alert->x()).arg(alert->y()).arg(alert->width()).arg(alert->height())
-                                    .arg(w().viewWidget()->width()).arg(w().viewWidget()->height())));
+                                    .arg(alert->x())
+                                    .arg(alert->y())
+                                    .arg(alert->width())
+                                    .arg(alert->height())
+                                    .arg(w().viewWidget()->width())
+                                    .arg(w().viewWidget()->height())));
         QTest::keyClick(w().viewWidget(), Qt::Key_F11);
         QVERIFY(!w().fullscreenMode());
         QVERIFY(!alert->isVisible());
@@ -321,13 +327,16 @@ private slots:
     // ellipsis before "Running" instead of running under it, and its tooltip
     // shows it whole.
     void statusPartsNeverOverlap() {
-        const QString text = "Autosave timestamp: 13:24h, 2026-12-10 (read-only: saved as "
-                             "solar_system_20261210-132456.nbx)";
+        const QString text =
+            "Autosave timestamp: 13:24h, 2026-12-10 (read-only: saved as "
+            "solar_system_20261210-132456.nbx)";
         w().setStatusText(text);
         for (int part = 0; part < 5; ++part) {
             const QRect here = w().statusPart(part)->geometry(), next = w().statusPart(part + 1)->geometry();
             QVERIFY2(here.right() < next.left(), qPrintable(QString("part %1 ends at %2, part %3 starts at %4")
-                                                                .arg(part).arg(here.right()).arg(part + 1)
+                                                                .arg(part)
+                                                                .arg(here.right())
+                                                                .arg(part + 1)
                                                                 .arg(next.left())));
         }
         QCOMPARE(part0(), text);

@@ -130,7 +130,6 @@ class ShellTest : public QObject, window_test::MainWindowFixture {
 private:
     QTemporaryDir dir;
 
-
     [[nodiscard]] bool openTwoBodies(const QByteArray& firstName = "Earth") {
         return window_test::passes([&] {
             const QString path = writeTwoBodies(dir.filePath("two.nbx"), firstName);
@@ -160,8 +159,8 @@ private:
         return found;
     }
     int markedInMenuBar() {
-        return marked({w().action(cmd::PriorityHighest), w().action(cmd::PriorityHigh),
-                       w().action(cmd::PriorityNormal), w().action(cmd::PriorityLow)});
+        return marked({w().action(cmd::PriorityHighest), w().action(cmd::PriorityHigh), w().action(cmd::PriorityNormal),
+                       w().action(cmd::PriorityLow)});
     }
     int markedInContextMenu() {
         w().showContextMenu(w().viewWidget()->mapToGlobal(QPoint(1, 1)));
@@ -182,9 +181,7 @@ private slots:
         QVERIFY(openWindow());
     }
 
-    void cleanup() {
-        closeWindow();
-    }
+    void cleanup() { closeWindow(); }
 
     // Each part ends at its edge, counted from the view's left edge, at
     // every width; each is as tall as the bar, so it clips its own text.
@@ -195,9 +192,9 @@ private slots:
             int width;
             int edges[6];
         } cases[] = {
-            {600, {300, 360, 420, 480, 540, 600}},    {1000, {550, 640, 730, 820, 910, 1000}},
-            {700, {350, 420, 490, 560, 630, 700}},    {900, {450, 540, 630, 720, 810, 900}},
-            {901, {450, 540, 630, 720, 810, 900}},    {1300, {850, 940, 1030, 1120, 1210, 1300}},
+            {600, {300, 360, 420, 480, 540, 600}}, {1000, {550, 640, 730, 820, 910, 1000}},
+            {700, {350, 420, 490, 560, 630, 700}}, {900, {450, 540, 630, 720, 810, 900}},
+            {901, {450, 540, 630, 720, 810, 900}}, {1300, {850, 940, 1030, 1120, 1210, 1300}},
         };
         for (const auto& c : cases) {
             w().resize(c.width, w().height());
@@ -266,7 +263,11 @@ private slots:
             const bool atLeft = label->alignment() & Qt::AlignLeft;
             QVERIFY2((atLeft || left > inside.left()) && right < inside.right(),
                      qPrintable(QString("%1: ink from %2 to %3 in %4 to %5")
-                                    .arg(label->text()).arg(left).arg(right).arg(inside.left()).arg(inside.right())));
+                                    .arg(label->text())
+                                    .arg(left)
+                                    .arg(right)
+                                    .arg(inside.left())
+                                    .arg(inside.right())));
         }
     }
 
@@ -289,9 +290,10 @@ private slots:
 
         QList<QStringList> expected;
         // The keys the box's own text leaves out follow it.
-        const QString more = "More:\t\tF6\t\tobjects as dots (Shift+F6 to lock)\n"
-                             "\t\tF7\t\timprove visibility (Shift+F7 to lock)\n\t\tG\t\topen diagnostics window\n"
-                             "\t\tL\t\tspeed limit on/off\n\t\twheel\t\tzoom in/out";
+        const QString more =
+            "More:\t\tF6\t\tobjects as dots (Shift+F6 to lock)\n"
+            "\t\tF7\t\timprove visibility (Shift+F7 to lock)\n\t\tG\t\topen diagnostics window\n"
+            "\t\tL\t\tspeed limit on/off\n\t\twheel\t\tzoom in/out";
         for (const QString& line : (QString(kKeyShortcuts) + '\n' + more).split('\n')) {
             QStringList cells = line.split('\t', Qt::SkipEmptyParts);
             if (!line.startsWith('\t')) expected << QStringList{cells.takeFirst()};
@@ -310,8 +312,9 @@ private slots:
     // 300 pixels: lines break between words, or inside a word too wide for a
     // line; nothing of the name is lost, and markup in a name shows as text.
     void objectTooltipsWrapAt300Pixels() {
-        const QByteArray words = "The long-period comet of the outer Oort cloud, named after its two discoverers "
-                                 "and the observatory that first saw it in nineteen hundred and five, again";
+        const QByteArray words =
+            "The long-period comet of the outer Oort cloud, named after its two discoverers "
+            "and the observatory that first saw it in nineteen hundred and five, again";
         const QByteArray oneWord = QByteArray(150, 'W');
         const QByteArray markup = "<b>Bold</b> & <i>not</i> " + QByteArray(125, 'm');
         for (const QByteArray& name : {words.left(150), oneWord, markup}) {
@@ -409,16 +412,16 @@ private slots:
         const int64_t day = 24ll * 3600 * 1000;
         const struct {
             uint64_t period;
-            int64_t at;     // the clock when the system timer comes
-            int fired;      // timeouts so far
-            int interval;   // what the system timer waits next
+            int64_t at;    // the clock when the system timer comes
+            int fired;     // timeouts so far
+            int interval;  // what the system timer waits next
         } cases[] = {
-            {19000, 18100, 0, 900},         // 5 % early: armed for the rest
+            {19000, 18100, 0, 900},  // 5 % early: armed for the rest
             {19000, 18999, 0, 1},
-            {19000, 19000, 1, 19000},       // due: the next period counts from now
+            {19000, 19000, 1, 19000},  // due: the next period counts from now
             {19000, 37000, 1, 1000},
             {19000, 38000, 2, 19000},
-            {30 * day, day, 0, int(day)},   // a day at a time
+            {30 * day, day, 0, int(day)},  // a day at a time
             {30 * day, 29 * day, 0, int(day)},
             {30 * day, 30 * day - 1, 0, 1},
             {30 * day, 30 * day, 1, int(day)},
@@ -452,8 +455,11 @@ private slots:
         for (int id : ids) QCOMPARE(w().action(id)->actionGroup(), group);
         const struct {
             int id, value;
-        } choices[] = {{cmd::PriorityHigh, 2}, {cmd::PriorityLow, 1}, {cmd::PriorityHighest, 3},
-                       {cmd::PriorityNormal, 0}, {cmd::PriorityNormal, 0}};
+        } choices[] = {{cmd::PriorityHigh, 2},
+                       {cmd::PriorityLow, 1},
+                       {cmd::PriorityHighest, 3},
+                       {cmd::PriorityNormal, 0},
+                       {cmd::PriorityNormal, 0}};
         for (const auto& c : choices) {
             w().action(c.id)->trigger();
             QCOMPARE(w().world().PROCESS_PRIORITY, c.value);

@@ -53,9 +53,8 @@ private:
     void clickArrow(int id, bool up) { QTest::mouseClick(field(id), Qt::LeftButton, {}, arrowCentre(field(id), up)); }
 
     [[nodiscard]] bool expectFocusOnView() {
-        return window_test::passes([&] {
-            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w().viewWidget()));
-        });
+        return window_test::passes(
+            [&] { QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w().viewWidget())); });
     }
 
 private slots:
@@ -68,9 +67,7 @@ private slots:
         w().refreshToolbar();
     }
 
-    void cleanup() {
-        closeWindow();
-    }
+    void cleanup() { closeWindow(); }
 
     // One spin gives a value with all 17 digits; the window at the size it
     // opens at shows it whole, and every field of the row.

@@ -13,9 +13,9 @@
 
 #include "app/main_window.h"
 #include "dialogs/common/command_ids.h"
+#include "tests/support/decoded_video.h"
 #include "tests/support/qt/modal_test_support.h"
 #include "tests/support/qt/window_test_support.h"
-#include "tests/support/decoded_video.h"
 
 using namespace vantor;
 using modal_test::answerBox;
@@ -56,9 +56,7 @@ private slots:
         QCOMPARE(w().openScenery(110, "Solar system", false), 6);
     }
 
-    void cleanup() {
-        closeWindow();
-    }
+    void cleanup() { closeWindow(); }
 
     void theCommandEndsTheFileMenu() {
         QMenu* file = w().menuBar()->actions().first()->menu();

@@ -18,9 +18,9 @@
 #include "app/main_window.h"
 #include "app/view_widget.h"
 #include "dialogs/common/command_ids.h"
-#include "dialogs/settings/scenery_info_about_dialogs.h"
-#include "dialogs/objects/object_editor.h"
 #include "dialogs/common/world_text.h"
+#include "dialogs/objects/object_editor.h"
+#include "dialogs/settings/scenery_info_about_dialogs.h"
 #include "scenery/reader.h"
 #include "scenery/writer.h"
 #include "tests/support/qt/modal_test_support.h"
@@ -43,11 +43,14 @@ std::string everyTextByte() {
 // description.
 QByteArray sceneryFile(const std::string& name, const std::string& sceneryName, const std::string& description) {
     const QByteArray n = QByteArray::fromStdString(name);
-    return "[SCENERY_NAME]=" + QByteArray::fromStdString(sceneryName) + "\n[SCENERY_DESCRIPTION]=" +
-           QByteArray::fromStdString(description) +
+    return "[SCENERY_NAME]=" + QByteArray::fromStdString(sceneryName) +
+           "\n[SCENERY_DESCRIPTION]=" + QByteArray::fromStdString(description) +
            "\n\n[DISPLAY_OBJECT_NAMES]=1\n[INIT_OBJECTS_N]=1\n[OBJECTS_N]=1\n"
-           "[INIT_OBJECT_1_NAME]=" + n + "\n[INIT_OBJECT_1_MASS]=1.e+030\n[INIT_OBJECT_1_RADIUS]=1.e+008\n"
-           "[OBJECT_1_NAME]=" + n + "\n[OBJECT_1_MASS]=1.e+030\n[OBJECT_1_RADIUS]=1.e+008\n";
+           "[INIT_OBJECT_1_NAME]=" +
+           n +
+           "\n[INIT_OBJECT_1_MASS]=1.e+030\n[INIT_OBJECT_1_RADIUS]=1.e+008\n"
+           "[OBJECT_1_NAME]=" +
+           n + "\n[OBJECT_1_MASS]=1.e+030\n[OBJECT_1_RADIUS]=1.e+008\n";
 }
 
 // Empty when equal; else where the bytes first differ, in hex.
@@ -61,10 +64,10 @@ QString firstDifference(std::string_view got, std::string_view want) {
     return QString("byte %1: %2 instead of %3").arg(k).arg(at(got), at(want));
 }
 
-#define COMPARE_BYTES(got, want)                                                 \
-    do {                                                                         \
-        const QString difference = firstDifference(got, want);                   \
-        QVERIFY2(difference.isEmpty(), qPrintable(#got ": " + difference));      \
+#define COMPARE_BYTES(got, want)                                            \
+    do {                                                                    \
+        const QString difference = firstDifference(got, want);              \
+        QVERIFY2(difference.isEmpty(), qPrintable(#got ": " + difference)); \
     } while (false)
 
 // Types each character as a key carrying it, as a keyboard whose layout has
@@ -96,7 +99,6 @@ class WorldTextTest : public QObject, window_test::MainWindowFixture {
 
 private:
     QTemporaryDir dir;
-
 
     bool open(const QByteArray& text) {
         const QString path = dir.filePath("texts.nbx");
@@ -142,9 +144,7 @@ private slots:
         QVERIFY(openWindow(Fitted | Active));
     }
 
-    void cleanup() {
-        closeWindow();
-    }
+    void cleanup() { closeWindow(); }
 
     void boundaryPairKeepsEveryByte() {
         std::string all;
@@ -177,7 +177,8 @@ private slots:
         QVERIFY(pressOk(info));
 
         const QByteArray file = saved();
-        for (const char* key : {"[SCENERY_NAME]=", "[SCENERY_DESCRIPTION]=", "[INIT_OBJECT_1_NAME]=", "[OBJECT_1_NAME]="}) {
+        for (const char* key :
+             {"[SCENERY_NAME]=", "[SCENERY_DESCRIPTION]=", "[INIT_OBJECT_1_NAME]=", "[OBJECT_1_NAME]="}) {
             QVERIFY2(file.contains(key + QByteArray::fromStdString(bytes)), key);
         }
         World copy;

@@ -83,7 +83,7 @@ protected:
 
 TEST_F(BenchmarkRunTest, ThreeRoundsKeepTheBestOfEachKind) {
     // Frame-rate runs: steps in 10 s -> 0.2 x steps / 10 frames/s.
-    const double frameSteps[] = {5000, 15000, 10000};       // 100, 300, 200 frames/s
+    const double frameSteps[] = {5000, 15000, 10000};        // 100, 300, 200 frames/s
     const double computeSteps[] = {178500, 160000, 357000};  // about 10,000, 8,963, 20,000
     ASSERT_EQ(startBenchmark(bench, world, host), BenchmarkEvent::Started);
     for (int round = 0; round < 3; ++round) {
@@ -117,7 +117,8 @@ TEST_F(BenchmarkRunTest, ThreeRoundsKeepTheBestOfEachKind) {
     EXPECT_FALSE(host.timerActive);
     // Every run: open, view, timer, run, priority; then pause, timer off and
     // a New without a question.
-    const std::vector<std::string> oneRun = {"open", "prepare", "timer 10000", "run", "priority", "pause", "timer off", "new"};
+    const std::vector<std::string> oneRun = {"open",     "prepare", "timer 10000", "run",
+                                             "priority", "pause",   "timer off",   "new"};
     ASSERT_EQ(host.log.size(), 6 * oneRun.size());
     for (size_t i = 0; i < host.log.size(); ++i) EXPECT_EQ(host.log[i], oneRun[i % oneRun.size()]) << i;
 }

@@ -18,14 +18,17 @@ TEST(BenchmarkScores, StepTimeUsesTheCubicForItsObjectCount) {
 
 TEST(BenchmarkScores, FrameRateIsCutTowardZero) {
     // Time step 10 s, so S = 10 x steps; frequency 1000 ticks per second.
-    const struct { double steps; int64_t frequency, ticks, expected; } cases[] = {
-        {25, 1000, 10000, 0},          // 0.5 frames/s: cut, not rounded
+    const struct {
+        double steps;
+        int64_t frequency, ticks, expected;
+    } cases[] = {
+        {25, 1000, 10000, 0},  // 0.5 frames/s: cut, not rounded
         {100, 1000, 10000, 2},
-        {149, 1000, 10000, 2},         // 2.98
+        {149, 1000, 10000, 2},  // 2.98
         {500000, 1000, 10000, 10000},
-        {100, 0, 10000, 0},            // no counter
-        {100, 1000, 0, 0},             // no elapsed time
-        {100, 1000, -5, 0},            // a counter that ran backwards
+        {100, 0, 10000, 0},  // no counter
+        {100, 1000, 0, 0},   // no elapsed time
+        {100, 1000, -5, 0},  // a counter that ran backwards
     };
     for (auto c : cases) {
         EXPECT_EQ(frameRateValue(c.steps * 10, 10, c.frequency, c.ticks), c.expected) << c.steps << " " << c.ticks;
@@ -42,7 +45,10 @@ TEST(BenchmarkScores, ComputationScoresTenThousandAtTheCalibrationSpeed) {
 }
 
 TEST(BenchmarkScores, LastResultsTextNeedsBothScores) {
-    const struct { int64_t nbx, fps; const char* text; } cases[] = {
+    const struct {
+        int64_t nbx, fps;
+        const char* text;
+    } cases[] = {
         {-1, -1, "Benchmark not performed yet."},
         {12345, -1, "Benchmark not performed yet."},
         {-1, 67, "Benchmark not performed yet."},

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "benchmark/run.h"
-#include "scenery/examples.h"
 #include "platform/version.h"
+#include "scenery/examples.h"
 
 namespace vantor {
 namespace {
@@ -56,7 +56,8 @@ SubmissionFields sampleFields() {
 
 TEST(Submission, RecordLaysOutTheFieldsAndEndsWithItsCheckSum) {
     const std::string body =
-        "[NBX][" VANTOR_VERSION "][6.02.22][2993][8][0000000d756e654749656e696c65746e][16384][123456789012][4321][1234567][-1][8][9]"
+        "[NBX][" VANTOR_VERSION
+        "][6.02.22][2993][8][0000000d756e654749656e696c65746e][16384][123456789012][4321][1234567][-1][8][9]"
         ":Test CPU:fast:card";
     uint32_t sum = 0;
     for (unsigned char c : body) sum += c;
@@ -84,12 +85,12 @@ TEST(Submission, CommentsAreCutAtThreeHundredCharacters) {
     const std::string e = "\xc3\xa9";  // one character, two bytes
     std::string manyE;
     for (int i = 0; i < 301; ++i) manyE += e;
-    const struct { std::string in; size_t bytes; } cases[] = {
-        {"", 0},
-        {std::string(300, 'x'), 300},
-        {std::string(301, 'x'), 300},
-        {manyE, 600},
-        {std::string(299, 'x') + e + e, 301},
+    const struct {
+        std::string in;
+        size_t bytes;
+    } cases[] = {
+        {"", 0},      {std::string(300, 'x'), 300},         {std::string(301, 'x'), 300},
+        {manyE, 600}, {std::string(299, 'x') + e + e, 301},
     };
     for (const auto& c : cases) EXPECT_EQ(limitComments(c.in), c.in.substr(0, c.bytes)) << c.in.size();
 }
@@ -109,19 +110,21 @@ TEST(Submission, FillerPrecedesEveryByte) {
 }
 
 TEST(Submission, EncodingLengthFollowsTheGroupsOfThree) {
-    const struct { size_t bytes, characters; } cases[] = {
+    const struct {
+        size_t bytes, characters;
+    } cases[] = {
         {0, 0}, {1, 2}, {2, 3}, {3, 4}, {4, 6}, {5, 7}, {6, 8}, {7, 10}, {300, 400},
     };
     for (auto c : cases) EXPECT_EQ(encodeSubmission(std::string(c.bytes, 'q')).size(), c.characters) << c.bytes;
 }
 
 TEST(Submission, EncodingMasksAndUsesTheAlphabet) {
-    const struct { std::string in, out; } cases[] = {
-        {"\x3d", "aa"},              // masked to 0
-        {"\x3d\x3d\x3d", "aaaa"},
-        {"\xc2", "_L"},              // masked to 0xff: 111111 11(0000)
-        {"\xc2\xc2\xc2", "____"},
-        {"\x3c", "aq"},              // masked to 0x01: 000000 01(0000)
+    const struct {
+        std::string in, out;
+    } cases[] = {
+        {"\x3d", "aa"},                            // masked to 0
+        {"\x3d\x3d\x3d", "aaaa"}, {"\xc2", "_L"},  // masked to 0xff: 111111 11(0000)
+        {"\xc2\xc2\xc2", "____"}, {"\x3c", "aq"},  // masked to 0x01: 000000 01(0000)
     };
     for (const auto& c : cases) EXPECT_EQ(encodeSubmission(c.in), c.out);
 

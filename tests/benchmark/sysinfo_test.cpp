@@ -9,10 +9,16 @@ namespace vantor::platform {
 namespace {
 
 TEST(SystemInfo, ProcessorIdentifierPrefersTheVariable) {
-    const std::string cpuinfo = "processor\t: 0\nvendor_id\t: GenuineIntel\nmodel name\t: Intel(R) Xeon(R) CPU @ 2.20GHz  \n"
-                                "processor\t: 1\nmodel name\t: Other\n";
-    const struct { const char* env; std::string cpuinfo; std::string expected; } cases[] = {
-        {"Intel64 Family 6 Model 85 Stepping 7, GenuineIntel", cpuinfo, "Intel64 Family 6 Model 85 Stepping 7, GenuineIntel"},
+    const std::string cpuinfo =
+        "processor\t: 0\nvendor_id\t: GenuineIntel\nmodel name\t: Intel(R) Xeon(R) CPU @ 2.20GHz  \n"
+        "processor\t: 1\nmodel name\t: Other\n";
+    const struct {
+        const char* env;
+        std::string cpuinfo;
+        std::string expected;
+    } cases[] = {
+        {"Intel64 Family 6 Model 85 Stepping 7, GenuineIntel", cpuinfo,
+         "Intel64 Family 6 Model 85 Stepping 7, GenuineIntel"},
         {nullptr, cpuinfo, "Intel(R) Xeon(R) CPU @ 2.20GHz"},
         {"", cpuinfo, "Intel(R) Xeon(R) CPU @ 2.20GHz"},
         {nullptr, "", "Unknown processor"},
@@ -25,10 +31,13 @@ TEST(SystemInfo, ProcessorIdentifierPrefersTheVariable) {
 }
 
 TEST(SystemInfo, MemoryIsRoundedToWholeMegabytes) {
-    const struct { uint64_t bytes; int64_t installed, free; } cases[] = {
-        {0, 1, 0},                                       // 655,360 bytes are 0.625 MB
-        {1024ull * 1048576 - 655360, 1024, 1023},        // installed: the missing 640 KB added back
-        {524288, 1, 1},                                  // half a megabyte rounds up
+    const struct {
+        uint64_t bytes;
+        int64_t installed, free;
+    } cases[] = {
+        {0, 1, 0},                                 // 655,360 bytes are 0.625 MB
+        {1024ull * 1048576 - 655360, 1024, 1023},  // installed: the missing 640 KB added back
+        {524288, 1, 1},                            // half a megabyte rounds up
         {524287, 1, 0},
         {16ull << 30, 16385, 16384},
     };
@@ -65,18 +74,21 @@ ClockSources simulatedClock(double sleptSeconds, int64_t frequency = 10000000, b
 }
 
 TEST(SystemInfo, ClockTrustsTheCounterOnlyWithinTenPercent) {
-    const struct { double slept; int expected; } cases[] = {
-        {1.0, 3000}, {1.05, 3000}, {0.95, 3000}, {1.1, 3000},
-        {1.2, 3600},  // R about 0.83: the sleep is taken as one second
+    const struct {
+        double slept;
+        int expected;
+    } cases[] = {
+        {1.0, 3000}, {1.05, 3000}, {0.95, 3000},
+        {1.1, 3000}, {1.2, 3600},  // R about 0.83: the sleep is taken as one second
         {0.8, 2400}, {0.9, 2700},
     };
     for (auto c : cases) EXPECT_EQ(measureCpuMhz(simulatedClock(c.slept)), c.expected) << c.slept;
 }
 
 TEST(SystemInfo, ClockWithoutAUsableCounterIsTheFirstEstimate) {
-    EXPECT_EQ(measureCpuMhz(simulatedClock(1.05, 0)), 3150);                 // no counter
-    EXPECT_EQ(measureCpuMhz(simulatedClock(1.05, 10000000, false)), 3150);   // second reading failed
-    EXPECT_EQ(measureCpuMhz(simulatedClock(1.05, 10000000, true, 0)), 3150); // a start reading of 0
+    EXPECT_EQ(measureCpuMhz(simulatedClock(1.05, 0)), 3150);                  // no counter
+    EXPECT_EQ(measureCpuMhz(simulatedClock(1.05, 10000000, false)), 3150);    // second reading failed
+    EXPECT_EQ(measureCpuMhz(simulatedClock(1.05, 10000000, true, 0)), 3150);  // a start reading of 0
 }
 
 TEST(SystemInfo, CpuidDumpRepeatsLeafTwoAsItSays) {

@@ -47,13 +47,14 @@ TEST(BenchCommand, ShortRunPrintsBothScoresAndTheSystem) {
 }
 
 TEST(BenchCommand, JsonCarriesTheFiguresAndTheSubmissionAddress) {
-    Result r = cli({"bench", "--rounds", "1", "--seconds", "0.2", "--json", "--print-submission", "--comment", "a \"b\""});
+    Result r =
+        cli({"bench", "--rounds", "1", "--seconds", "0.2", "--json", "--print-submission", "--comment", "a \"b\""});
     ASSERT_EQ(r.status, EXIT_DONE) << r.err;
     const std::string address = std::string(WEB_SERVER) + "/nbx/benchmark/?action=view&info=";
     const std::regex expected(
         "\\{\"NBXMark\": [0-9]+, \"MaxFPS\": [0-9]+, \"steps_per_second\": [0-9.]+, \"pairs_per_second\": [0-9]+, "
-        "\"system\": \"[^\"]+\", \"submission\": \"" + std::regex_replace(address, std::regex("[.?/]"), "\\$&") +
-        "[a-z~0-9A-Z_]+\"\\}\n");
+        "\"system\": \"[^\"]+\", \"submission\": \"" +
+        std::regex_replace(address, std::regex("[.?/]"), "\\$&") + "[a-z~0-9A-Z_]+\"\\}\n");
     EXPECT_TRUE(std::regex_match(r.out, expected)) << r.out;
 }
 

@@ -61,13 +61,16 @@ TEST_F(CliTest, UsageErrorsNameTheFirstProblem) {
         {{"run", "example:110", "--bogus"}, "unknown option '--bogus'"},
         {{"render", "example:110"}, "render needs --out FILE"},
         {{"render", "example:110", "--out"}, "--out needs a value"},
-        {{"render", "example:110", "--out", "a.png", "--size", "0x5"}, "--size needs WIDTHxHEIGHT, each from 1 to 16384"},
-        {{"render", "example:110", "--out", "a.png", "--paint-every", "0"}, "--paint-every needs a whole number, 1 or more"},
+        {{"render", "example:110", "--out", "a.png", "--size", "0x5"},
+         "--size needs WIDTHxHEIGHT, each from 1 to 16384"},
+        {{"render", "example:110", "--out", "a.png", "--paint-every", "0"},
+         "--paint-every needs a whole number, 1 or more"},
         {{"render", "example:110", "--out", "a.png", "--frames", "0"}, "--frames needs a whole number, 1 or more"},
         {{"render", "example:110", "--out", "a.png", "--every", "2"}, "--every needs --frames"},
         {{"render", "example:110", "--out", "a.png", "--fps", "0"}, "--fps needs a whole number, 1 or more"},
         {{"render", "example:110", "--out", "a.png", "--fps", "1001"}, "--fps needs a whole number from 1 to 1000"},
-        {{"render", "example:110", "--out", "a.png", "--fps", "30"}, "--fps needs a video --out FILE (.mp4, .mkv or .webm)"},
+        {{"render", "example:110", "--out", "a.png", "--fps", "30"},
+         "--fps needs a video --out FILE (.mp4, .mkv or .webm)"},
         {{"bench", "--rounds", "0"}, "--rounds needs a whole number from 1 to 100"},
         {{"bench", "--rounds", "101"}, "--rounds needs a whole number from 1 to 100"},
         {{"bench", "--seconds", "3601"}, "--seconds needs a number of seconds above 0, at most 3600"},
@@ -169,13 +172,14 @@ Result cliInChild(const std::vector<std::string>& args) {
 TEST_F(CliTest, UntilBeyondWhereTheTimeStopsAdvancingFails) {
     // At 1e20 s a step of 1 s is below the time's precision: t + dt == t.
     const std::string scenery = file("stuck.nbx",
-        "[SIMULATION_TIME_STEP]=1.e+000\n[SIMULATION_TIME]=1.e+020\n[OBJECTS_N]=2\n"
-        "[OBJECT_1_MASS]=1.e+000\n[OBJECT_2_MASS]=1.e+000\n[OBJECT_2_X]=1.e+009\n");
+                                     "[SIMULATION_TIME_STEP]=1.e+000\n[SIMULATION_TIME]=1.e+020\n[OBJECTS_N]=2\n"
+                                     "[OBJECT_1_MASS]=1.e+000\n[OBJECT_2_MASS]=1.e+000\n[OBJECT_2_X]=1.e+009\n");
     const Result r = cliInChild({"run", scenery, "--until", "2e20", "--out", path("after.nbx")});
     ASSERT_NE(r.status, -1) << "the run did not end";
     EXPECT_EQ(r.status, EXIT_STUCK);
-    EXPECT_EQ(r.err, "vantor-cli: the simulated time no longer advances (SIMULATION_TIME 1.e+020 s, time step "
-                     "1.e+000 s): --until 2e20 cannot be reached\n");
+    EXPECT_EQ(r.err,
+              "vantor-cli: the simulated time no longer advances (SIMULATION_TIME 1.e+020 s, time step "
+              "1.e+000 s): --until 2e20 cannot be reached\n");
     EXPECT_FALSE(fs::exists(path("after.nbx")));
 }
 
@@ -191,8 +195,8 @@ TEST_F(CliTest, ZeroStepsWritesTheSceneryBack) {
 
 TEST_F(CliTest, CollisionStopsWithStatusThreeAndStillWrites) {
     const std::string scenery = file("crash.nbx",
-        "[OBJECTS_N]=3\n[OBJECT_1_MASS]=1.e+024\n[OBJECT_2_MASS]=1.e+024\n"
-        "[OBJECT_3_MASS]=1.e+020\n[OBJECT_3_X]=5.e+008\n");
+                                     "[OBJECTS_N]=3\n[OBJECT_1_MASS]=1.e+024\n[OBJECT_2_MASS]=1.e+024\n"
+                                     "[OBJECT_3_MASS]=1.e+020\n[OBJECT_3_X]=5.e+008\n");
     Result r = cli({"run", scenery, "--steps", "10", "--out", path("after.nbx")});
     EXPECT_EQ(r.status, EXIT_COLLISION);
     EXPECT_NE(r.err.find("A collision has been detected. Simulation stopped."), std::string::npos);
@@ -202,9 +206,10 @@ TEST_F(CliTest, CollisionStopsWithStatusThreeAndStillWrites) {
     EXPECT_EQ(w.objects[2].x, 5e8);  // the stopped step changed nothing
 
     // With collisions allowed the two are disabled and the run goes on.
-    const std::string allowed = file("allowed.nbx",
-        "[ALLOW_OBJECT_COLLISIONS]=1\n[OBJECTS_N]=3\n[OBJECT_1_MASS]=1.e+024\n[OBJECT_2_MASS]=1.e+024\n"
-        "[OBJECT_3_MASS]=1.e+020\n[OBJECT_3_X]=5.e+008\n");
+    const std::string allowed =
+        file("allowed.nbx",
+             "[ALLOW_OBJECT_COLLISIONS]=1\n[OBJECTS_N]=3\n[OBJECT_1_MASS]=1.e+024\n[OBJECT_2_MASS]=1.e+024\n"
+             "[OBJECT_3_MASS]=1.e+020\n[OBJECT_3_X]=5.e+008\n");
     Result ok = cli({"run", allowed, "--steps", "10"});
     EXPECT_EQ(ok.status, EXIT_DONE) << ok.err;
     EXPECT_NE(ok.out.find("Collision counter:  2"), std::string::npos) << ok.out;

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/support/cli_support.h"
 #include "engine/world.h"
 #include "scenery/reader.h"
+#include "tests/support/cli_support.h"
 
 namespace vantor::cli {
 namespace {
@@ -50,8 +50,8 @@ TEST_F(DiagnosticsTest, HeaderAndRowCountsForStepsAndEvery) {
         {{}, 2, {0, 1}},  // a run of one step
         {{"--steps", "40"}, 41, {}},
         {{"--steps", "1000"}, 101, {}},
-        {{"--steps", "1050"}, 97, {0, 11, 22}},           // every 11: 95 rows, and the last
-        {{"--until", "30000"}, 101, {0, 3, 6}},          // the example's 100 s steps: 300 steps
+        {{"--steps", "1050"}, 97, {0, 11, 22}},  // every 11: 95 rows, and the last
+        {{"--until", "30000"}, 101, {0, 3, 6}},  // the example's 100 s steps: 300 steps
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {"run", "example:110", "--quiet", "--diagnostics", path("d.csv")};
@@ -101,8 +101,8 @@ Figures independentFigures(const World& w) {
 // numbers read back exactly (17 digits), so the drift column is the drift of
 // the columns beside it.
 TEST_F(DiagnosticsTest, RowsMatchAnIndependentComputationFromTheSavedScenery) {
-    const Result r = cli({"run", "example:110", "--steps", "500", "--every", "125", "--quiet", "--out",
-                          path("end.nbx"), "--diagnostics", path("d.csv")});
+    const Result r = cli({"run", "example:110", "--steps", "500", "--every", "125", "--quiet", "--out", path("end.nbx"),
+                          "--diagnostics", path("d.csv")});
     ASSERT_EQ(r.status, EXIT_DONE) << r.err;
     World end, start;
     ASSERT_EQ(readScenery(end, 0, path("end.nbx").c_str()), 1);

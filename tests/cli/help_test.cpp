@@ -10,8 +10,8 @@
 #include <string>
 
 #include "cli/cli.h"
-#include "tests/support/cli_support.h"
 #include "scenery/writer.h"
+#include "tests/support/cli_support.h"
 
 namespace vantor::cli {
 namespace {
@@ -38,9 +38,7 @@ std::set<std::string> parsedOptions() {
 }
 
 // The manual page's text with its escapes undone ("\-" is a minus).
-std::string manualPage() {
-    return std::regex_replace(readSource("packaging/vantor-cli.1"), std::regex("\\\\-"), "-");
-}
+std::string manualPage() { return std::regex_replace(readSource("packaging/vantor-cli.1"), std::regex("\\\\-"), "-"); }
 
 TEST(CliHelp, HelpAndManualPageCoverEveryCommandAndOption) {
     const std::set<std::string> options = parsedOptions();

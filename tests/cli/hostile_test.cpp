@@ -16,10 +16,10 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "scenery/examples.h"
 #include "tests/support/as_nobody.h"
 #include "tests/support/cli_support.h"
 #include "tests/support/temp_dir.h"
-#include "scenery/examples.h"
 
 namespace vantor::cli {
 namespace {
@@ -41,10 +41,10 @@ using vantor::test::TempDir;
 struct Hostile {
     const char* name;
     std::function<std::string(const TempDir&)> make;  // writes the input, returns the path to give
-    int status;                          // of `info`
-    std::vector<std::string> expected;   // in the output, or in the message for status 2
-    bool alsoRun = true;                 // `run` too (not where one step of it takes long)
-    std::vector<std::string> warnings = {};  // on standard error when a file is read only in part
+    int status;                                       // of `info`
+    std::vector<std::string> expected;                // in the output, or in the message for status 2
+    bool alsoRun = true;                              // `run` too (not where one step of it takes long)
+    std::vector<std::string> warnings = {};           // on standard error when a file is read only in part
 };
 
 std::string sparse(const TempDir& d, const std::string& name, const std::string& head, uintmax_t size) {
@@ -54,7 +54,9 @@ std::string sparse(const TempDir& d, const std::string& name, const std::string&
 }
 
 const Hostile kCases[] = {
-    {"EmptyFile", [](const TempDir& d) { return d.file("empty.nbx", ""); }, EXIT_DONE,
+    {"EmptyFile",
+     [](const TempDir& d) { return d.file("empty.nbx", ""); },
+     EXIT_DONE,
      {infoLine("Objects:", "0 initial, 0 current"), infoLine("Desired frame rate:", "50 frames/s")}},
 
     {"Directory",
@@ -62,10 +64,10 @@ const Hostile kCases[] = {
          fs::create_directory(d.path("folder.nbx"));
          return d.path("folder.nbx");
      },
-     EXIT_FILE, {"Is a directory"}},
+     EXIT_FILE,
+     {"Is a directory"}},
 
-    {"MissingFile", [](const TempDir& d) { return d.path("missing.nbx"); }, EXIT_FILE,
-     {"No such file or directory"}},
+    {"MissingFile", [](const TempDir& d) { return d.path("missing.nbx"); }, EXIT_FILE, {"No such file or directory"}},
 
     {"BinaryGarbage",
      [](const TempDir& d) {
@@ -75,7 +77,8 @@ const Hostile kCases[] = {
          for (char& c : bytes) c = static_cast<char>(1 + random() % 255);
          return d.file("garbage.nbx", bytes);
      },
-     EXIT_DONE, {infoLine("Objects:", "0 initial, 0 current")}},
+     EXIT_DONE,
+     {infoLine("Objects:", "0 initial, 0 current")}},
 
     {"TruncatedFile",
      [](const TempDir& d) {
@@ -85,22 +88,26 @@ const Hostile kCases[] = {
          return d.file("truncated.nbx", text.substr(0, text.find("[OBJECT_5_X]=") + 16));
      },
      EXIT_DONE,
-     {infoLine("Name:", "Solar system - heliocentric"), infoLine("Objects:", "10 initial, 10 current")}, true,
-     {"was read only in part:\n", "  5 objects of the current configuration are missing from the file (first: object 6)",
+     {infoLine("Name:", "Solar system - heliocentric"), infoLine("Objects:", "10 initial, 10 current")},
+     true,
+     {"was read only in part:\n",
+      "  5 objects of the current configuration are missing from the file (first: object 6)",
       "  7 values of current objects are missing (first: [OBJECT_5_Y])"}},
 
     {"MillionCharacterValues",
      [](const TempDir& d) {
          // Values are cut to 50,000 characters: blanks alone are no number.
-         return d.file("long.nbx", "[SCENERY_NAME]=" + std::string(1000000, 'n') + "\n[FPS_DESIRED]=" +
-                                       std::string(999998, ' ') + "60\n");
+         return d.file("long.nbx", "[SCENERY_NAME]=" + std::string(1000000, 'n') +
+                                       "\n[FPS_DESIRED]=" + std::string(999998, ' ') + "60\n");
      },
      EXIT_DONE,
      {infoLine("Name:", std::string(50000, 'n')), infoLine("Desired frame rate:", "5 frames/s")}},
 
     {"ObjectCountsAboveTheMaximum",
      [](const TempDir& d) { return d.file("counts.nbx", "[INIT_OBJECTS_N]=50001\n[OBJECTS_N]=99999999999\n"); },
-     EXIT_DONE, {infoLine("Objects:", "50000 initial, 50000 current")}, false,
+     EXIT_DONE,
+     {infoLine("Objects:", "50000 initial, 50000 current")},
+     false,
      {"  [INIT_OBJECTS_N] 50001 is above the limit of 50000 objects"}},
 
     {"NegativeNumbers",
@@ -127,12 +134,13 @@ const Hostile kCases[] = {
                        "[OBJECT_1_MASS]=1e308\n[OBJECT_2_X]=1e308\n[OBJECT_2_MASS]=1e308\n");
      },
      EXIT_DONE,
-     {infoLine("Desired frame rate:", "1000 frames/s"),
-      infoLine("Automatic stop:", "at simulated time 1.e+012 s"), infoLine("Field of view:", "1.1e+002 degrees"),
+     {infoLine("Desired frame rate:", "1000 frames/s"), infoLine("Automatic stop:", "at simulated time 1.e+012 s"),
+      infoLine("Field of view:", "1.1e+002 degrees"),
       infoLine("Viewpoint:", "distance 1.e+308 m, theta 1.8e+002, phi 0.e+000, alpha 0.e+000 degrees"),
-      infoLine("Time step:", "1.e+001 s initial, 1.e+001 s current"), infoLine("Simulated time:", "1.0000000000000001e+300 s"),
-      infoLine("Objects:", "0 initial, 2 current")},
-     true, {"  1 number is too large for a 64-bit real and was replaced (first: [SIMULATION_TIME_STEP]=1e999)."}},
+      infoLine("Time step:", "1.e+001 s initial, 1.e+001 s current"),
+      infoLine("Simulated time:", "1.0000000000000001e+300 s"), infoLine("Objects:", "0 initial, 2 current")},
+     true,
+     {"  1 number is too large for a 64-bit real and was replaced (first: [SIMULATION_TIME_STEP]=1e999)."}},
 
     {"NanAndInfinitySpelledOut",
      [](const TempDir& d) {
@@ -156,13 +164,16 @@ const Hostile kCases[] = {
          return d.file("repeated.nbx",
                        "[FPS_DESIRED]=7\n[FPS_DESIRED]=9\n[OBJECTS_N]=2\n[INIT_OBJECTS_N]=1\n[OBJECTS_N]=3\n");
      },
-     EXIT_DONE, {infoLine("Desired frame rate:", "7 frames/s"), infoLine("Objects:", "1 initial, 3 current")}},
+     EXIT_DONE,
+     {infoLine("Desired frame rate:", "7 frames/s"), infoLine("Objects:", "1 initial, 3 current")}},
 
     {"TenMegabyteLine",
      [](const TempDir& d) {
          return d.file("wide.nbx", "[SCENERY_NAME]=" + std::string(10 << 20, 'w') + "\n[OBJECTS_N]=2\n");
      },
-     EXIT_DONE, {infoLine("Name:", std::string(50000, 'w')), infoLine("Objects:", "0 initial, 2 current")}, true,
+     EXIT_DONE,
+     {infoLine("Name:", std::string(50000, 'w')), infoLine("Objects:", "0 initial, 2 current")},
+     true,
      {"  1 value was longer than 50000 characters and cut (first: [SCENERY_NAME])."}},
 
     {"OneGigabyteFile",
@@ -170,12 +181,15 @@ const Hostile kCases[] = {
          // Read whole into memory; the text ends at the first zero byte.
          return sparse(d, "huge.nbx", "[OBJECTS_N]=2\n", uintmax_t{1} << 30);
      },
-     EXIT_DONE, {infoLine("Objects:", "0 initial, 2 current")}, false,
+     EXIT_DONE,
+     {infoLine("Objects:", "0 initial, 2 current")},
+     false,
      {"  A zero byte at byte 15 ends the text"}},
 
     {"FileOverTwoGigabytes",
      [](const TempDir& d) { return sparse(d, "larger.nbx", "[OBJECTS_N]=2\n", (uintmax_t{1} << 31) + 1); },
-     EXIT_FILE, {"file too large"}},
+     EXIT_FILE,
+     {"file too large"}},
 
     {"Fifo",
      [](const TempDir& d) {
@@ -184,9 +198,12 @@ const Hostile kCases[] = {
          ::mkfifo(p.c_str(), 0600);
          return p;
      },
-     EXIT_FILE, {"not a regular file (a FIFO)"}},
+     EXIT_FILE,
+     {"not a regular file (a FIFO)"}},
 
-    {"KernelFile", [](const TempDir&) { return std::string("/proc/self/status"); }, EXIT_FILE,
+    {"KernelFile",
+     [](const TempDir&) { return std::string("/proc/self/status"); },
+     EXIT_FILE,
      {"a system file, not a regular file"}},
 };
 

@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "cli/cli.h"
-#include "tests/support/cli_support.h"
 #include "render/png.h"
+#include "tests/support/cli_support.h"
 
 namespace vantor::cli {
 namespace {
@@ -120,7 +120,8 @@ TEST_F(RenderCli, UntilStepsToTheTimeAndPaintEveryLetsTrailsAccumulate) {
     ASSERT_EQ(cli({"render", "example:130", "--steps", "200000", "--out", path("steps.png")}).status, EXIT_DONE);
     EXPECT_TRUE(samePixels(read("until.png"), read("steps.png")));
 
-    Result trail = cli({"render", "example:130", "--until", "2e7", "--paint-every", "1000", "--out", path("trail.png")});
+    Result trail =
+        cli({"render", "example:130", "--until", "2e7", "--paint-every", "1000", "--out", path("trail.png")});
     ASSERT_EQ(trail.status, EXIT_DONE) << trail.err;
     EXPECT_EQ(trail.out, path("trail.png") + "\n");  // one picture, the last frame
     const render::Surface last = read("until.png"), trails = read("trail.png");

@@ -10,16 +10,16 @@
 #include <thread>
 
 #include "cli/cli.h"
-#include "tests/support/cli_support.h"
 #include "render/png.h"
+#include "tests/support/cli_support.h"
 #include "tests/support/decoded_video.h"
 
 namespace vantor::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using video::testing::decodeVideo;
 using video::testing::DecodedVideo;
+using video::testing::decodeVideo;
 
 // The mean difference per colour channel (0..255) over the pixels that
 // either picture lights: most of a frame is black space, which would hide
@@ -184,8 +184,8 @@ TEST_F(RenderVideoCli, InterruptedExportLeavesAPlayableFile) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     });
-    Result r = cli({"render", "example:110", "--out", target, "--frames", "1000000", "--every", "1", "--size",
-                    "64x64"});
+    Result r =
+        cli({"render", "example:110", "--out", target, "--frames", "1000000", "--every", "1", "--size", "64x64"});
     stop = true;
     interrupter.join();
     EXPECT_EQ(r.status, 128 + SIGINT) << r.err;
@@ -194,7 +194,8 @@ TEST_F(RenderVideoCli, InterruptedExportLeavesAPlayableFile) {
     EXPECT_TRUE(v.ok);
     ASSERT_GT(v.frames.size(), 0u);
     EXPECT_NE(r.err.find("holds the first " + std::to_string(v.frames.size()) + " of 1000000 frames"),
-              std::string::npos) << r.err;
+              std::string::npos)
+        << r.err;
 }
 
 }  // namespace

@@ -17,8 +17,8 @@
 #include "benchmark/scores.h"
 #include "benchmark/submission.h"
 #include "dialogs/benchmark/benchmark_dialog.h"
-#include "tests/support/qt/window_test_support.h"
 #include "platform/version.h"
+#include "tests/support/qt/window_test_support.h"
 
 using namespace vantor;
 
@@ -91,9 +91,7 @@ private:
     static T* child(QWidget* dialog, const char* name) {
         return dialog->findChild<T*>(name);
     }
-    static QString resultsText(QWidget* dialog) {
-        return child<QPlainTextEdit>(dialog, "lastResults")->toPlainText();
-    }
+    static QString resultsText(QWidget* dialog) { return child<QPlainTextEdit>(dialog, "lastResults")->toPlainText(); }
 
 private slots:
     void initTestCase() {
@@ -163,7 +161,8 @@ private slots:
                                     "your results by pressing\nsubmit button on the main benchmark dialog.")
                                 .arg(nbx)
                                 .arg(fps));
-        QCOMPARE(resultsText(d), QString("NBXMark:  %1\nMaxFPS:  %2\n-----\n(Vantor v" VANTOR_VERSION ")").arg(nbx).arg(fps));
+        QCOMPARE(resultsText(d),
+                 QString("NBXMark:  %1\nMaxFPS:  %2\n-----\n(Vantor v" VANTOR_VERSION ")").arg(nbx).arg(fps));
         QVERIFY(submit->isEnabled());
         QVERIFY(start->isEnabled());
         QCOMPARE(cancel->text(), QString("&Close"));

@@ -211,8 +211,9 @@ private slots:
 
     void textsShowWhole() {
         benchmarkSession().probe.processorIdentifier = [] {
-            return std::string("Intel64 Family 6 Model 158 Stepping 10, GenuineIntel, as named by a firmware that "
-                               "likes long names for its processors");
+            return std::string(
+                "Intel64 Family 6 Model 158 Stepping 10, GenuineIntel, as named by a firmware that "
+                "likes long names for its processors");
         };
         BenchmarkDialog* d = openBenchmark();
         QVERIFY(d);

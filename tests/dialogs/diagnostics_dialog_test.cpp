@@ -1,11 +1,11 @@
 // The diagnostics window driven from the main window: opening by menu and
 // key, the figures it shows, the chart growing while the simulation runs,
 // and the reference started again by its button or by a fresh scenery.
+#include <QChartView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
-#include <QChartView>
 #include <QValueAxis>
 #include <cmath>
 
@@ -33,9 +33,7 @@ private slots:
         QTRY_VERIFY(world().OBJECTS_N > 2);
     }
 
-    void cleanup() {
-        closeWindow();
-    }
+    void cleanup() { closeWindow(); }
 
     // An item at the end of the Action menu (after the specified ones) and
     // the key G open one modeless window; a second press only brings it
@@ -91,7 +89,8 @@ private slots:
         for (qsizetype k = 1; k < energy.size(); ++k) QVERIFY(energy[k].x() > energy[k - 1].x());
         QCOMPARE(energy.back().x(), world().SIMULATION_TIME);
         for (int c = 0; c < 3; ++c) {
-            for (const QPointF& p : dialog->points(c)) QVERIFY2(std::fabs(p.y()) < 1e-3, qPrintable(QString::number(p.y())));
+            for (const QPointF& p : dialog->points(c))
+                QVERIFY2(std::fabs(p.y()) < 1e-3, qPrintable(QString::number(p.y())));
         }
         // Both axes hold every point and tick at round values: 1, 2 or 5
         // times a power of ten apart.
@@ -144,8 +143,7 @@ private slots:
         dialog->findChild<QPushButton*>("restartReference")->click();
         QCOMPARE(dialog->points(0).size(), 1);
         QCOMPARE(dialog->points(0).front(), QPointF(0, 0));
-        QCOMPARE(dialog->referenceFigures().totalEnergy,
-                 computeConservationFigures(world(), w().pool()).totalEnergy);
+        QCOMPARE(dialog->referenceFigures().totalEnergy, computeConservationFigures(world(), w().pool()).totalEnergy);
 
         QVERIFY(dialog->referenceTime() > 0);
         resetToInitial(world());  // as Reinitialize does once its question is answered

@@ -24,8 +24,16 @@ TEST(FieldText, WholeNumbers) {
         const char* text;
         int64_t value;
     } cases[] = {
-        {"0", 0},      {"255", 255},     {"  42", 42},   {"+7", 7},      {"-3", -3},
-        {"12abc", 12}, {"abc", 0},       {"", 0},        {"-", 0},       {"3.9", 3},
+        {"0", 0},
+        {"255", 255},
+        {"  42", 42},
+        {"+7", 7},
+        {"-3", -3},
+        {"12abc", 12},
+        {"abc", 0},
+        {"", 0},
+        {"-", 0},
+        {"3.9", 3},
         {"99999999999999999999999999", 1'000'000'000'000'000'000},
     };
     for (const auto& c : cases) EXPECT_EQ(parseWholeNumber(c.text), c.value) << c.text;
@@ -33,8 +41,8 @@ TEST(FieldText, WholeNumbers) {
 
 TEST(FieldText, FiniteReals) {
     EXPECT_EQ(parseFiniteReal("2.5e3", 7), 2500);
-    EXPECT_EQ(parseFiniteReal("text", 7), 0);      // not a number reads as 0
-    EXPECT_EQ(parseFiniteReal("1e999", 7), 7);     // out of range keeps the old value
+    EXPECT_EQ(parseFiniteReal("text", 7), 0);   // not a number reads as 0
+    EXPECT_EQ(parseFiniteReal("1e999", 7), 7);  // out of range keeps the old value
     EXPECT_EQ(parseFiniteReal("-1e999", 7), 7);
     EXPECT_EQ(parseFiniteReal("123456", 7, 3), 123);  // only the first characters count
 }
@@ -75,22 +83,65 @@ TEST(EditorFields, ReadingRules) {
         int disabled;
         const char* name;
     } cases[] = {
-        {"plain", {"Sun", "2e30", "7e8", "1", "", "", "", "", "", "1", "2", "3", false, false},
-         2e30, 7e8, 1, 0x030201, 0, "Sun"},
-        {"negative mass and radius", {"a", "-5", "-3", "-1", "", "", "", "", "", "", "", "", false, false},
-         5, 3, -1, 0, 0, "a"},
+        {"plain",
+         {"Sun", "2e30", "7e8", "1", "", "", "", "", "", "1", "2", "3", false, false},
+         2e30,
+         7e8,
+         1,
+         0x030201,
+         0,
+         "Sun"},
+        {"negative mass and radius",
+         {"a", "-5", "-3", "-1", "", "", "", "", "", "", "", "", false, false},
+         5,
+         3,
+         -1,
+         0,
+         0,
+         "a"},
         {"mass 0 disables", {"a", "0", "1", "0", "", "", "", "", "", "", "", "", false, false}, 0, 1, 0, 0, 1, "a"},
-        {"text reads as 0", {"a", "heavy", "big", "far", "", "", "", "", "", "red", "", "", false, false},
-         0, 0, 0, 0, 1, "a"},
-        {"out of range keeps the value", {"a", "1e999", "-1e999", "1e400", "", "", "", "", "", "", "", "", false, false},
-         9, 8, 6, 0, 0, "a"},
-        {"colour bytes modulo 256", {"a", "1", "1", "0", "", "", "", "", "", "300", "-1", "12abc", false, false},
-         1, 1, 0, 0x0CFF2C, 0, "a"},
-        {"visible alone is active", {"a", "1", "1", "0", "", "", "", "", "", "", "", "", false, true}, 1, 1, 0, 0, 0, "a"},
+        {"text reads as 0",
+         {"a", "heavy", "big", "far", "", "", "", "", "", "red", "", "", false, false},
+         0,
+         0,
+         0,
+         0,
+         1,
+         "a"},
+        {"out of range keeps the value",
+         {"a", "1e999", "-1e999", "1e400", "", "", "", "", "", "", "", "", false, false},
+         9,
+         8,
+         6,
+         0,
+         0,
+         "a"},
+        {"colour bytes modulo 256",
+         {"a", "1", "1", "0", "", "", "", "", "", "300", "-1", "12abc", false, false},
+         1,
+         1,
+         0,
+         0x0CFF2C,
+         0,
+         "a"},
+        {"visible alone is active",
+         {"a", "1", "1", "0", "", "", "", "", "", "", "", "", false, true},
+         1,
+         1,
+         0,
+         0,
+         0,
+         "a"},
         {"disabled", {"a", "1", "1", "0", "", "", "", "", "", "", "", "", true, false}, 1, 1, 0, 0, 1, "a"},
         {"disabled but visible", {"a", "1", "1", "0", "", "", "", "", "", "", "", "", true, true}, 1, 1, 0, 0, 2, "a"},
-        {"name brackets and trailing blanks", {"[Big] one  \r\n", "1", "1", "0", "", "", "", "", "", "", "", "", false, false},
-         1, 1, 0, 0, 0, "(Big) one"},
+        {"name brackets and trailing blanks",
+         {"[Big] one  \r\n", "1", "1", "0", "", "", "", "", "", "", "", "", false, false},
+         1,
+         1,
+         0,
+         0,
+         0,
+         "(Big) one"},
     };
     for (const auto& c : cases) {
         ObjectRecord r{};
@@ -157,12 +208,11 @@ TEST(EditorTables, DeleteChoosesTheObjectToShowNext) {
         int count, remove, next, left;
         const char* shownName;  // at `next` afterwards
     } cases[] = {
-        {3, 1, 1, 2, "O3"},       // the following object moves down
-        {3, 2, 1, 2, "O2"},       // the last: the new last
-        {1, 0, -1, 0, nullptr},   // the only one: empty
-        {3, 3, -1, 3, nullptr},   // out of range: nothing happens
-        {3, -1, -1, 3, nullptr},
-        {0, 0, -1, 0, nullptr},   // empty
+        {3, 1, 1, 2, "O3"},                               // the following object moves down
+        {3, 2, 1, 2, "O2"},                               // the last: the new last
+        {1, 0, -1, 0, nullptr},                           // the only one: empty
+        {3, 3, -1, 3, nullptr},                           // out of range: nothing happens
+        {3, -1, -1, 3, nullptr}, {0, 0, -1, 0, nullptr},  // empty
     };
     for (const auto& c : cases) {
         World w;

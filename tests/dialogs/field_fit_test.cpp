@@ -9,15 +9,15 @@
 #include <memory>
 
 #include "dialogs/common/field_fit.h"
-#include "dialogs/settings/scenery_info_about_dialogs.h"
 #include "dialogs/objects/object_editor.h"
 #include "dialogs/objects/object_randomizer.h"
-#include "dialogs/settings/autosave_autostop_dialogs.h"
 #include "dialogs/objects/randomizer_model.h"
+#include "dialogs/settings/autosave_autostop_dialogs.h"
+#include "dialogs/settings/scenery_info_about_dialogs.h"
 #include "dialogs/settings/viewpoint_origin_dialogs.h"
 #include "scenery/realtext.h"
-#include "tests/support/qt/settings_test_support.h"
 #include "tests/support/qt/field_test_support.h"
+#include "tests/support/qt/settings_test_support.h"
 
 using namespace vantor;
 using field_test::showsStart;
@@ -90,13 +90,12 @@ private:
     // closed afterwards.
     template <typename T>
     [[nodiscard]] bool withModal(int command, std::function<void(T*)> act) {
-        return modal_test::runModal<T>(
-            [&] { w().onCommand(command); },
-            [act](T* dialog) {
-                act(dialog);
-                dialog->reject();
-            },
-            modal_test::Wait::Active, true);
+        return modal_test::runModal<T>([&] { w().onCommand(command); },
+                                       [act](T* dialog) {
+                                           act(dialog);
+                                           dialog->reject();
+                                       },
+                                       modal_test::Wait::Active, true);
     }
 
     template <typename D>
@@ -125,9 +124,7 @@ private slots:
         QVERIFY(openWindow(Fitted | Centred | Active));
     }
 
-    void cleanup() {
-        closeWindow();
-    }
+    void cleanup() { closeWindow(); }
 
     void editorShowsNegativeNumbersWhole() {
         QVERIFY(placeMercury());
@@ -174,11 +171,11 @@ private slots:
 
     void randomizerShowsBoundsWhole() {
         dialogs::RandomizerSettings& s = dialogs::randomizerSettings();
-        for (double* bound : {&s.low.x, &s.low.y, &s.low.z, &s.low.vx, &s.low.vy, &s.low.vz, &s.low.mass,
-                              &s.low.radius})
+        for (double* bound :
+             {&s.low.x, &s.low.y, &s.low.z, &s.low.vx, &s.low.vy, &s.low.vz, &s.low.mass, &s.low.radius})
             *bound = kFar;
-        for (double* bound : {&s.high.x, &s.high.y, &s.high.z, &s.high.vx, &s.high.vy, &s.high.vz, &s.high.mass,
-                              &s.high.radius})
+        for (double* bound :
+             {&s.high.x, &s.high.y, &s.high.z, &s.high.vx, &s.high.vy, &s.high.vz, &s.high.mass, &s.high.radius})
             *bound = kFast;
         QString cutOff = "not looked at";
         QVERIFY(withModal<ObjectRandomizerDialog>(cmd::ObjectRandomizer, [&](ObjectRandomizerDialog* dialog) {

@@ -98,9 +98,7 @@ private slots:
         QVERIFY(openWindow());
     }
 
-    void cleanup() {
-        closeWindow();
-    }
+    void cleanup() { closeWindow(); }
 
     // ---- Object editor ----
 
@@ -133,11 +131,11 @@ private slots:
 
         // Key E opens it too, at the initial configuration's first object.
         QVERIFY(withModal<ObjectEditorDialog>([this] { press(w().viewWidget(), Qt::Key_E); },
-                                      [](ObjectEditorDialog* d) {
-                                          QCOMPARE(d->config(), 0);
-                                          QCOMPARE(control(d, "1017")->text(), QString("Object 1"));
-                                          click(d, "2");
-                                      }));
+                                              [](ObjectEditorDialog* d) {
+                                                  QCOMPARE(d->config(), 0);
+                                                  QCOMPARE(control(d, "1017")->text(), QString("Object 1"));
+                                                  click(d, "2");
+                                              }));
     }
 
     void editorOpensAtTheObjectOfTheContextMenu() {
@@ -157,13 +155,13 @@ private slots:
         QCOMPARE(properties->text(), QString("Object %1 properties...").arg(selected + 1));
         const QString entry = QString("[%1] %2").arg(selected + 1).arg(world().objects[selected].name);
         QVERIFY(withModal<ObjectEditorDialog>([&] { properties->trigger(); },
-                                      [&](ObjectEditorDialog* d) {
-                                          QCOMPARE(control<QComboBox>(d, "1026")->currentText(),
-                                                   QString("Current scenery configuration"));
-                                          QCOMPARE(control<QComboBox>(d, "1023")->currentText(), entry);
-                                          QCOMPARE(d->object(), selected);
-                                          click(d, "2");
-                                      }));
+                                              [&](ObjectEditorDialog* d) {
+                                                  QCOMPARE(control<QComboBox>(d, "1026")->currentText(),
+                                                           QString("Current scenery configuration"));
+                                                  QCOMPARE(control<QComboBox>(d, "1023")->currentText(), entry);
+                                                  QCOMPARE(d->object(), selected);
+                                                  click(d, "2");
+                                              }));
         w().contextMenu()->close();
     }
 
@@ -329,16 +327,16 @@ private slots:
 
         // Key R, into the current configuration; one object.
         QVERIFY(withModal<ObjectRandomizerDialog>([this] { press(w().viewWidget(), Qt::Key_R); },
-                                          [](ObjectRandomizerDialog* d) {
-                                              QCOMPARE(control(d, "1031")->text(), QString("3"));  // kept
-                                              control<QComboBox>(d, "1026")->setCurrentIndex(1);
-                                              type(d, "1031", "1");
-                                              QString text;
-                                              answerBox(QMessageBox::Ok, &text);
-                                              click(d, "1028");
-                                              QCOMPARE(text, QString("Successfully created 1 object"));
-                                              click(d, "2");
-                                          }));
+                                                  [](ObjectRandomizerDialog* d) {
+                                                      QCOMPARE(control(d, "1031")->text(), QString("3"));  // kept
+                                                      control<QComboBox>(d, "1026")->setCurrentIndex(1);
+                                                      type(d, "1031", "1");
+                                                      QString text;
+                                                      answerBox(QMessageBox::Ok, &text);
+                                                      click(d, "1028");
+                                                      QCOMPARE(text, QString("Successfully created 1 object"));
+                                                      click(d, "2");
+                                                  }));
         QCOMPARE(world().OBJECTS_N, 1);
         QVERIFY(w().action(cmd::StartPause)->isEnabled());
     }
@@ -417,17 +415,17 @@ private slots:
 
     void staticSceneryFromF5() {
         QVERIFY(withModal<StaticSceneryDialog>([this] { press(w().viewWidget(), Qt::Key_F5); },
-                                       [](StaticSceneryDialog* d) {
-                                           QCOMPARE(d->windowTitle(), QString("Static scenery"));
-                                           auto* field = control(d, "1099");
-                                           QCOMPARE(field->text(), QString("0"));
-                                           QVERIFY(field->hasSelectedText());
-                                           type(d, "1099", "250000");
-                                           press(field, Qt::Key_Return);  // first Enter: focus to OK
-                                           QVERIFY(d->isVisible());
-                                           press(d->focusWidget(), Qt::Key_Return);
-                                           QVERIFY(!d->isVisible());
-                                       }));
+                                               [](StaticSceneryDialog* d) {
+                                                   QCOMPARE(d->windowTitle(), QString("Static scenery"));
+                                                   auto* field = control(d, "1099");
+                                                   QCOMPARE(field->text(), QString("0"));
+                                                   QVERIFY(field->hasSelectedText());
+                                                   type(d, "1099", "250000");
+                                                   press(field, Qt::Key_Return);  // first Enter: focus to OK
+                                                   QVERIFY(d->isVisible());
+                                                   press(d->focusWidget(), Qt::Key_Return);
+                                                   QVERIFY(!d->isVisible());
+                                               }));
         QCOMPARE(world().STATIC_SCENERY_OBJECTS_N, 100000);
         QCOMPARE(world().DISPLAY_STATIC_SCENERY, 1);
         QVERIFY(world().sceneryModified);
@@ -442,28 +440,28 @@ private slots:
 
     void staticSceneryDialogDefaultEscAndRejects() {
         QVERIFY(withModal<StaticSceneryDialog>([this] { w().onCommand(cmd::StaticSceneryDialog); },
-                                       [](StaticSceneryDialog* d) {
-                                           click(d, "3");  // &Default
-                                           QCOMPARE(control(d, "1099")->text(), QString("10000"));
-                                           click(d, "2");
-                                       }));
+                                               [](StaticSceneryDialog* d) {
+                                                   click(d, "3");  // &Default
+                                                   QCOMPARE(control(d, "1099")->text(), QString("10000"));
+                                                   click(d, "2");
+                                               }));
         QCOMPARE(world().STATIC_SCENERY_OBJECTS_N, 0);
         QVERIFY(withModal<StaticSceneryDialog>([this] { w().onCommand(cmd::StaticSceneryDialog); },
-                                       [](StaticSceneryDialog* d) {
-                                           auto* field = control(d, "1099");
-                                           type(d, "1099", "777");
-                                           press(field, Qt::Key_Escape);  // first Esc: the typing undone
-                                           QVERIFY(d->isVisible());
-                                           QCOMPARE(field->text(), QString("0"));
-                                           press(d->focusWidget(), Qt::Key_Escape);
-                                           QVERIFY(!d->isVisible());
-                                       }));
+                                               [](StaticSceneryDialog* d) {
+                                                   auto* field = control(d, "1099");
+                                                   type(d, "1099", "777");
+                                                   press(field, Qt::Key_Escape);  // first Esc: the typing undone
+                                                   QVERIFY(d->isVisible());
+                                                   QCOMPARE(field->text(), QString("0"));
+                                                   press(d->focusWidget(), Qt::Key_Escape);
+                                                   QVERIFY(!d->isVisible());
+                                               }));
         QCOMPARE(world().STATIC_SCENERY_OBJECTS_N, 0);
         QVERIFY(withModal<StaticSceneryDialog>([this] { w().onCommand(cmd::StaticSceneryDialog); },
-                                       [](StaticSceneryDialog* d) {
-                                           type(d, "1099", "-5");
-                                           click(d, "1");
-                                       }));
+                                               [](StaticSceneryDialog* d) {
+                                                   type(d, "1099", "-5");
+                                                   click(d, "1");
+                                               }));
         QCOMPARE(world().STATIC_SCENERY_OBJECTS_N, 0);
         QCOMPARE(world().DISPLAY_STATIC_SCENERY, 0);
         QVERIFY(!world().sceneryModified);
@@ -543,7 +541,8 @@ private slots:
         QCOMPARE(craftList->count(), 10);
         craftList->setCurrentIndex(3);
         QCOMPARE(world().SPACECRAFT_OBJECT, 3);
-        const double defaultMax = world().objects[3].mass * 296794533.42 / (std::sqrt(0.0199) * world().SIMULATION_TIME_STEP);
+        const double defaultMax =
+            world().objects[3].mass * 296794533.42 / (std::sqrt(0.0199) * world().SIMULATION_TIME_STEP);
         QVERIFY(std::fabs(world().SPACECRAFT_THRUST_FORCE_MAX / defaultMax - 1) < 1e-12);
 
         auto* field = control(d, "thrustMax");

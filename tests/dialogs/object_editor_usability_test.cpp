@@ -74,9 +74,7 @@ private slots:
         QVERIFY(openWindow(Fitted | Active));
     }
 
-    void cleanup() {
-        closeWindow();
-    }
+    void cleanup() { closeWindow(); }
 
     // "&Apply" turns itself off once applied; the focus must not fall to
     // "A&dd object", where the next Enter would add an empty object.
@@ -161,13 +159,13 @@ private slots:
             }));
         } else {
             QVERIFY(withModal<ObjectRandomizerDialog>([this] { QTest::keyClick(w().viewWidget(), Qt::Key_R); },
-                                              [config](ObjectRandomizerDialog* d) {
-                                                  control<QComboBox>(d, "1026")->setCurrentIndex(config);
-                                                  type(d, "1031", "50");
-                                                  answerBox(QMessageBox::Ok);
-                                                  control<QAbstractButton>(d, "1028")->click();  // &GO!
-                                                  control<QAbstractButton>(d, "2")->click();
-                                              }));
+                                                      [config](ObjectRandomizerDialog* d) {
+                                                          control<QComboBox>(d, "1026")->setCurrentIndex(config);
+                                                          type(d, "1031", "50");
+                                                          answerBox(QMessageBox::Ok);
+                                                          control<QAbstractButton>(d, "1028")->click();  // &GO!
+                                                          control<QAbstractButton>(d, "2")->click();
+                                                      }));
         }
         QCOMPARE(world().INIT_OBJECTS_N, config == 0 ? (editor ? 1 : 50) : 0);
         QCOMPARE(world().OBJECTS_N, config == 1 ? (editor ? 1 : 50) : 0);

@@ -15,11 +15,8 @@ TEST(PeriodFields, SplitRealTime) {
         long long seconds;
         RealPeriodFields fields;
     } cases[] = {
-        {90'061, {"1", "1", "1", "1"}},
-        {0, {"0", "0", "0", "0"}},
-        {-5, {"0", "0", "0", "0"}},
-        {86'399, {"0", "23", "59", "59"}},
-        {2'592'000, {"30", "0", "0", "0"}},
+        {90'061, {"1", "1", "1", "1"}},    {0, {"0", "0", "0", "0"}},          {-5, {"0", "0", "0", "0"}},
+        {86'399, {"0", "23", "59", "59"}}, {2'592'000, {"30", "0", "0", "0"}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(realPeriodFields(c.seconds), c.fields) << c.seconds;
@@ -50,8 +47,13 @@ TEST(PeriodFields, FieldValue) {
     const struct {
         const char* text;
         long long value;
-    } cases[] = {{"", 0},    {"abc", 0},  {"  42", 42}, {"12x", 12},
-                 {"007", 7}, {"-3", 0},   {"99999999999999999999", 999'999'999'999'999LL}};
+    } cases[] = {{"", 0},
+                 {"abc", 0},
+                 {"  42", 42},
+                 {"12x", 12},
+                 {"007", 7},
+                 {"-3", 0},
+                 {"99999999999999999999", 999'999'999'999'999LL}};
     for (const auto& c : cases) EXPECT_EQ(periodFieldValue(c.text), c.value) << c.text;
 }
 
@@ -67,15 +69,15 @@ TEST(PeriodFields, RealTimeArrowUpCarries) {
         int index;
         RealPeriodFields after;
     } cases[] = {
-        {{"0", "23", "59", "59"}, 3, {"1", "0", "0", "0"}},    // carries up to a day
+        {{"0", "23", "59", "59"}, 3, {"1", "0", "0", "0"}},  // carries up to a day
         {{"0", "0", "0", "58"}, 3, {"0", "0", "0", "59"}},
         {{"0", "0", "59", "5"}, 2, {"0", "1", "0", "5"}},
-        {{"0", "30", "0", "0"}, 1, {"1", "0", "0", "0"}},      // typed above the top
+        {{"0", "30", "0", "0"}, 1, {"1", "0", "0", "0"}},  // typed above the top
         {{"364", "0", "0", "0"}, 0, {"365", "0", "0", "0"}},
         {{"365", "23", "59", "59"}, 3, {"365", "0", "0", "0"}},  // days stop at 365
         {{"400", "0", "0", "0"}, 0, {"400", "0", "0", "0"}},
-        {{"1", "2", "3", ""}, 3, {"1", "2", "3", ""}},         // an empty field does nothing
-        {{"", "23", "59", "59"}, 3, {"", "0", "0", "0"}},      // nor does a carry into one
+        {{"1", "2", "3", ""}, 3, {"1", "2", "3", ""}},     // an empty field does nothing
+        {{"", "23", "59", "59"}, 3, {"", "0", "0", "0"}},  // nor does a carry into one
         {{"0", "0", "0", "007"}, 3, {"0", "0", "0", "8"}},
     };
     for (const auto& c : cases) {
@@ -164,8 +166,13 @@ TEST(PeriodFields, StoreAutostop) {
         {"real time", {true, {"0", "1", "0", "0"}, false, none, false}, 1, 3600, 0, 0, 1},
         {"simulated time", {false, {"0", "0", "0", "0"}, true, longRun, false}, 2, 0, 66'225'600'000.0, 0, 1},
         {"both", {true, {"0", "0", "0", "1"}, true, longRun, false}, 3, 1, 66'225'600'000.0, 0, 1},
-        {"unchecked keeps the periods", {false, {"0", "0", "0", "9"}, false, longRun, false}, 0, 9,
-         66'225'600'000.0, 0, 1},
+        {"unchecked keeps the periods",
+         {false, {"0", "0", "0", "9"}, false, longRun, false},
+         0,
+         9,
+         66'225'600'000.0,
+         0,
+         1},
         {"restart alone never marks", {false, {"0", "0", "0", "0"}, false, none, true}, 0, 0, 0, 1, 0},
     };
     for (const auto& c : cases) {

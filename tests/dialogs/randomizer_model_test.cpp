@@ -160,7 +160,7 @@ TEST(Randomizer, ColourBytes) {
         uint32_t low, high;
         int minRed, maxRed, minGreen, maxGreen, minBlue, maxBlue;  // limits seen over 2000 objects
     } cases[] = {
-        {0x000000, 0x0000FF, 0, 5, 0, 0, 0, 0},          // red anywhere in 0..255
+        {0x000000, 0x0000FF, 0, 5, 0, 0, 0, 0},            // red anywhere in 0..255
         {0x00AA0000, 0x00AA0000, 0, 0, 0, 0, 0xAA, 0xAA},  // equal bounds: exactly that value
         {0x00000080, 0x00000010, 0x10, 0x12, 0, 0, 0, 0},  // high below low
     };

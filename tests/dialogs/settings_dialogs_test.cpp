@@ -9,15 +9,15 @@
 #include <QPushButton>
 
 #include "benchmark/submission.h"
-#include "dialogs/settings/scenery_info_about_dialogs.h"
-#include "dialogs/settings/autosave_autostop_dialogs.h"
-#include "dialogs/settings/one_value_dialogs.h"
 #include "dialogs/common/spin_field.h"
 #include "dialogs/common/world_text.h"
+#include "dialogs/settings/autosave_autostop_dialogs.h"
+#include "dialogs/settings/one_value_dialogs.h"
+#include "dialogs/settings/scenery_info_about_dialogs.h"
+#include "platform/version.h"
 #include "render/camera.h"
 #include "scenery/realtext.h"
 #include "tests/support/qt/settings_test_support.h"
-#include "platform/version.h"
 
 using namespace vantor;
 using namespace settings_test;
@@ -67,13 +67,9 @@ private:
     }
 
 private slots:
-    void init() {
-        QVERIFY(openWindow(Fitted | Centred | Active));
-    }
+    void init() { QVERIFY(openWindow(Fitted | Centred | Active)); }
 
-    void cleanup() {
-        closeWindow();
-    }
+    void cleanup() { closeWindow(); }
 
     // --- Autosave and automatic stop ---
 
@@ -406,7 +402,7 @@ private slots:
 
         typeInto(name, "Orbits [draft]");
         editOf(name)->setText(text(name) + "  \r\n ");  // trailing blanks and line breaks
-        QTest::keyClick(name, Qt::Key_Return);  // first Enter: the focus to OK only
+        QTest::keyClick(name, Qt::Key_Return);          // first Enter: the focus to OK only
         QVERIFY(button(dialog, "1")->hasFocus());
         QVERIFY(dialog->isVisible());
         QCOMPARE(world().SCENERY_NAME, std::string());

@@ -35,9 +35,7 @@ private:
     QWidget* field(QDialog* dialog, const char* id) { return dialog->findChild<QWidget*>(id); }
 
 private slots:
-    void init() {
-        QVERIFY(openWindow(Fitted | Centred | Active));
-    }
+    void init() { QVERIFY(openWindow(Fitted | Centred | Active)); }
 
     void cleanup() {
         world().simulationRunning = 0;
@@ -45,8 +43,11 @@ private slots:
     }
 
     void openByMenuAndKeyOnce() {
-        const struct { int command; Qt::Key key; const char* title; } cases[] = {
-            {cmd::Viewpoint, Qt::Key_V, "Viewpoint"}, {cmd::Origin, Qt::Key_O, "Origin"}};
+        const struct {
+            int command;
+            Qt::Key key;
+            const char* title;
+        } cases[] = {{cmd::Viewpoint, Qt::Key_V, "Viewpoint"}, {cmd::Origin, Qt::Key_O, "Origin"}};
         for (const auto& c : cases) {
             w().action(c.command)->trigger();
             const auto dialogs = w().findChildren<ViewSettingsDialog*>();
@@ -73,13 +74,20 @@ private slots:
         QTest::addColumn<double>("phi");
         QTest::addColumn<double>("alpha");
         QTest::addColumn<double>("distance");
-        QTest::newRow("theta above 180") << "1041" << "200" << 180.0 << 0.0 << 0.0 << 1e10;
-        QTest::newRow("theta below 0") << "1041" << "-5" << 0.0 << 0.0 << 0.0 << 1e10;
-        QTest::newRow("phi negative") << "1042" << "-30" << 0.0 << 330.0 << 0.0 << 1e10;
-        QTest::newRow("alpha above 360") << "1043" << "725" << 0.0 << 0.0 << 5.0 << 1e10;
-        QTest::newRow("distance") << "1014" << "  5e9x" << 0.0 << 0.0 << 0.0 << 5e9;
-        QTest::newRow("not a number reads 0") << "1014" << "abc" << 0.0 << 0.0 << 0.0 << 0.0;
-        QTest::newRow("beyond a double keeps the old") << "1014" << "1e999" << 0.0 << 0.0 << 0.0 << 1e10;
+        QTest::newRow("theta above 180") << "1041"
+                                         << "200" << 180.0 << 0.0 << 0.0 << 1e10;
+        QTest::newRow("theta below 0") << "1041"
+                                       << "-5" << 0.0 << 0.0 << 0.0 << 1e10;
+        QTest::newRow("phi negative") << "1042"
+                                      << "-30" << 0.0 << 330.0 << 0.0 << 1e10;
+        QTest::newRow("alpha above 360") << "1043"
+                                         << "725" << 0.0 << 0.0 << 5.0 << 1e10;
+        QTest::newRow("distance") << "1014"
+                                  << "  5e9x" << 0.0 << 0.0 << 0.0 << 5e9;
+        QTest::newRow("not a number reads 0") << "1014"
+                                              << "abc" << 0.0 << 0.0 << 0.0 << 0.0;
+        QTest::newRow("beyond a double keeps the old") << "1014"
+                                                       << "1e999" << 0.0 << 0.0 << 0.0 << 1e10;
     }
 
     void viewpointAnglesTypedAndApplied() {

@@ -29,9 +29,9 @@ void expectNear(double actual, double expected, double relative) {
 
 TEST(ConservationFigures, TwoBodyCircularOrbitMatchesClosedForm) {
     const TwoBody cases[] = {
-        {5.9736e24, 7.349e22, 3.844e8, {0, 0, 0}, {0, 0, 0}},           // about the origin, at rest
-        {1.989e30, 5.9736e24, 1.496e11, {0, 0, 0}, {0, 0, 0}},          // very unequal masses
-        {2e30, 1e30, 1e11, {3e11, -2e11, 5e10}, {1e3, 2e3, -4e2}},      // off the origin and moving
+        {5.9736e24, 7.349e22, 3.844e8, {0, 0, 0}, {0, 0, 0}},       // about the origin, at rest
+        {1.989e30, 5.9736e24, 1.496e11, {0, 0, 0}, {0, 0, 0}},      // very unequal masses
+        {2e30, 1e30, 1e11, {3e11, -2e11, 5e10}, {1e3, 2e3, -4e2}},  // off the origin and moving
     };
     for (const TwoBody& c : cases) {
         World w;
@@ -68,9 +68,9 @@ ConservationFigures plainFigures(const World& w) {
         if (a.disabled) continue;
         f.kineticEnergy += 0.5 * a.mass * (a.vx * a.vx + a.vy * a.vy + a.vz * a.vz);
         f.momentum = vecAdd(f.momentum, {a.mass * a.vx, a.mass * a.vy, a.mass * a.vz});
-        f.angularMomentum = vecAdd(f.angularMomentum, {a.mass * (a.y * a.vz - a.z * a.vy),
-                                                      a.mass * (a.z * a.vx - a.x * a.vz),
-                                                      a.mass * (a.x * a.vy - a.y * a.vx)});
+        f.angularMomentum =
+            vecAdd(f.angularMomentum, {a.mass * (a.y * a.vz - a.z * a.vy), a.mass * (a.z * a.vx - a.x * a.vz),
+                                       a.mass * (a.x * a.vy - a.y * a.vx)});
         for (int j = i + 1; j < w.OBJECTS_N; ++j) {
             const ObjectRecord& b = w.objects[j];
             if (b.disabled) continue;

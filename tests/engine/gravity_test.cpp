@@ -100,8 +100,14 @@ TEST(Gravity, PairRangesCoverEveryPairOnceForLargeSceneries) {
         int64_t skip = pool.pairRanges[t].count;
         while (skip > 0) {
             int64_t inRow = 50000 - j;
-            if (skip < inRow) { j += static_cast<int>(skip); skip = 0; }
-            else { skip -= inRow; ++i; j = i + 1; }
+            if (skip < inRow) {
+                j += static_cast<int>(skip);
+                skip = 0;
+            } else {
+                skip -= inRow;
+                ++i;
+                j = i + 1;
+            }
         }
         EXPECT_EQ(pool.pairRanges[t + 1].i, i);
         EXPECT_EQ(pool.pairRanges[t + 1].j, j);
@@ -111,9 +117,9 @@ TEST(Gravity, PairRangesCoverEveryPairOnceForLargeSceneries) {
 // A cluster after `steps` steps with a given worker count: positions and
 // velocities, and what the pool says each step ran on.
 struct ClusterRun {
-    std::vector<double> state;  // x, y, z, vx, vy, vz of each object
-    std::vector<int> stepWorkers;  // the workers of each step
-    int secondWorkersObjects = 0;  // objects in worker 1's range
+    std::vector<double> state;       // x, y, z, vx, vy, vz of each object
+    std::vector<int> stepWorkers;    // the workers of each step
+    int secondWorkersObjects = 0;    // objects in worker 1's range
     int64_t secondWorkersPairs = 0;  // pairs in worker 1's range
 };
 

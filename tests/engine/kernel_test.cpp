@@ -9,12 +9,12 @@
 #include <random>
 #include <vector>
 
-#include "engine/kernels/gather.h"
 #include "engine/gravity.h"
+#include "engine/kernels/gather.h"
 #include "engine/kernels/integrate.h"
 #include "engine/kernels/vector_units.h"
-#include "tests/support/reference_step.h"
 #include "tests/support/cluster.h"
+#include "tests/support/reference_step.h"
 
 #ifndef VANTOR_HAVE_AVX512
 #error "the build says in engine/kernels/vector_units.h which loops it has"
@@ -58,9 +58,9 @@ TEST(Kernel, VectorUpdateAgreesWithThePortableOneOnEdgeStates) {
         double v, f, m;
     };
     const std::vector<State> cases = {
-        {0, 0, 1e24},      {0, 1e20, 1e24},     {300, 0, 1e24},      {300, 1e20, 1e24},  {1e-160, 1e20, 1e24},
-        {300, 1e-170, 1e24}, {1e-170, 1e-170, 1}, {1e70, 1e70, 1e24}, {2e8, 1e30, 1e-3}, {-300, -1e20, 5e30},
-        {0, 0, 0},         {300, 1e20, 0},      {NAN, 1e20, 1e24},   {300, INFINITY, 1e24},
+        {0, 0, 1e24},        {0, 1e20, 1e24},     {300, 0, 1e24},     {300, 1e20, 1e24},     {1e-160, 1e20, 1e24},
+        {300, 1e-170, 1e24}, {1e-170, 1e-170, 1}, {1e70, 1e70, 1e24}, {2e8, 1e30, 1e-3},     {-300, -1e20, 5e30},
+        {0, 0, 0},           {300, 1e20, 0},      {NAN, 1e20, 1e24},  {300, INFINITY, 1e24},
     };
     const int n = static_cast<int>(cases.size());
     std::vector<double> in[10], vec[6], port[6];
@@ -68,15 +68,16 @@ TEST(Kernel, VectorUpdateAgreesWithThePortableOneOnEdgeStates) {
     for (int k = 0; k < 6; ++k) vec[k].assign(n, 0.0), port[k].assign(n, 0.0);
     for (int k = 0; k < n; ++k) {
         const State& c = cases[k];
-        in[0][k] = 1e9 + k, in[1][k] = -2e9, in[2][k] = 3e3;                  // position
-        in[3][k] = c.v, in[4][k] = -0.5 * c.v, in[5][k] = 0.25 * c.v;         // velocity
-        in[6][k] = c.m;                                                      // mass
-        in[7][k] = -0.3 * c.f, in[8][k] = c.f, in[9][k] = 0.7 * c.f;          // force
+        in[0][k] = 1e9 + k, in[1][k] = -2e9, in[2][k] = 3e3;           // position
+        in[3][k] = c.v, in[4][k] = -0.5 * c.v, in[5][k] = 0.25 * c.v;  // velocity
+        in[6][k] = c.m;                                                // mass
+        in[7][k] = -0.3 * c.f, in[8][k] = c.f, in[9][k] = 0.7 * c.f;   // force
     }
     const std::vector<double> active(n, 1.0);
     const IntegrateInput input{in[0].data(), in[1].data(), in[2].data(), in[3].data(), in[4].data(), in[5].data(),
                                in[6].data(), in[7].data(), in[8].data(), in[9].data(), active.data()};
-    const IntegrateOutput outVec{vec[0].data(), vec[1].data(), vec[2].data(), vec[3].data(), vec[4].data(), vec[5].data()};
+    const IntegrateOutput outVec{vec[0].data(), vec[1].data(), vec[2].data(),
+                                 vec[3].data(), vec[4].data(), vec[5].data()};
     const IntegrateOutput outPort{port[0].data(), port[1].data(), port[2].data(),
                                   port[3].data(), port[4].data(), port[5].data()};
     bool allFinite = true;
@@ -100,7 +101,6 @@ TEST(Kernel, VectorUpdateAgreesWithThePortableOneOnEdgeStates) {
     EXPECT_TRUE(integrateObjectsAvx512(skipped, outVec, 0, n, 60.0));
     EXPECT_TRUE(integrateObjects(skipped, outPort, 0, n, 60.0));
 }
-
 
 // Both gathers on a table with every kind of record: disabled ones, one at
 // the speed of light, one without mass; a last block of 5, a range that
@@ -141,7 +141,8 @@ TEST(Kernel, VectorGatherAgreesWithTheScalarOne) {
             EXPECT_EQ(unbounded[1][0], relativistic);  // faster than light
             for (int c = 0; c < kColumns; ++c) {
                 for (int k = 0; k < kSize; ++k) {
-                    ASSERT_EQ(orderedBits(columns[0][c][k]), orderedBits(columns[1][c][k])) << "column " << c << " at " << k;
+                    ASSERT_EQ(orderedBits(columns[0][c][k]), orderedBits(columns[1][c][k]))
+                        << "column " << c << " at " << k;
                 }
             }
             EXPECT_EQ(bits[0], bits[1]);
@@ -251,7 +252,8 @@ TEST(Kernel, InactivePartnersAndRaggedEndsContributeNothing) {
                 simulationStep(w, pool);
                 referenceStep(ref);
                 EXPECT_EQ(w.collisionDetected, 0) << n;
-                EXPECT_LT(divergence(w, ref), 1e-15) << "kernel " << int(kind) << ", " << workers << " workers, n " << n;
+                EXPECT_LT(divergence(w, ref), 1e-15)
+                    << "kernel " << int(kind) << ", " << workers << " workers, n " << n;
             }
         }
     }

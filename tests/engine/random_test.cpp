@@ -25,11 +25,13 @@ TEST(Random, TheGeneratorSequence) {
 // 1e30 taken as the double it is) and rounded to 17 digits.
 
 TEST(Random, UniformWithinThreeDecades) {
-    const struct { double a, b, expected; } cases[] = {
+    const struct {
+        double a, b, expected;
+    } cases[] = {
         {1e29, 1e30, 1.0148319956053347e+29},  // a + (b - a) x 54 / 32767
         {0, 1e30, 1.6479995117038484e+27},     // a bound of 0 keeps the draw uniform
         {-5, 5, -4.9835200048829611},
-        {7, 3, 6.9934080019531848},             // either bound may be the larger
+        {7, 3, 6.9934080019531848},  // either bound may be the larger
         {0, 0, 0},
     };
     for (const auto& c : cases) {
@@ -39,7 +41,9 @@ TEST(Random, UniformWithinThreeDecades) {
 }
 
 TEST(Random, LogarithmicWhenThreeDecadesApart) {
-    const struct { double a, b, expected; } cases[] = {
+    const struct {
+        double a, b, expected;
+    } cases[] = {
         {1, 1e30, 2.1541380502824312},   // 1 + (1e30 - 1)^(68 / 32767)
         {1e30, 1, 2.1541380502824312},   // from the smaller bound either way
         {1e20, 1e30, 1e20},              // 1e20 + 1.15: below the last digit of 1e20

@@ -23,7 +23,10 @@ std::tm at(int year, int month, int day, int hour, int minute, int second) {
 
 TEST(RunControl, SeparateAutosaveNamesSplitTheFileNameOnly) {
     const std::tm t = at(2006, 5, 15, 14, 30, 5);
-    const struct { const char* path; const char* expected; } cases[] = {
+    const struct {
+        const char* path;
+        const char* expected;
+    } cases[] = {
         {"/sims/orbit.nbx", "/sims/orbit_20060515-143005.nbx"},
         {"orbit.nbx", "orbit_20060515-143005.nbx"},
         {"/home/me/my.sims/orbit", "/home/me/my.sims/orbit_20060515-143005"},
@@ -196,16 +199,15 @@ TEST(RunControl, ReinitializeReturnsToTheInitialConfiguration) {
     EXPECT_EQ(w.sceneryModified, 0);
 }
 
-
 // Restarting needs an initial configuration to go back to; without one the
 // current objects would all be deleted.
 TEST(RunControl, AutostopOutcome) {
-    const struct { int restart, initialObjects; AutostopOutcome outcome; } cases[] = {
-        {0, 0, AutostopOutcome::Stop},
-        {0, 3, AutostopOutcome::Stop},
-        {1, 3, AutostopOutcome::Restart},
-        {1, 1, AutostopOutcome::Restart},
-        {1, 0, AutostopOutcome::RestartSkipped},
+    const struct {
+        int restart, initialObjects;
+        AutostopOutcome outcome;
+    } cases[] = {
+        {0, 0, AutostopOutcome::Stop},    {0, 3, AutostopOutcome::Stop},           {1, 3, AutostopOutcome::Restart},
+        {1, 1, AutostopOutcome::Restart}, {1, 0, AutostopOutcome::RestartSkipped},
     };
     for (auto c : cases) {
         World w;
@@ -218,12 +220,17 @@ TEST(RunControl, AutostopOutcome) {
 
 TEST(RunControl, ARunThatMovedTheTimeMarksTheSceneryModified) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const struct { double start, now; int modifiedBefore; bool newlyMarked; int modifiedAfter; } cases[] = {
-        {0, 0, 0, false, 0},      // stopped before its first step
-        {0, 300, 0, true, 1},     // one step
-        {500, 200, 0, true, 1},   // back in time (a negative step)
-        {0, 300, 1, false, 1},    // already marked
-        {0, nan, 0, true, 1},     // the time itself broke
+    const struct {
+        double start, now;
+        int modifiedBefore;
+        bool newlyMarked;
+        int modifiedAfter;
+    } cases[] = {
+        {0, 0, 0, false, 0},     // stopped before its first step
+        {0, 300, 0, true, 1},    // one step
+        {500, 200, 0, true, 1},  // back in time (a negative step)
+        {0, 300, 1, false, 1},   // already marked
+        {0, nan, 0, true, 1},    // the time itself broke
     };
     for (auto c : cases) {
         World w;
@@ -239,7 +246,9 @@ TEST(RunControl, ARunThatMovedTheTimeMarksTheSceneryModified) {
 // Frames of uneven length, as a busy desktop gives them: the steps taken add
 // up to the limit's rate over the whole time, less than one step off.
 TEST(SpeedLimit, StepsAddUpToTheLimitWhateverTheFrameTimes) {
-    const struct { double limit, timeStep; } cases[] = {
+    const struct {
+        double limit, timeStep;
+    } cases[] = {
         {86400, 100},     // a day per second of the solar system: 864 steps/s
         {3600, 10},       // an hour per second of Star dust 1
         {31536000, 1e3},  // a year per second of a planetary disc
@@ -351,10 +360,24 @@ TEST(SpeedLimit, FrameRateAdaptationWaitsWhileTheLimitHolds) {
 }
 
 TEST(SpeedLimit, TextsReadAndShown) {
-    const struct { const char* typed; double limit; } read[] = {
-        {"1 day/s", 86400}, {"12 h", 43200}, {"3 weeks per second", 1814400}, {"1 month/s", 2628000},
-        {"  1 YEAR/S ", 31536000}, {"5000", 5000}, {"2.5 hours/s", 9000}, {"90 min per s", 5400},
-        {"1d", 86400}, {"1e3 s/s", 1000}, {"off", 0}, {"Off", 0}, {"", 0}, {"0", 0},
+    const struct {
+        const char* typed;
+        double limit;
+    } read[] = {
+        {"1 day/s", 86400},
+        {"12 h", 43200},
+        {"3 weeks per second", 1814400},
+        {"1 month/s", 2628000},
+        {"  1 YEAR/S ", 31536000},
+        {"5000", 5000},
+        {"2.5 hours/s", 9000},
+        {"90 min per s", 5400},
+        {"1d", 86400},
+        {"1e3 s/s", 1000},
+        {"off", 0},
+        {"Off", 0},
+        {"", 0},
+        {"0", 0},
     };
     for (auto r : read) {
         double limit = -1;
@@ -366,10 +389,23 @@ TEST(SpeedLimit, TextsReadAndShown) {
         EXPECT_FALSE(parseSpeedLimit(bad, limit)) << bad;
         EXPECT_EQ(limit, 86400) << bad;
     }
-    const struct { double limit; const char* shown; } shown[] = {
-        {0, "Off"}, {-5, "Off"}, {3600, "1 hour/s"}, {86400, "1 day/s"}, {604800, "1 week/s"},
-        {2628000, "1 month/s"}, {31536000, "1 year/s"}, {9000, "2.5 hours/s"}, {90, "1.5 min/s"},
-        {30, "30 s/s"}, {0.5, "0.5 s/s"}, {31536000000.0, "1000 years/s"}, {1814400, "3 weeks/s"},
+    const struct {
+        double limit;
+        const char* shown;
+    } shown[] = {
+        {0, "Off"},
+        {-5, "Off"},
+        {3600, "1 hour/s"},
+        {86400, "1 day/s"},
+        {604800, "1 week/s"},
+        {2628000, "1 month/s"},
+        {31536000, "1 year/s"},
+        {9000, "2.5 hours/s"},
+        {90, "1.5 min/s"},
+        {30, "30 s/s"},
+        {0.5, "0.5 s/s"},
+        {31536000000.0, "1000 years/s"},
+        {1814400, "3 weeks/s"},
     };
     for (auto s : shown) EXPECT_EQ(speedLimitText(s.limit), s.shown) << s.limit;
     for (double preset : SPEED_LIMIT_PRESETS) {

@@ -20,7 +20,7 @@ struct Tally {
     std::map<int, long> runsByCount;  // unbroken runs of steps with one count
     long steps = 0, timed = 0;
     int last = 0;
-    double seconds = 0;  // the run's time
+    double seconds = 0;      // the run's time
     double bestSeconds = 0;  // the same steps, each with the fastest count of its moment
 };
 

@@ -150,7 +150,10 @@ TEST(World, VectorOperations) {
 }
 
 TEST(World, ClampDisabled) {
-    const struct { long in; int out; } cases[] = {{-3, 0}, {0, 0}, {1, 1}, {2, 2}, {7, 2}};
+    const struct {
+        long in;
+        int out;
+    } cases[] = {{-3, 0}, {0, 0}, {1, 1}, {2, 2}, {7, 2}};
     for (auto c : cases) EXPECT_EQ(clampDisabled(c.in), c.out) << c.in;
 }
 

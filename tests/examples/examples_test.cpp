@@ -14,17 +14,15 @@
 
 #include "engine/gravity.h"
 #include "engine/world.h"
+#include "platform/version.h"
 #include "scenery/examples.h"
 #include "scenery/reader.h"
 #include "scenery/writer.h"
-#include "platform/version.h"
 
 namespace vantor {
 namespace {
 
-std::string_view textOf(const ExampleScenery& e) {
-    return {reinterpret_cast<const char*>(e.data), e.size};
-}
+std::string_view textOf(const ExampleScenery& e) { return {reinterpret_cast<const char*>(e.data), e.size}; }
 
 std::string_view withoutVersionLine(std::string_view text) {
     size_t end = text.find('\n');
@@ -45,9 +43,8 @@ double dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 Vec3 cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 
 bool sameObject(const ObjectRecord& a, const ObjectRecord& b) {
-    return std::strcmp(a.name, b.name) == 0 && a.mass == b.mass && a.radius == b.radius && a.x == b.x &&
-           a.y == b.y && a.z == b.z && a.vx == b.vx && a.vy == b.vy && a.vz == b.vz && a.color == b.color &&
-           a.disabled == b.disabled;
+    return std::strcmp(a.name, b.name) == 0 && a.mass == b.mass && a.radius == b.radius && a.x == b.x && a.y == b.y &&
+           a.z == b.z && a.vx == b.vx && a.vy == b.vy && a.vz == b.vz && a.color == b.color && a.disabled == b.disabled;
 }
 
 struct TreeRow {
@@ -113,9 +110,8 @@ TEST_P(EachExample, GivesEveryObjectANameAndKeepsItActive) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Tree, EachExample, ::testing::ValuesIn(kTree), [](const auto& info) {
-    return "Example" + std::to_string(info.param.number);
-});
+INSTANTIATE_TEST_SUITE_P(Tree, EachExample, ::testing::ValuesIn(kTree),
+                         [](const auto& info) { return "Example" + std::to_string(info.param.number); });
 
 // ---- Benchmark -----------------------------------------------------------
 
@@ -241,8 +237,8 @@ TEST_P(SolarSystem, DiffersOnlyWhereTheTableSays) {
 INSTANTIATE_TEST_SUITE_P(Examples, SolarSystem,
                          ::testing::Values(SolarRow{110, "Solar system - heliocentric", 0, 0, 1, 1, 0},
                                            SolarRow{129, "Solar system - geocentric", 3, 1.52097701e11, 1, 1, 0},
-                                           SolarRow{130, "Solar system - geocentric (with trails)", 3,
-                                                    1.52097701e11, 0, 0, 1}),
+                                           SolarRow{130, "Solar system - geocentric (with trails)", 3, 1.52097701e11, 0,
+                                                    0, 1}),
                          [](const auto& info) { return "Example" + std::to_string(info.param.number); });
 
 TEST(SolarSystemExamples, HeliocentricDescriptionBeginsWithThePlanets) {

@@ -122,8 +122,7 @@ TEST(Camera, RecoverViewAnglesFindsThePresentAngles) {
     updateViewSize(w, v, 600, 350);
     const double l = axisLength(v);
     w.VIEWPOINT_ALPHA = 40;
-    const Vec3 images[3] = {rotateForward(0, -75, -40, {l, 0, 0}), rotateForward(0, -75, -40, {0, l, 0}),
-                            {0, 0, l}};
+    const Vec3 images[3] = {rotateForward(0, -75, -40, {l, 0, 0}), rotateForward(0, -75, -40, {0, l, 0}), {0, 0, l}};
     recoverViewAngles(w, v, images);
     EXPECT_EQ(w.VIEWPOINT_THETA, 0);
     EXPECT_EQ(w.VIEWPOINT_ALPHA, 40);
@@ -226,7 +225,7 @@ TEST_F(PrepareFrame, SpacecraftLooksAlongItsHeading) {
     w.SPACECRAFT_TRACKING_OBJECT = 1;
     prepareFrame(w, v);
     EXPECT_EQ(w.ORIGIN_POSITION_Y, 3e11);  // as far ahead as the tracked object is away
-    w.SPACECRAFT_TRACKING_OBJECT = 9;  // no such object: as without tracking
+    w.SPACECRAFT_TRACKING_OBJECT = 9;      // no such object: as without tracking
     prepareFrame(w, v);
     EXPECT_EQ(w.ORIGIN_POSITION_Y, 1e10);
 

@@ -16,16 +16,14 @@ using samples::addObject;
 TEST(Navigation, RotationCommandsClampThetaAndWrapPhiAndAlpha) {
     const struct {
         int command;
-        double theta, phi, alpha;          // before
-        double theta2, phi2, alpha2;       // after
+        double theta, phi, alpha;     // before
+        double theta2, phi2, alpha2;  // after
     } cases[] = {
-        {CMD_ROTATE_VERTICAL_MINUS, 179.9, 0, 0, 180, 0, 0},  // Right
-        {CMD_ROTATE_VERTICAL_PLUS, 0.1, 0, 0, 0, 0, 0},       // Left
-        {CMD_ROTATE_VERTICAL_PLUS, 90, 0, 0, 89.78, 0, 0},
-        {CMD_ROTATE_Z_MINUS, 0, 359.9, 0, 0, 0.12, 0},         // Down
-        {CMD_ROTATE_Z_PLUS, 0, 0.1, 0, 0, 359.88, 0},          // Up
-        {CMD_ROTATE_CLOCKWISE, 0, 0, 0.1, 0, 0, 359.88},
-        {CMD_ROTATE_COUNTERCLOCKWISE, 0, 0, 359.9, 0, 0, 0.12},
+        {CMD_ROTATE_VERTICAL_MINUS, 179.9, 0, 0, 180, 0, 0},                                                 // Right
+        {CMD_ROTATE_VERTICAL_PLUS, 0.1, 0, 0, 0, 0, 0},                                                      // Left
+        {CMD_ROTATE_VERTICAL_PLUS, 90, 0, 0, 89.78, 0, 0},   {CMD_ROTATE_Z_MINUS, 0, 359.9, 0, 0, 0.12, 0},  // Down
+        {CMD_ROTATE_Z_PLUS, 0, 0.1, 0, 0, 359.88, 0},                                                        // Up
+        {CMD_ROTATE_CLOCKWISE, 0, 0, 0.1, 0, 0, 359.88},     {CMD_ROTATE_COUNTERCLOCKWISE, 0, 0, 359.9, 0, 0, 0.12},
     };
     for (const auto& c : cases) {
         World w;
@@ -174,9 +172,9 @@ TEST(Navigation, ObjectAtPointNamesTheNearestDisc) {
     paintFrame(w, v, s);
     EXPECT_EQ(objectAtPoint(v, 105, 50), 1);
     EXPECT_EQ(objectAtPoint(v, 93, 50), 0);
-    EXPECT_EQ(objectAtPoint(v, 100, 61), -1);   // 11 > sqrt(100 + 4)
-    EXPECT_EQ(objectAtPoint(v, 100, 60), 0);    // 10: within the radius
-    EXPECT_EQ(objectAtPoint(v, 42, 50), 2);     // 2 pixels off a dot still hits
+    EXPECT_EQ(objectAtPoint(v, 100, 61), -1);  // 11 > sqrt(100 + 4)
+    EXPECT_EQ(objectAtPoint(v, 100, 60), 0);   // 10: within the radius
+    EXPECT_EQ(objectAtPoint(v, 42, 50), 2);    // 2 pixels off a dot still hits
     EXPECT_EQ(objectAtPoint(v, 37, 50), -1);
 }
 
@@ -204,7 +202,7 @@ TEST(Navigation, HoldingAToolbarButtonRepeatsItsCommand) {
     EXPECT_FALSE(repaint);
     for (int tick = 0; tick < 4; ++tick) EXPECT_EQ(toolbarRepeatTick(v, state, CMD_ZOOM_OUT, repaint), 0);
     EXPECT_EQ(toolbarRepeatTick(v, state, CMD_ZOOM_OUT, repaint), CMD_ZOOM_OUT);
-    EXPECT_EQ(v.viewDragging, 0);  // zooming shows no axes
+    EXPECT_EQ(v.viewDragging, 0);                               // zooming shows no axes
     EXPECT_EQ(toolbarRepeatTick(v, state, 40001, repaint), 0);  // any other button is no repeat
 }
 

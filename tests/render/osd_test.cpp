@@ -63,8 +63,9 @@ int glyphPixels(const std::string& text) {
 // The cells of the time line, left to right, relative to the right edge,
 // for one millennia digit.
 std::vector<int> timeLineCells(int right) {
-    std::vector<int> xs = {-259, -252, -245, -238, -231, -224, -217, -209, -201, -187, -180, -173, -165, -151, -144,
-                           -137, -129, -115, -108, -100, -86,  -79,  -71,  -57,  -50,  -42,  -35,  -28,  -21,  -13, -6};
+    std::vector<int> xs = {-259, -252, -245, -238, -231, -224, -217, -209, -201, -187, -180,
+                           -173, -165, -151, -144, -137, -129, -115, -108, -100, -86,  -79,
+                           -71,  -57,  -50,  -42,  -35,  -28,  -21,  -13,  -6};
     for (int& x : xs) x += right;
     return xs;
 }
@@ -137,7 +138,10 @@ TEST_F(StatusDisplay, DistanceLineAndNothingElse) {
     xs.push_back(320 - 6);
     EXPECT_EQ(readCells(s, xs, 1, 0xFFFFFF), "d= 1.5e+011m");
     // Every lit pixel belongs to a glyph read above (no stray cells).
-    const std::string all = "d=1.5e+011m" "FPS0MCS0MSS0" "t-to=0mi000y000d00h00m00s00ms";
+    const std::string all =
+        "d=1.5e+011m"
+        "FPS0MCS0MSS0"
+        "t-to=0mi000y000d00h00m00s00ms";
     EXPECT_EQ(countLit(s), glyphPixels(all));
 }
 
@@ -148,7 +152,9 @@ TEST_F(StatusDisplay, ShadowAndFaceThroughThePainter) {
     clearBackBuffer(v, back);
     paintFrame(world, v, back);
     const int white = countColour(back, 0xFFFFFF);
-    EXPECT_EQ(white, glyphPixels("d=1.e+010m" "FPS0MCS0MSS0" "t-to=0mi000y000d00h00m00s00ms"));
+    EXPECT_EQ(white, glyphPixels("d=1.e+010m"
+                                 "FPS0MCS0MSS0"
+                                 "t-to=0mi000y000d00h00m00s00ms"));
 }
 
 TEST(NumberGlyphs, DirectionAndResult) {
@@ -217,8 +223,8 @@ TEST_F(Cockpit, WithoutTheStatusDisplayOnlyTheBlueFrame) {
 TEST_F(Cockpit, GaugesOnLogScales) {
     w.displayOSD = 1;
     draw();
-    EXPECT_EQ(barTop(55, 0x0000FF), 100);  // at rest: empty
-    EXPECT_EQ(barTop(17, 0xFF0000), 100);  // no thrust: empty
+    EXPECT_EQ(barTop(55, 0x0000FF), 100);                  // at rest: empty
+    EXPECT_EQ(barTop(17, 0xFF0000), 100);                  // no thrust: empty
     EXPECT_EQ(s.pixel(100, 49), toPixelColour(0x0000FF));  // the crosshair, with a gap at the centre
     EXPECT_EQ(s.pixel(98, 50), toPixelColour(0x0000FF));
     EXPECT_EQ(s.pixel(100, 50), 0xFF000000u);
@@ -226,7 +232,7 @@ TEST_F(Cockpit, GaugesOnLogScales) {
     w.objects[0].vx = 1;  // 1 m/s: log10 1 = 0, still empty
     draw();
     EXPECT_EQ(barTop(55, 0x0000FF), 100);
-    w.objects[0].vy = 299792458;  // about the speed of light: full, up to the label line
+    w.objects[0].vy = 299792458;      // about the speed of light: full, up to the label line
     w.SPACECRAFT_THRUST_FORCE = 1e3;  // half way on the log scale
     draw();
     EXPECT_LE(barTop(55, 0x0000FF), 12);

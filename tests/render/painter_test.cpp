@@ -89,17 +89,17 @@ TEST_F(Painter, DimmingFadesTheFarObjectsTo30Percent) {
 TEST_F(Painter, CullingAndDepthRules) {
     const double a = v.eyeDistance;
     const double f = 200 / (2 * std::tan(5 * DEG_TO_RAD));
-    const double px = a / f;  // metres per pixel in the origin plane
-    addObject(w, 500 * px, 0, 0);              // 0: beside the view but level with it: visible
-    addObject(w, 500 * px, 300 * px, 0);       // 1: outside on both axes
-    addObject(w, 0, 0, 1e10);                  // 2: at the viewpoint plane
-    addObject(w, 0, 0, 0).disabled = 1;        // 3: disabled
-    addObject(w, 0, 0, 0).disabled = 2;        // 4: disabled but visible
-    addObject(w, 1e300, 0, 0);                 // 5: level with the view, infinitely far beside it
-    addObject(w, 0, 0, 0, 6 * 200 * px / 2);   // 6: 6 view widths, 12 view heights across
-    addObject(w, 0, 0, 0, 6 * 100 * px / 2);   // 7: 3 view widths, 6 heights: drawn
-    addObject(w, 0, 0, std::nan(""));          // 8: no depth
-    addObject(w, 0, 0, 0, std::nan(""));       // 9: no size
+    const double px = a / f;                  // metres per pixel in the origin plane
+    addObject(w, 500 * px, 0, 0);             // 0: beside the view but level with it: visible
+    addObject(w, 500 * px, 300 * px, 0);      // 1: outside on both axes
+    addObject(w, 0, 0, 1e10);                 // 2: at the viewpoint plane
+    addObject(w, 0, 0, 0).disabled = 1;       // 3: disabled
+    addObject(w, 0, 0, 0).disabled = 2;       // 4: disabled but visible
+    addObject(w, 1e300, 0, 0);                // 5: level with the view, infinitely far beside it
+    addObject(w, 0, 0, 0, 6 * 200 * px / 2);  // 6: 6 view widths, 12 view heights across
+    addObject(w, 0, 0, 0, 6 * 100 * px / 2);  // 7: 3 view widths, 6 heights: drawn
+    addObject(w, 0, 0, std::nan(""));         // 8: no depth
+    addObject(w, 0, 0, 0, std::nan(""));      // 9: no size
     paint();
     const bool expected[] = {true, false, false, false, true, true, false, true, false, false};
     for (int i = 0; i < 10; ++i) EXPECT_EQ(entryOf(i)->visible, expected[i]) << i;
@@ -304,7 +304,7 @@ TEST_F(Painter, AbsurdValuesNeverCrash) {
         int width, height;
         double fov, distance, theta;
         int originMode;
-    } views[] = {{200, 100, 10, 1e10, 0, 0},   {0, 0, 10, 1e10, 30, 2},  {1, 1, 179.9, -5, 90, 1},
+    } views[] = {{200, 100, 10, 1e10, 0, 0},   {0, 0, 10, 1e10, 30, 2},    {1, 1, 179.9, -5, 90, 1},
                  {200, 100, nan, nan, nan, 0}, {300, 3, 1e-9, inf, 45, 0}, {5, 400, 90, 0, 180, 2}};
     for (const auto& vw : views) {
         for (int spacecraft = 0; spacecraft < 2; ++spacecraft) {
@@ -321,16 +321,19 @@ TEST_F(Painter, AbsurdValuesNeverCrash) {
             updateViewSize(w, v, vw.width, vw.height);
             clearBackBuffer(v, s);
             paint();
-            SCOPED_TRACE(testing::Message() << vw.width << "x" << vw.height << " fov " << vw.fov << " spacecraft "
-                                            << spacecraft);
+            SCOPED_TRACE(testing::Message()
+                         << vw.width << "x" << vw.height << " fov " << vw.fov << " spacecraft " << spacecraft);
             // The frame is the view's size: every draw went to a surface
             // of the view's size and no larger.
             EXPECT_EQ(s.width(), v.viewWidth);
             EXPECT_EQ(s.height(), v.viewHeight);
             EXPECT_LE(v.depthCount, w.OBJECTS_N);
             // The hit test names an object or none, wherever it is asked.
-            const int points[][2] = {{0, 0}, {v.viewWidth / 2, v.viewHeight / 2}, {v.viewWidth - 1, v.viewHeight - 1},
-                                     {-1, -1}, {INT_MAX, INT_MIN}};
+            const int points[][2] = {{0, 0},
+                                     {v.viewWidth / 2, v.viewHeight / 2},
+                                     {v.viewWidth - 1, v.viewHeight - 1},
+                                     {-1, -1},
+                                     {INT_MAX, INT_MIN}};
             for (const auto& p : points) {
                 const int hit = objectAtPoint(v, p[0], p[1]);
                 EXPECT_TRUE(hit == -1 || (hit >= 0 && hit < w.OBJECTS_N)) << hit << " at " << p[0] << "," << p[1];

@@ -91,7 +91,8 @@ TEST_F(StaticScenery, ProjectionIsCachedUntilTheViewChanges) {
         {"position", [](World& w, View&) { w.VIEWPOINT_POSITION_X += 1; }},
         {"fov", [](World& w, View&) { w.VIEWPOINT_FOV = 20; }},
         {"view size", [](World& w, View& v) { updateViewSize(w, v, 310, 200); }},
-        {"size doubled, far away", [](World& w, View& v) {
+        {"size doubled, far away",
+         [](World& w, View& v) {
              w.VIEWPOINT_DISTANCE = 1e20;  // K W vanishes beside D: Sx and Sy stay the same
              updateViewSize(w, v, 300, 200);
              projectStaticScenery(w, v);

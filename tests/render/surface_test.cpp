@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <utility>
-#include <cstring>
 
 #include "tests/support/render_samples.h"
 
@@ -35,9 +35,8 @@ TEST(Surface, TruncationIsDefinedForEveryDouble) {
     const struct {
         double in;
         int out;
-    } cases[] = {{2.9, 2},       {-2.9, -2},       {0.3, 0},         {2147483647.5, INT_MAX},
-                 {1e20, INT_MAX}, {inf, INT_MAX},   {-1e20, INT_MIN}, {-inf, INT_MIN},
-                 {std::nan(""), INT_MIN},           {-2147483648.7, INT_MIN}};
+    } cases[] = {{2.9, 2},       {-2.9, -2},       {0.3, 0},        {2147483647.5, INT_MAX}, {1e20, INT_MAX},
+                 {inf, INT_MAX}, {-1e20, INT_MIN}, {-inf, INT_MIN}, {std::nan(""), INT_MIN}, {-2147483648.7, INT_MIN}};
     for (const auto& c : cases) EXPECT_EQ(truncToInt(c.in), c.out) << c.in;
 }
 

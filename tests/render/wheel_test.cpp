@@ -25,11 +25,11 @@ TEST(Wheel, OneZoomStepPer120AngleUnits) {
         {{120}, 1, 0},
         {{-120}, -1, 0},
         {{360}, 3, 0},
-        {{30, 30, 30}, 0, 90},             // a high-resolution wheel: not a notch yet
-        {{30, 30, 30, 30}, 1, 0},          // ... then one step
+        {{30, 30, 30}, 0, 90},     // a high-resolution wheel: not a notch yet
+        {{30, 30, 30, 30}, 1, 0},  // ... then one step
         {{15, 15, 15, 15, 15, 15, 15, 15, 15}, 1, 15},
         {{-40, -40, -40, -40, -40, -40}, -2, 0},
-        {{100, -30}, 0, -30},              // the other way starts afresh
+        {{100, -30}, 0, -30},  // the other way starts afresh
         {{100, -100, -20}, -1, 0},
         {{-119, 119}, 0, 119},
         {{0, 0}, 0, 0},

@@ -116,7 +116,7 @@ TEST_F(ReaderTest, RealSettingsPassTheirRangeRules) {
         {"[VIEWPOINT_PHI]=359.5", &World::VIEWPOINT_PHI, 359.5},
         {"[VIEWPOINT_ALPHA]=-450", &World::VIEWPOINT_ALPHA, 270},
         {"[VIEWPOINT_ALPHA]=400", &World::VIEWPOINT_ALPHA, 40},
-        {"[VIEWPOINT_PHI]=-1e-300", &World::VIEWPOINT_PHI, 0},  // 360 - 1e-300 rounds to 360
+        {"[VIEWPOINT_PHI]=-1e-300", &World::VIEWPOINT_PHI, 0},    // 360 - 1e-300 rounds to 360
         {"[VIEWPOINT_ALPHA]=1e999", &World::VIEWPOINT_ALPHA, 0},  // infinite: no remainder
         {"[VIEWPOINT_THETA]=200", &World::VIEWPOINT_THETA, 180},
         {"[VIEWPOINT_THETA]=-5", &World::VIEWPOINT_THETA, 0},
@@ -207,9 +207,10 @@ TEST_F(ReaderTest, HeadingBecomesAUnitVector) {
 }
 
 TEST_F(ReaderTest, TextSettingsAreTakenAsRead) {
-    read("[SCENERY_NAME]=Solar system - heliocentric\r\n"
-         "[SCENERY_DESCRIPTION]=Line one\r\nLine two\r\n\r\n"
-         "[FILE_READ_ONLY]=1\n");
+    read(
+        "[SCENERY_NAME]=Solar system - heliocentric\r\n"
+        "[SCENERY_DESCRIPTION]=Line one\r\nLine two\r\n\r\n"
+        "[FILE_READ_ONLY]=1\n");
     EXPECT_EQ(w.SCENERY_NAME, "Solar system - heliocentric");
     EXPECT_EQ(w.SCENERY_DESCRIPTION, "Line one\r\nLine two");
     EXPECT_EQ(w.FILE_READ_ONLY, 1);
@@ -226,7 +227,7 @@ TEST_F(ReaderTest, ObjectFieldsPassTheirRules) {
         uint32_t color;
     };
     const Case cases[] = {
-        {"[INIT_OBJECT_1_MASS]=0\n", 0, 0, 1, 0},  // a zero mass disables
+        {"[INIT_OBJECT_1_MASS]=0\n", 0, 0, 1, 0},                              // a zero mass disables
         {"[INIT_OBJECT_1_MASS]=0\n[INIT_OBJECT_1_DISABLED]=0\n", 0, 0, 0, 0},  // unless DISABLED says otherwise
         {"[INIT_OBJECT_1_MASS]=-0\n", 0, 0, 1, 0},
         {"[INIT_OBJECT_1_MASS]=-5\n[INIT_OBJECT_1_RADIUS]=-2\n", 5, 2, 0, 0},
@@ -263,9 +264,10 @@ TEST_F(ReaderTest, ObjectsCountAloneGivesNumberedNames) {
 }
 
 TEST_F(ReaderTest, CurrentObjectsWithoutNamesTakeTheInitialNames) {
-    read("[INIT_OBJECTS_N]=2\n[OBJECTS_N]=3\n"
-         "[INIT_OBJECT_1_NAME]=Sun\n[INIT_OBJECT_2_NAME]=Earth\n"
-         "[OBJECT_2_NAME]=Moon\n");
+    read(
+        "[INIT_OBJECTS_N]=2\n[OBJECTS_N]=3\n"
+        "[INIT_OBJECT_1_NAME]=Sun\n[INIT_OBJECT_2_NAME]=Earth\n"
+        "[OBJECT_2_NAME]=Moon\n");
     EXPECT_STREQ(w.objects[0].name, "Sun");
     EXPECT_STREQ(w.objects[1].name, "Moon");
     EXPECT_STREQ(w.objects[2].name, "Object 3");
@@ -273,10 +275,11 @@ TEST_F(ReaderTest, CurrentObjectsWithoutNamesTakeTheInitialNames) {
 }
 
 TEST_F(ReaderTest, InitialObjectsWithoutCurrentOnesAreCopied) {
-    read("[INIT_SIMULATION_TIME_STEP]=60\n[SIMULATION_TIME_STEP]=5\n[SIMULATION_TIME]=100\n"
-         "[INIT_OBJECTS_N]=2\n[OBJECTS_N]=0\n"
-         "[INIT_OBJECT_1_NAME]=A\n[INIT_OBJECT_1_MASS]=1\n[INIT_OBJECT_1_X]=3\n"
-         "[INIT_OBJECT_2_NAME]=B\n[INIT_OBJECT_2_MASS]=2\n[INIT_OBJECT_2_VY]=-4\n[INIT_OBJECT_2_COLOR]=ff\n");
+    read(
+        "[INIT_SIMULATION_TIME_STEP]=60\n[SIMULATION_TIME_STEP]=5\n[SIMULATION_TIME]=100\n"
+        "[INIT_OBJECTS_N]=2\n[OBJECTS_N]=0\n"
+        "[INIT_OBJECT_1_NAME]=A\n[INIT_OBJECT_1_MASS]=1\n[INIT_OBJECT_1_X]=3\n"
+        "[INIT_OBJECT_2_NAME]=B\n[INIT_OBJECT_2_MASS]=2\n[INIT_OBJECT_2_VY]=-4\n[INIT_OBJECT_2_COLOR]=ff\n");
     ASSERT_EQ(w.OBJECTS_N, 2);
     for (int i = 0; i < 2; ++i) {
         const ObjectRecord& a = w.initialObjects[i];
@@ -356,8 +359,10 @@ TEST_F(ReaderTest, MissingEqualsSignTakesTheValueBehindTheNextOne) {
 
 TEST_F(ReaderTest, OverLongValuesAreCut) {
     const std::string longName(60000, 'n');
-    read("[SCENERY_NAME]=" + longName + "\n[SCENERY_DESCRIPTION]=short\n\n[INIT_OBJECTS_N]=1\n"
-         "[INIT_OBJECT_1_NAME]=" + std::string(70000, 'o') + "\n[INIT_OBJECT_1_MASS]=2\n");
+    read("[SCENERY_NAME]=" + longName +
+         "\n[SCENERY_DESCRIPTION]=short\n\n[INIT_OBJECTS_N]=1\n"
+         "[INIT_OBJECT_1_NAME]=" +
+         std::string(70000, 'o') + "\n[INIT_OBJECT_1_MASS]=2\n");
     EXPECT_EQ(w.SCENERY_NAME, std::string(VALUE_CAPACITY, 'n'));
     EXPECT_EQ(w.SCENERY_DESCRIPTION, "short");  // the cursor went past the whole value
     EXPECT_EQ(std::strlen(w.initialObjects[0].name), VALUE_CAPACITY);
@@ -408,12 +413,15 @@ TEST_F(ReaderTest, ReportsWhatItDidNotTakeAsItStood) {
         std::vector<std::string> notes;  // each must appear in the report, in this order
     };
     const Case cases[] = {
-        {"zero byte", std::string("[FPS_DESIRED]=30\n\0[DIM_DISTANT_OBJECTS]=0\n", 42),
+        {"zero byte",
+         std::string("[FPS_DESIRED]=30\n\0[DIM_DISTANT_OBJECTS]=0\n", 42),
          {"A zero byte at byte 18 ends the text: the rest (25 bytes, 1 line) was not read."}},
-        {"truncated object table", truncated,
+        {"truncated object table",
+         truncated,
          {"1 object of the current configuration is missing from the file (first: object 3); given default values.",
           "9 values of current objects are missing (first: [OBJECT_2_RADIUS]); kept as after New."}},
-        {"count above the limit", "[OBJECTS_N]=60000\n",
+        {"count above the limit",
+         "[OBJECTS_N]=60000\n",
          {"[OBJECTS_N] 60000 is above the limit of 50000 objects: only the first 50000 were read.",
           "50000 objects of the current configuration are missing"}},
         {"numbers out of range",
@@ -441,9 +449,10 @@ TEST_F(ReaderTest, ReportsWhatItDidNotTakeAsItStood) {
 TEST_F(ReaderTest, NumbersOutOfRangeTakeTheValueAfterNew) {
     // Without this, an infinite time or distance went on into the view and
     // every later step.
-    read("[ORIGIN_POSITION_X]=1e400\n[VIEWPOINT_DISTANCE]=-1e999\n[VIEWPOINT_THETA]=1e400\n"
-         "[VIEWPOINT_POSITION_Z]=1e999\n[SPACECRAFT_THRUST_FORCE_MAX]=1e999\n[SIMULATION_TIME_STEP]=1e999\n"
-         "[SIMULATION_TIME]=1e400\n[OBJECTS_N]=1\n[OBJECT_1_MASS]=1e999\n[OBJECT_1_X]=5\n[OBJECT_1_VY]=-1e999\n");
+    read(
+        "[ORIGIN_POSITION_X]=1e400\n[VIEWPOINT_DISTANCE]=-1e999\n[VIEWPOINT_THETA]=1e400\n"
+        "[VIEWPOINT_POSITION_Z]=1e999\n[SPACECRAFT_THRUST_FORCE_MAX]=1e999\n[SIMULATION_TIME_STEP]=1e999\n"
+        "[SIMULATION_TIME]=1e400\n[OBJECTS_N]=1\n[OBJECT_1_MASS]=1e999\n[OBJECT_1_X]=5\n[OBJECT_1_VY]=-1e999\n");
     EXPECT_EQ(w.ORIGIN_POSITION_X, 0);
     EXPECT_EQ(w.VIEWPOINT_DISTANCE, 1e10);
     EXPECT_EQ(w.VIEWPOINT_THETA, 0);
@@ -517,10 +526,18 @@ TEST(ParseHexColor, ScansDigitsFromTheEnd) {
         uint32_t color;
     };
     const Case cases[] = {
-        {"30ffff", 0x30ffff}, {"0x30ffff", 0x30ffff}, {"30FFFF", 0x30ffff}, {"", 0},
-        {"0", 0},             {"ff", 0xff},           {"zz12", 0x12},       {"12 ", 0},  // a trailing blank stops at once
+        {"30ffff", 0x30ffff},
+        {"0x30ffff", 0x30ffff},
+        {"30FFFF", 0x30ffff},
+        {"", 0},
+        {"0", 0},
+        {"ff", 0xff},
+        {"zz12", 0x12},
+        {"12 ", 0},                 // a trailing blank stops at once
         {"123456789", 0x23456789},  // beyond the eighth digit nothing is added
-        {"fffffffff", 0xffffffff},  {"g", 0},         {"\x12", 0},
+        {"fffffffff", 0xffffffff},
+        {"g", 0},
+        {"\x12", 0},
     };
     for (const auto& c : cases) EXPECT_EQ(parseHexColor(c.text), c.color) << c.text;
 }
@@ -632,9 +649,8 @@ TEST_F(ReaderFileTest, ReportsTheBytesItReads) {
     const size_t size = fs::file_size(path);
     std::vector<std::pair<size_t, size_t>> calls;
     std::string text;
-    ASSERT_EQ(readSceneryFile(path.c_str(), text, nullptr, [&](size_t done, size_t total) {
-                  calls.emplace_back(done, total);
-              }),
+    ASSERT_EQ(readSceneryFile(path.c_str(), text, nullptr,
+                              [&](size_t done, size_t total) { calls.emplace_back(done, total); }),
               0);
     EXPECT_EQ(text.size(), size);
     ASSERT_GE(calls.size(), 2u) << "a file of " << size << " bytes";
@@ -801,8 +817,8 @@ TEST(RoundTrip, FullSizeScenery) {
     for (int i = 0; i < MAX_OBJECTS; ++i) {
         samples::setObject(a.initialObjects[i], "Body", random() * 1e-10, 1, random() * 1e-3, -1e-3, 0,
                            static_cast<double>(i), 0, 0, static_cast<uint32_t>(random()), 0);
-        samples::setObject(a.objects[i], "Moving body", random() * 1e-10, 2, 0, 1, 2, 3, 4,
-                           random() * -1e-20, static_cast<uint32_t>(i), 2);
+        samples::setObject(a.objects[i], "Moving body", random() * 1e-10, 2, 0, 1, 2, 3, 4, random() * -1e-20,
+                           static_cast<uint32_t>(i), 2);
     }
     const std::string text = sceneryText(a);
     World b;
@@ -818,8 +834,17 @@ TEST(KeyIndex, GivesTheSameResultsAsScanning) {
     World source;
     World scanned;
     World indexed;
-    const char* junk[] = {"[", "]", "=", "[[OBJECT_1_X]]=5", "[OBJECT_1_X", "OBJECT_1_X]=6",
-                          "[FPS_DESIRED]", "[OBJECT_2_NAME]=x]y", "\r", "[]=", "[INIT_OBJECTS_N]=3"};
+    const char* junk[] = {"[",
+                          "]",
+                          "=",
+                          "[[OBJECT_1_X]]=5",
+                          "[OBJECT_1_X",
+                          "OBJECT_1_X]=6",
+                          "[FPS_DESIRED]",
+                          "[OBJECT_2_NAME]=x]y",
+                          "\r",
+                          "[]=",
+                          "[INIT_OBJECTS_N]=3"};
     for (int round = 0; round < 300; ++round) {
         randomWorld(source, random);
         std::string text = sceneryText(source);
@@ -832,8 +857,8 @@ TEST(KeyIndex, GivesTheSameResultsAsScanning) {
         std::vector<std::string> mixed;
         for (const auto& line : lines) {
             const int dice = static_cast<int>(random() % 10);
-            if (dice == 0) continue;                     // dropped
-            if (dice == 1) mixed.push_back(line);        // doubled
+            if (dice == 0) continue;               // dropped
+            if (dice == 1) mixed.push_back(line);  // doubled
             if (dice == 2) mixed.push_back(junk[random() % std::size(junk)]);
             mixed.push_back(line);
         }

@@ -257,7 +257,7 @@ TEST(ParseReal, ReadsValuesOfFiftyThousandCharacters) {
 TEST(RealTextForm, IgnoresTheUsersLocale) {
     // Formatting and parsing must not pick up a decimal comma. Only locales
     // that are installed can be tried.
-    const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "de_DE@euro", "fr_FR.UTF-8",
+    const char* names[] = {"de_DE.UTF-8", "de_DE.utf8",  "de_DE",       "de_DE@euro",         "fr_FR.UTF-8",
                            "fr_FR.utf8",  "nl_NL.UTF-8", "ru_RU.UTF-8", "German_Germany.1252"};
     const std::string before = std::setlocale(LC_ALL, nullptr);
     const char* chosen = nullptr;
@@ -287,7 +287,7 @@ TEST(AcceptPositiveUpTo, TakesOnlyValuesInRange) {
         double expected;
     };
     const Case cases[] = {
-        {0.0, 5.0},   {-1.0, 5.0}, {2e10, 5.0}, {1e10, 1e10}, {std::numeric_limits<double>::quiet_NaN(), 5.0},
+        {0.0, 5.0},       {-1.0, 5.0}, {2e10, 5.0}, {1e10, 1e10}, {std::numeric_limits<double>::quiet_NaN(), 5.0},
         {1e-300, 1e-300}, {-0.0, 5.0}, {INF, 5.0},
     };
     for (const auto& c : cases) {

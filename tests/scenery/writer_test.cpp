@@ -1,7 +1,7 @@
 #include "scenery/writer.h"
 
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -97,11 +97,7 @@ TEST(SceneryText, ColoursAreLowerCaseHexadecimalWithoutLeadingZeros) {
     const Case cases[] = {
         {0x0000ff, "ff"},  // pure red
         {0x000000, "0"},   // black
-        {0x30ffff, "30ffff"},
-        {0xaaaaff, "aaaaff"},
-        {0x00ff00, "ff00"},
-        {0x0a0b0c, "a0b0c"},
-        {0xffffffff, "ffffffff"},
+        {0x30ffff, "30ffff"}, {0xaaaaff, "aaaaff"}, {0x00ff00, "ff00"}, {0x0a0b0c, "a0b0c"}, {0xffffffff, "ffffffff"},
     };
     World w;
     newScenery(w);
@@ -700,12 +696,12 @@ TEST(WriteSceneryFile, RemovesTheTargetsTemporariesOfSavesThatAreGone) {
     const std::string alive = std::to_string(::getpid());
     const std::string gone = "x.nbx.vantor-save-" + dead + "-a1B2c3";
     const std::set<std::string> kept = {
-        "x.nbx.vantor-save-" + alive + "-a1B2c3",  // a save of this process, still running
-        "y.nbx.vantor-save-" + dead + "-a1B2c3",   // another target's
-        "x.nbx.tmp-a1B2c3",                        // not this program's name
-        "x.nbx.vantor-save--a1B2c3",               // no process id
-        "x.nbx.vantor-save-" + dead,               // no separator after the process id
-        "y.x.nbx.vantor-save-" + dead + "-a1B2c3", // ends like one, named for another target
+        "x.nbx.vantor-save-" + alive + "-a1B2c3",   // a save of this process, still running
+        "y.nbx.vantor-save-" + dead + "-a1B2c3",    // another target's
+        "x.nbx.tmp-a1B2c3",                         // not this program's name
+        "x.nbx.vantor-save--a1B2c3",                // no process id
+        "x.nbx.vantor-save-" + dead,                // no separator after the process id
+        "y.x.nbx.vantor-save-" + dead + "-a1B2c3",  // ends like one, named for another target
     };
     writeFile(dir / gone, "left over");
     for (const std::string& name : kept) writeFile(dir / name, "left over");

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 
 #include "render/camera.h"
 
@@ -34,9 +34,7 @@ struct Fixture {
 
 double dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
-double angleBetween(Vec3 a, Vec3 b) {
-    return std::acos(std::clamp(dot(vecNormalise(a), vecNormalise(b)), -1.0, 1.0));
-}
+double angleBetween(Vec3 a, Vec3 b) { return std::acos(std::clamp(dot(vecNormalise(a), vecNormalise(b)), -1.0, 1.0)); }
 
 TEST(Spacecraft, SpawnInANewSceneryThenEngage) {
     Fixture f;
@@ -52,7 +50,9 @@ TEST(Spacecraft, SpawnInANewSceneryThenEngage) {
     EXPECT_EQ(o.radius, 100);
     EXPECT_EQ(o.color, 0xFFFFFFu);
     EXPECT_EQ(o.disabled, 0);
-    EXPECT_EQ(o.vx, 0); EXPECT_EQ(o.vy, 0); EXPECT_EQ(o.vz, 0);
+    EXPECT_EQ(o.vx, 0);
+    EXPECT_EQ(o.vy, 0);
+    EXPECT_EQ(o.vz, 0);
     // In front of the origin point along +z by the smaller half extent.
     const double half = std::min(f.view.visibleHalfWidth, f.view.visibleHalfHeight);
     EXPECT_EQ(o.x, 5);
@@ -63,8 +63,12 @@ TEST(Spacecraft, SpawnInANewSceneryThenEngage) {
     EXPECT_EQ(engageSpacecraft(f.world), 1);
     EXPECT_EQ(f.world.SPACECRAFT_MODE, 1);
     EXPECT_NEAR(f.world.SPACECRAFT_THRUST_FORCE, 4976, 1);
-    EXPECT_EQ(f.heading().x, 0); EXPECT_EQ(f.heading().y, 0); EXPECT_EQ(f.heading().z, -1);
-    EXPECT_EQ(f.world.VIEWPOINT_THETA, 0); EXPECT_EQ(f.world.VIEWPOINT_PHI, 0); EXPECT_EQ(f.world.VIEWPOINT_ALPHA, 0);
+    EXPECT_EQ(f.heading().x, 0);
+    EXPECT_EQ(f.heading().y, 0);
+    EXPECT_EQ(f.heading().z, -1);
+    EXPECT_EQ(f.world.VIEWPOINT_THETA, 0);
+    EXPECT_EQ(f.world.VIEWPOINT_PHI, 0);
+    EXPECT_EQ(f.world.VIEWPOINT_ALPHA, 0);
 
     // A second engage leaves the mode.
     EXPECT_EQ(engageSpacecraft(f.world), 1);
@@ -102,11 +106,8 @@ TEST(Spacecraft, EngageFailsAndChangesNothing) {
         int objects, craft;
         double max;
     } cases[] = {
-        {"no objects", 0, 0, 1e6},
-        {"index past the table", 2, 2, 1e6},
-        {"negative index", 2, -1, 1e6},
-        {"no thrust", 2, 1, 0},
-        {"negative thrust", 2, 1, -5},
+        {"no objects", 0, 0, 1e6}, {"index past the table", 2, 2, 1e6}, {"negative index", 2, -1, 1e6},
+        {"no thrust", 2, 1, 0},    {"negative thrust", 2, 1, -5},
     };
     for (const auto& c : cases) {
         Fixture f;
@@ -146,13 +147,11 @@ TEST(Spacecraft, ThrustAdjustmentLimits) {
         int sign;
         double expected;
     } cases[] = {
-        {0, 1e6, +1, 1},          // no thrust becomes the floor
-        {0, 1e6, -1, 1},
-        {100, 1e6, +1, 100 * std::pow(1e6, 0.02)},
-        {100, 1e6, -1, 100 / std::pow(1e6, 0.02)},
-        {1, 1e6, -1, 1},          // never below 1 N
-        {5e6, 1e6, +1, 1e6},      // never above the maximum
-        {100, 0, +1, 0},          // no maximum: nothing above it
+        {0, 1e6, +1, 1},  // no thrust becomes the floor
+        {0, 1e6, -1, 1},     {100, 1e6, +1, 100 * std::pow(1e6, 0.02)}, {100, 1e6, -1, 100 / std::pow(1e6, 0.02)},
+        {1, 1e6, -1, 1},      // never below 1 N
+        {5e6, 1e6, +1, 1e6},  // never above the maximum
+        {100, 0, +1, 0},      // no maximum: nothing above it
     };
     for (const auto& c : cases) {
         World w;
@@ -166,10 +165,10 @@ TEST(Spacecraft, ThrustAdjustmentLimits) {
 TEST(Spacecraft, ThrustImpulses) {
     const struct {
         const char* what;
-        double speed;    // along the heading (0, 0, -1), m/s
-        double thrust;   // N
+        double speed;   // along the heading (0, 0, -1), m/s
+        double thrust;  // N
         int sign;
-        double expected; // speed along the heading afterwards
+        double expected;  // speed along the heading afterwards
     } cases[] = {
         {"forward from rest", 0, 4976, +1, 1},
         {"backward from rest", 0, 4976, -1, -1},
@@ -228,7 +227,9 @@ TEST(Spacecraft, StopAndFullThrust) {
     f.craft().vx = 3, f.craft().vy = 4, f.craft().vz = 5;
     f.world.sceneryModified = 0;
     stopSpacecraft(f.world);
-    EXPECT_EQ(f.velocity().x, 0); EXPECT_EQ(f.velocity().y, 0); EXPECT_EQ(f.velocity().z, 0);
+    EXPECT_EQ(f.velocity().x, 0);
+    EXPECT_EQ(f.velocity().y, 0);
+    EXPECT_EQ(f.velocity().z, 0);
     EXPECT_EQ(f.world.sceneryModified, 1);
     f.world.sceneryModified = 0;
     stopSpacecraft(f.world);  // at rest already: nothing changes
@@ -257,7 +258,7 @@ TEST(Spacecraft, TrackingTurnsTheHeadingOntoTheTarget) {
     const struct {
         const char* what;
         int mode, trackedIndex;
-        Vec3 target;    // where the heading must end up pointing from the craft
+        Vec3 target;       // where the heading must end up pointing from the craft
         double firstCall;  // the angle left after one call, at most, as a fraction
     } cases[] = {
         {"object", 2, 1, {3e9, 2e9, -1e10}, 0.1},

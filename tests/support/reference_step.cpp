@@ -27,7 +27,8 @@ void referenceStep(World& w) {
     for (int k = 0; k < n; ++k) {
         if (o[k].disabled) continue;
         if (relativistic) {
-            o[k].relativisticMass = o[k].mass / std::sqrt(1.0 - (o[k].vx * o[k].vx + o[k].vy * o[k].vy + o[k].vz * o[k].vz) * INV_C2);
+            o[k].relativisticMass =
+                o[k].mass / std::sqrt(1.0 - (o[k].vx * o[k].vx + o[k].vy * o[k].vy + o[k].vz * o[k].vz) * INV_C2);
             o[k].gravParam = o[k].relativisticMass * G;
             if (!std::isfinite(o[k].relativisticMass) && !collide(k)) return;
         } else {
@@ -55,8 +56,8 @@ void referenceStep(World& w) {
         const double vsq = o[i].vx * o[i].vx + o[i].vy * o[i].vy + o[i].vz * o[i].vz;
         const double fsq = fx * fx + fy * fy + fz * fz;
         const double g = (vsq == 0 || fsq == 0) ? std::sqrt(a * a * fsq)
-                                                : (o[i].vx * fx + o[i].vy * fy + o[i].vz * fz) * std::sqrt(a * a * fsq) /
-                                                      std::sqrt(fsq * vsq);
+                                                : (o[i].vx * fx + o[i].vy * fy + o[i].vz * fz) *
+                                                      std::sqrt(a * a * fsq) / std::sqrt(fsq * vsq);
         double* s = &next[6 * static_cast<size_t>(i)];
         s[0] = o[i].x + dt * o[i].vx + h * fx;
         s[1] = o[i].y + dt * o[i].vy + h * fy;

@@ -48,9 +48,7 @@ inline int countColour(const Surface& s, uint32_t bgr) {
     return n;
 }
 
-inline int countLit(const Surface& s) {
-    return s.width() * s.height() - countColour(s, 0);
-}
+inline int countLit(const Surface& s) { return s.width() * s.height() - countColour(s, 0); }
 
 // The pixels set in a colour as a picture of '#' and '.', rows of the box.
 inline std::string picture(const Surface& s, int x0, int y0, int w, int h, uint32_t bgr) {

@@ -15,15 +15,16 @@ namespace vantor::video {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::decodeVideo;
 using testing::DecodedVideo;
+using testing::decodeVideo;
 
 // A frame that differs from its neighbours everywhere it matters: a moving
 // box over a gradient whose colour depends on the frame's number.
 render::Surface patternFrame(int width, int height, int number) {
     render::Surface s(width, height);
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) s.setPixel(x, y, static_cast<uint32_t>((x * 7 + number * 40) & 0xff) << 8 | (y * 5));
+        for (int x = 0; x < width; ++x)
+            s.setPixel(x, y, static_cast<uint32_t>((x * 7 + number * 40) & 0xff) << 8 | (y * 5));
     }
     s.setPenColour(0x0000ff);
     s.setBrushColour(0xffffff);
@@ -56,7 +57,8 @@ protected:
 
 TEST(VideoFileNames, TheThreeContainersInAnyCase) {
     for (const char* name : {"a.mp4", "a.MKV", "dir.x/b.WebM", "/t/c.mkv"}) EXPECT_TRUE(isVideoFile(name)) << name;
-    for (const char* name : {"a.png", "mp4", "a.mp4/b", "a.mp4.png", "a.avi", ""}) EXPECT_FALSE(isVideoFile(name)) << name;
+    for (const char* name : {"a.png", "mp4", "a.mp4/b", "a.mp4.png", "a.avi", ""})
+        EXPECT_FALSE(isVideoFile(name)) << name;
 }
 
 // Each container gets its codec, the frame count and the frame rate asked for.
@@ -66,8 +68,8 @@ TEST_F(VideoFile, ReadBackGivesCodecSizeCountAndRate) {
         std::string codec;  // asked for; empty: the container's choice
         const char* expected;
     };
-    const Case cases[] = {{"h264.mp4", "", "h264"}, {"h264.mkv", "", "h264"}, {"vp9.webm", "", "vp9"},
-                          {"ffv1.mkv", "ffv1", "ffv1"}};
+    const Case cases[] = {
+        {"h264.mp4", "", "h264"}, {"h264.mkv", "", "h264"}, {"vp9.webm", "", "vp9"}, {"ffv1.mkv", "ffv1", "ffv1"}};
     for (const Case& c : cases) {
         VideoWriter w;
         std::string reason;

@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
-#include <QtTest>
 #include <QWidget>
+#include <QtTest>
 #include <functional>
 #include <memory>
 
@@ -53,8 +53,8 @@ void whenModal(std::function<void(T*)> act, Wait wait = Wait::Shown, bool closeI
 // as whenModal does. True when it opened and no check failed, also none in
 // `act` (whose QVERIFY returns from `act` only), for QVERIFY at the caller.
 template <typename T>
-[[nodiscard]] bool runModal(const std::function<void()>& trigger, std::function<void(T*)> act,
-                            Wait wait = Wait::Shown, bool closeIfLeftOpen = false) {
+[[nodiscard]] bool runModal(const std::function<void()>& trigger, std::function<void(T*)> act, Wait wait = Wait::Shown,
+                            bool closeIfLeftOpen = false) {
     auto seen = std::make_shared<bool>(false);
     whenModal<T>(
         [seen, act = std::move(act)](T* w) {
