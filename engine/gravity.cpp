@@ -70,7 +70,7 @@ ObjectRange rangeOf(const PoolState& s, int t) { return alignedObjectRange(s.ste
 // touches only the records of its own range, so they stay in its cache from
 // step to step.
 void gatherPhase(PoolState& s, int begin, int end) {
-    VANTOR_ASSERT(begin % 8 == 0 && begin <= end);
+    VANTOR_ASSERT(begin <= end && (begin % 8 == 0 || begin == end));
     ObjectRecord* objects = s.world->objects.get();
     const GatherColumns out{s.x.data,  s.y.data, s.z.data,      s.vx.data,        s.vy.data,
                             s.vz.data, s.m.data, s.active.data, s.activeBits.data};
