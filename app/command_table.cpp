@@ -81,6 +81,7 @@ const Command* findCommand(int id) {
 }
 
 int commandForKey(int qtKey) {
+    if (qtKey == 0) return 0;  // a key Qt could not name runs nothing, least of all a command without a key
     for (const Command& c : commandTable()) {
         if (c.key == qtKey) return c.id;
     }

@@ -368,6 +368,21 @@ private slots:
 
     // One notch of the wheel zooms as + and - do; a high-resolution wheel's
     // small turns add up to one step per 120 units.
+    // Keys that name no command leave the scenery alone, among them the key
+    // 0 that Qt gives a key it cannot name (commands without a key have 0
+    // in the command table).
+    void keysWithoutACommandDoNothing() {
+        QVERIFY(openTwoBodies());
+        const int objects = w().world().OBJECTS_N;
+        for (int key : {0, int(Qt::Key_unknown), int(Qt::Key_B), int(Qt::Key_Q)}) {
+            w().keyDown(key, Qt::NoModifier);
+            w().keyUp(key, Qt::NoModifier, false);
+        }
+        QCOMPARE(w().world().OBJECTS_N, objects);
+        QCOMPARE(w().world().sceneryModified, 0);
+        QVERIFY(objects > 0);
+    }
+
     void theWheelZooms() {
         QVERIFY(openTwoBodies());
         QWidget* view = w().viewWidget();
