@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -502,8 +503,9 @@ private slots:
         QCOMPARE(control<QComboBox>(d, "spacecraftObject")->currentText(), edited);
         QVERIFY(std::fabs(world().SPACECRAFT_THRUST_FORCE_MAX / 2.1039e12 - 1) < 1e-4);
         QCOMPARE(control(d, "thrustMax")->text(), real(world().SPACECRAFT_THRUST_FORCE_MAX));
+        const QPointer<SpacecraftDialog> dialogOpen(d);
         click(d, "engage");
-        QTRY_VERIFY(!SpacecraftDialog::instance());
+        QTRY_VERIFY(!SpacecraftDialog::instance() && !dialogOpen);  // closed, and deleted
         QCOMPARE(world().SPACECRAFT_MODE, 1);
         QVERIFY(std::fabs(world().SPACECRAFT_THRUST_FORCE - 4976) < 1);
 
@@ -579,8 +581,9 @@ private slots:
         autotracking->click();
         QCOMPARE(world().SPACECRAFT_AUTOTRACKING, 1);
 
+        const QPointer<SpacecraftDialog> closing(d);
         press(control<QWidget>(d, "engage"), Qt::Key_Escape);  // second Esc: closes
-        QTRY_VERIFY(!SpacecraftDialog::instance());
+        QTRY_VERIFY(!SpacecraftDialog::instance() && !closing);
         QCOMPARE(world().SPACECRAFT_MODE, 0);
     }
 
@@ -593,8 +596,9 @@ private slots:
         control<QComboBox>(d, "trackingMode")->setCurrentIndex(2);
         control<QComboBox>(d, "trackingObject")->setCurrentIndex(0);
         control<QCheckBox>(d, "autotracking")->click();
+        const QPointer<SpacecraftDialog> engaged(d);
         press(d, Qt::Key_Return);  // Enter on the dialog itself: engage
-        QTRY_VERIFY(!SpacecraftDialog::instance());
+        QTRY_VERIFY(!SpacecraftDialog::instance() && !engaged);
         QCOMPARE(wd.SPACECRAFT_MODE, 1);
 
         // The menu opens the dialog in spacecraft mode too; it follows the run.
