@@ -73,13 +73,6 @@ const std::vector<Command>& commandTable() {
     return table;
 }
 
-const Command* findCommand(int id) {
-    for (const Command& c : commandTable()) {
-        if (c.id == id) return &c;
-    }
-    return nullptr;
-}
-
 int commandForKey(int qtKey) {
     if (qtKey == 0) return 0;  // a key Qt could not name runs nothing, least of all a command without a key
     for (const Command& c : commandTable()) {

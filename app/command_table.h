@@ -22,9 +22,6 @@ struct Command {
 
 const std::vector<Command>& commandTable();
 
-// The entry of a command id; nullptr for one the table does not hold.
-const Command* findCommand(int id);
-
 // The command a plain key runs in the view; 0 for none.
 int commandForKey(int qtKey);
 

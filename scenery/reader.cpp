@@ -23,8 +23,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/os_error.h"
 #include "scenery/examples.h"
-#include "scenery/os_error.h"
 #include "scenery/realtext.h"
 #include "scenery/scenery_keys.h"
 

@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "scenery/os_error.h"
+#include "platform/os_error.h"
 #include "scenery/realtext.h"
 #include "scenery/scenery_keys.h"
 

@@ -3,8 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstring>
 #include <random>
+
+#include "platform/os_error.h"
 
 namespace vantor::video {
 
@@ -25,13 +26,13 @@ std::string createTemporaryBeside(const std::string& target, std::string* reason
         }
         error = errno;
     }
-    if (reason) *reason = std::strerror(error);
+    if (reason) *reason = vantor::reason(error);
     return {};
 }
 
 bool moveIntoPlace(const std::string& temporary, const std::string& target, std::string* reason) {
     if (::rename(temporary.c_str(), target.c_str()) == 0) return true;
-    if (reason) *reason = std::strerror(errno);
+    if (reason) *reason = vantor::reason(errno);
     return false;
 }
 

@@ -1,4 +1,5 @@
-// The reader's and writer's wording for a failed system call.
+// The wording for a failed system call, for every layer that reports one
+// (thread-safe, unlike strerror).
 #pragma once
 
 #include <string>
